@@ -1,0 +1,4 @@
+// Shared state of the two halves of the add-on glue.
+#pragma once
+
+bool ACAPGlue_HasHostTable();
