@@ -1,0 +1,74 @@
+// The Arealist model and its live synchronisation: the library part, grouping zones by TOP,
+// computing an Arealist's content, creating Arealists, the room check and bulk update, and the
+// reactions to single element events.
+#pragma once
+
+#include "HostAPI.hpp"
+
+// ---- The Arealist object and its parameters ---------------------------------------------------
+
+enum ALBuiltInLibParts { ALArealistLibPart = 0 };
+
+extern GS::HashTable<ALBuiltInLibParts, Int64> builtInLibPartsResIDs;
+extern GS::HashTable<ALBuiltInLibParts, GS::Guid> builtInLibPartGuids;
+
+GSErrCode FindLibPart(ALBuiltInLibParts part, Int32& index);
+GSErrCode GetSingleUniStringParam(const API_ElementMemo& memo, const GS::UniString& name, GS::UniString& value);
+GSErrCode GetSingleUniStringParam(const API_Guid& element, const GS::UniString& name, GS::UniString& value);
+API_ElemTypeID Neig_To_ElemID(API_NeigID neigId);
+
+// ---- Rooms by TOP -----------------------------------------------------------------------------
+
+using TopRoomsTable = GS::HashTable<GS::UniString, GS::Array<API_Guid>>;
+using TopIdSet = GS::HashSet<GS::UniString>;
+
+GSErrCode GetRoomsInTopFromApartmentIDParam(const GS::Array<API_Guid>& zones, TopRoomsTable& table);
+GSErrCode GetSelectedRooms(GS::Array<API_Guid>& zones);
+GSErrCode FilterTopsContainingRooms(const TopRoomsTable& allTops, const GS::Array<API_Guid>& zones,
+                                    TopRoomsTable& result);
+GSErrCode GetTopListOfCurrentFloor(TopIdSet& tops);
+
+// ---- Arealist content -------------------------------------------------------------------------
+
+struct RoomAreas {
+    double quantity1 = 0.0;
+    double quantity2 = 0.0;
+    double quantity3 = 0.0;
+    double quantity4 = 0.0;
+    double quantity5 = 0.0;
+};
+
+using CategorySet = GS::HashSet<Int32>;
+
+GSErrCode UpdateStampMemo(const GS::Array<API_Guid>& zones, API_ElementMemo& memo, CategorySet& lineCategories);
+GSErrCode GetRoomAreasAndCats(const GS::Array<API_Guid>& zones, GS::Array<RoomAreas>& areas,
+                              GS::Array<Int32>& categories);
+bool GreaterWithTol(double a, double b, double tol);
+
+// ---- Creation ---------------------------------------------------------------------------------
+
+GSErrCode CreateArealist(const GS::UniString& topId, GS::Array<API_Guid> zones, API_Element& element,
+                         API_ElementMemo& memo);
+GSErrCode CreateArealistsForAllOnFloorOrSelected(GuidSet& inconsistentRooms, GuidSet& wrongStamps);
+
+// ---- Room check and bulk update ---------------------------------------------------------------
+
+GSErrCode CheckRooms(GS::Array<API_Guid> zones, GuidSet& inconsistentRooms);
+GSErrCode CheckAllRooms(GuidSet& inconsistentRooms);
+GSErrCode UpdateStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms);
+GSErrCode UpdateAllStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms);
+
+// ---- Live synchronisation ---------------------------------------------------------------------
+
+GSErrCode HandleNewArealist(const API_Guid& guid, bool& markWrong);
+GSErrCode HandleNewStampByDifferentUser(const API_Element& arealist);
+GSErrCode HandleCopiedStamp(const API_Guid& guid, const API_Element& source);
+
+GSErrCode RelinkZoneToArealists(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
+GSErrCode HandleCopiedZone(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
+GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
+GSErrCode HandleDeletedZone(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
+
+GSErrCode HandleApartmentIDChangeInStamps(const API_Guid& arealist);
+
+GSErrCode HandleLabelUpdate(const API_Guid& arealist);
