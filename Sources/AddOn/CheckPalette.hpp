@@ -19,6 +19,10 @@ public:
     static CheckPalette& GetInstance();
     static void ShowPalette();
     static GSErrCode PaletteAPIControlCallBack(Int32 referenceID, API_PaletteMessageID messageID, GS::IntPtr param);
+    // The palette if it has been created, else nullptr; never creates it.
+    static CheckPalette* GetExistingInstance();
+    // Destroys the palette (it is created again on next use); for hosts that reload the add-on.
+    static void ReleaseInstance();
 
     void FullRoomsCheck();
     void StampsUpdate(UpdateFlag flag);
@@ -59,3 +63,6 @@ private:
     GuidSet listedStamps;
     bool visibleBeforeHide = false;
 };
+
+// Shows alert 31016 with the code as signed decimal text: a check, update or creation failed.
+void ShowFailureAlert(GSErrCode code);
