@@ -89,8 +89,11 @@ inline void ALWriteScalarString(API_AddParType& param, const GS::UniString& valu
     value.CopyToField(param.value.uStr, sizeof(param.value.uStr) / sizeof(GS::UniChar));
 }
 
+// An array is written only into an array parameter (APIERR_BADPARS otherwise).
 inline GSErrCode ALWriteNumberArray(API_AddParType& param, Int32 dim1, Int32 dim2, const GS::Array<double>& values)
 {
+    if (param.typeMod != API_ParArray)
+        return APIERR_BADPARS;
     param.dim1 = dim1;
     param.dim2 = dim2;
     const GSErrCode err = ALResizeArrayHandle(param, GSSize(values.GetSize() * sizeof(double)));
@@ -105,6 +108,8 @@ inline GSErrCode ALWriteNumberArray(API_AddParType& param, Int32 dim1, Int32 dim
 inline GSErrCode ALWriteStringArray(API_AddParType& param, Int32 dim1, Int32 dim2,
                                     const GS::Array<GS::UniString>& values)
 {
+    if (param.typeMod != API_ParArray)
+        return APIERR_BADPARS;
     param.dim1 = dim1;
     param.dim2 = dim2;
     std::size_t units = 0;
@@ -123,15 +128,28 @@ inline GSErrCode ALWriteStringArray(API_AddParType& param, Int32 dim1, Int32 dim
 }
 
 // ---- Writing every parameter of a name ----------------------------------------------------------
+// Only parameters of the matching shape are written: a scalar's value field and an array's handle
+// share storage, so writing the wrong shape would corrupt the memo.
+
+inline bool ALIsArrayParam(const API_AddParType& param)
+{
+    return param.typeMod == API_ParArray;
+}
 
 inline void ALSetScalarStringParams(API_ElementMemo& memo, const char* name, const GS::UniString& value)
 {
-    ALForEachParamNamed(memo, name, [&](API_AddParType& param) { ALWriteScalarString(param, value); });
+    ALForEachParamNamed(memo, name, [&](API_AddParType& param) {
+        if (!ALIsArrayParam(param))
+            ALWriteScalarString(param, value);
+    });
 }
 
 inline void ALSetScalarNumberParams(API_ElementMemo& memo, const char* name, double value)
 {
-    ALForEachParamNamed(memo, name, [&](API_AddParType& param) { param.value.real = value; });
+    ALForEachParamNamed(memo, name, [&](API_AddParType& param) {
+        if (!ALIsArrayParam(param))
+            param.value.real = value;
+    });
 }
 
 inline GSErrCode ALSetNumberArrayParams(API_ElementMemo& memo, const char* name, Int32 dim1, Int32 dim2,
@@ -139,6 +157,8 @@ inline GSErrCode ALSetNumberArrayParams(API_ElementMemo& memo, const char* name,
 {
     GSErrCode result = NoError;
     ALForEachParamNamed(memo, name, [&](API_AddParType& param) {
+        if (!ALIsArrayParam(param))
+            return;
         const GSErrCode err = ALWriteNumberArray(param, dim1, dim2, values);
         if (err != NoError)
             result = err;
@@ -151,6 +171,8 @@ inline GSErrCode ALSetStringArrayParams(API_ElementMemo& memo, const char* name,
 {
     GSErrCode result = NoError;
     ALForEachParamNamed(memo, name, [&](API_AddParType& param) {
+        if (!ALIsArrayParam(param))
+            return;
         const GSErrCode err = ALWriteStringArray(param, dim1, dim2, values);
         if (err != NoError)
             result = err;
