@@ -56,13 +56,13 @@ constexpr API_Guid APINULLGuid{};
 inline API_Guid GSGuid2APIGuid(const GS::Guid& guid)
 {
     API_Guid result;
-    std::memcpy(&result, &guid, sizeof result);
+    std::memcpy(static_cast<void*>(&result), &guid, sizeof result);
     return result;
 }
 inline GS::Guid APIGuid2GSGuid(const API_Guid& guid)
 {
     GS::Guid result;
-    std::memcpy(&result, &guid, sizeof result);
+    std::memcpy(static_cast<void*>(&result), &guid, sizeof result);
     return result;
 }
 inline API_Guid APIGuidFromString(const char* text) { return GSGuid2APIGuid(GS::Guid(text)); }

@@ -20,6 +20,8 @@ using GSHandle = char**;
 using GSType = UInt32;
 
 constexpr GSErrCode NoError = 0;
+constexpr GSErrCode ErrParam = -50;        // a bad argument (e.g. no handle)
+constexpr GSErrCode ErrMemoryFull = -108;  // the allocation failed
 
 namespace GS {
 using UniChar = char16_t;
