@@ -2,6 +2,8 @@
 // element and project event callbacks.
 #include "AddOnMain.hpp"
 
+#include <string>
+
 #include "Arealist.hpp"
 #include "CheckPalette.hpp"
 #include "Safeguards.hpp"
@@ -126,7 +128,246 @@ GSErrCode ProjectEventHandlerProc(API_NotifyEventID notifID, Int32 /*param*/)
 
 // ---- Element events -----------------------------------------------------------------------------
 
-GSErrCode ElementEventHandlerProc(const API_NotifyElementType* /*elemType*/)
+namespace {
+
+constexpr short ID_ALERT_UNEXPECTED_ERROR = 31001;
+constexpr short ID_ALERT_UPDATE_REFUSED = 31012;
+constexpr short ID_ALERT_UNOFFICIAL_AREALIST = 31018;
+
+// What one notification series found, reported once at its end. Lives as long as the module.
+struct ALSeriesResults {
+    GuidSet wrongStamps;
+    GuidSet correctStamps;
+    GuidSet inconsistentRooms;
+    GuidSet consistentRooms;
+    bool updateError = false;
+    bool unofficialStamp = false;
+    bool roomWOApartmentID = false;
+};
+
+ALSeriesResults& SeriesResults()
 {
-    return NoError;  // NOT BUILT YET: the dispatcher comes with the live synchronisation.
+    static ALSeriesResults results;
+    return results;
+}
+
+void AddAll(GuidSet& target, const GuidSet& members)
+{
+    for (const API_Guid& member : members)
+        target.Add(member);
+}
+
+void AddAll(GuidSet& target, const GuidArray& members)
+{
+    for (const API_Guid& member : members)
+        target.Add(member);
+}
+
+void ShowUnexpectedError(GSErrCode code)
+{
+    DG::Alert(ACAPI_GetOwnResModule(), ID_ALERT_UNEXPECTED_ERROR, GS::UniString(std::to_string(code)), "", "", "");
+}
+
+void BeginSeries()
+{
+    ALSeriesResults& results = SeriesResults();
+    results.updateError = false;
+    results.unofficialStamp = false;
+    results.roomWOApartmentID = false;
+    results.wrongStamps.Clear();
+    results.correctStamps.Clear();
+    results.inconsistentRooms.Clear();
+    results.consistentRooms.Clear();
+}
+
+// Removals go to the palette before additions, so that an element found both ways stays listed.
+void ReportSeries()
+{
+    ALSeriesResults& results = SeriesResults();
+    if (results.updateError) {
+        DG::Alert(ACAPI_GetOwnResModule(), ID_ALERT_UPDATE_REFUSED, "", "", "", "");
+        results.updateError = false;
+    }
+    if (results.unofficialStamp) {
+        DG::Alert(ACAPI_GetOwnResModule(), ID_ALERT_UNOFFICIAL_AREALIST, "", "", "", "");
+        results.unofficialStamp = false;
+    }
+    if (results.roomWOApartmentID) {
+        ShowRoomsWoApartmentIdWarning();
+        results.roomWOApartmentID = false;
+    }
+    if (!results.consistentRooms.IsEmpty())
+        CheckPalette::GetInstance().ConsiderConsistent(results.consistentRooms);
+    if (!results.inconsistentRooms.IsEmpty()) {
+        CheckPalette& palette = CheckPalette::GetInstance();
+        palette.AddInconsistentRooms(results.inconsistentRooms);
+        palette.Show(-32768);
+    }
+    if (!results.correctStamps.IsEmpty())
+        CheckPalette::GetInstance().ConsiderStampsCorrect(results.correctStamps);
+    if (!results.wrongStamps.IsEmpty()) {
+        CheckPalette& palette = CheckPalette::GetInstance();
+        palette.AddWrongStamps(results.wrongStamps);
+        palette.Show(-32768);
+    }
+}
+
+// Handler result and room-check result of one notification: flags for the situations reported
+// once per series, an alert for everything else. Returns what the host gets back.
+GSErrCode HandleResults(GSErrCode handlerResult, GSErrCode checkResult)
+{
+    ALSeriesResults& results = SeriesResults();
+    GSErrCode result = NoError;
+    switch (handlerResult) {
+        case NoError:
+        case ErrArealistsNotReserved:
+        case ErrRoomsNotReserved:
+            break;
+        case ErrUpdateRefused:
+            results.updateError = true;
+            break;
+        case ErrUnofficialArealist:
+            results.unofficialStamp = true;
+            break;
+        case ErrRoomsWithoutTopId:
+            results.roomWOApartmentID = true;
+            break;
+        default:
+            ShowUnexpectedError(handlerResult);
+            result = handlerResult;
+            break;
+    }
+    if (checkResult != NoError && checkResult != ErrRoomsInconsistent)
+        ShowUnexpectedError(checkResult);
+    return result;
+}
+
+GSErrCode HandleChangedLabel(const API_NotifyElementType& notification)
+{
+    ALSeriesResults& results = SeriesResults();
+    const API_Guid& label = notification.elemHead.guid;
+    if (notification.elemHead.lockId != 0 ||
+        !ACAPI_Element_Filter(label, APIFilt_InMyWorkspace, APIVarId_Generic, APINULLGuid))
+        return NoError;
+
+    const GSErrCode topResult = HandleApartmentIDChangeInStamps(label);
+    if (topResult == ErrRoomsNotReserved)
+        return topResult;
+    if (topResult != NoError && topResult != ErrRoomsWithoutTopId) {
+        results.wrongStamps.Add(label);
+        return topResult;
+    }
+    if (topResult == ErrRoomsWithoutTopId)
+        results.roomWOApartmentID = true;
+    const GSErrCode updateResult = HandleLabelUpdate(label);
+    if (updateResult != NoError)
+        results.wrongStamps.Add(label);
+    return updateResult;
+}
+
+GSErrCode DispatchLabelEvent(const API_NotifyElementType& notification)
+{
+    ALSeriesResults& results = SeriesResults();
+    const API_Guid& label = notification.elemHead.guid;
+    GSErrCode handlerResult = NoError;
+    switch (notification.notifID) {
+        case APINotifyElement_New: {
+            bool markWrong = false;
+            handlerResult = HandleNewArealist(label, markWrong);
+            if (handlerResult != NoError && markWrong)
+                results.wrongStamps.Add(label);
+            break;
+        }
+        case APINotifyElement_Copy: {
+            API_Element source;
+            handlerResult = ACAPI_Notify_GetParentElement(&source, nullptr, 0, nullptr);
+            if (handlerResult == NoError)
+                handlerResult = HandleCopiedStamp(label, source);
+            break;
+        }
+        case APINotifyElement_Change:
+            handlerResult = HandleChangedLabel(notification);
+            break;
+        case APINotifyElement_Delete:
+            results.correctStamps.Add(label);
+            break;
+        case APINotifyElement_ClassificationChange: {
+            GuidArray zones;
+            if (ACAPI_Element_GetLinks(label, &zones) == NoError &&
+                CheckRooms(zones, results.inconsistentRooms) != NoError)
+                results.wrongStamps.Add(label);
+            break;
+        }
+        default:
+            break;
+    }
+
+    GuidArray zones;
+    GSErrCode checkResult = ACAPI_Element_GetLinks(label, &zones);
+    if (checkResult == NoError) {
+        checkResult = CheckRooms(zones, results.inconsistentRooms);
+        if (checkResult == NoError)
+            AddAll(results.consistentRooms, zones);
+    }
+    return HandleResults(handlerResult, checkResult);
+}
+
+GSErrCode DispatchZoneEvent(const API_NotifyElementType& notification)
+{
+    ALSeriesResults& results = SeriesResults();
+    const API_Guid& zone = notification.elemHead.guid;
+    GuidSet relatedArealists;
+    GuidSet pendingArealists;
+    GSErrCode handlerResult = NoError;
+    switch (notification.notifID) {
+        case APINotifyElement_New:
+            handlerResult = ACAPI_Element_AttachObserver(zone, 0);
+            if (handlerResult == NoError || handlerResult == APIERR_LINKEXIST)
+                handlerResult = RelinkZoneToArealists(zone, relatedArealists, pendingArealists);
+            break;
+        case APINotifyElement_Copy:
+            handlerResult = HandleCopiedZone(zone, relatedArealists, pendingArealists);
+            break;
+        case APINotifyElement_Change:
+        case APINotifyElement_Edit:
+            handlerResult = HandleZoneUpdate(zone, relatedArealists, pendingArealists);
+            break;
+        case APINotifyElement_Delete:
+            handlerResult = HandleDeletedZone(zone, relatedArealists, pendingArealists);
+            if (handlerResult == NoError)
+                results.consistentRooms.Add(zone);
+            break;
+        default:
+            break;
+    }
+
+    AddAll(results.wrongStamps, pendingArealists);
+    const GSErrCode checkResult = CheckRooms(GuidArray{zone}, results.inconsistentRooms);
+    if (checkResult == NoError)
+        results.consistentRooms.Add(zone);
+    else if (checkResult == ErrRoomsInconsistent)
+        AddAll(results.wrongStamps, relatedArealists);
+    return HandleResults(handlerResult, checkResult);
+}
+
+}  // namespace
+
+GSErrCode ElementEventHandlerProc(const API_NotifyElementType* elemType)
+{
+    if (elemType == nullptr)
+        return NoError;
+    switch (elemType->elemHead.typeID) {
+        case API_ZombieElemID:
+            if (elemType->notifID == APINotifyElement_BeginEvents)
+                BeginSeries();
+            else if (elemType->notifID == APINotifyElement_EndEvents)
+                ReportSeries();
+            return NoError;
+        case API_LabelID:
+            return DispatchLabelEvent(*elemType);
+        case API_ZoneID:
+            return DispatchZoneEvent(*elemType);
+        default:
+            return NoError;
+    }
 }
