@@ -97,9 +97,35 @@ GSErrCode FreeData() { return ACAPI_UnregisterModelessWindow(CheckPalette::refId
 
 // ---- Menu commands ------------------------------------------------------------------------------
 
-GSErrCode MenuCommandHandler(const API_MenuParams* /*menuParams*/)
+GSErrCode MenuCommandHandler(const API_MenuParams* menuParams)
 {
-    return NoError;  // NOT BUILT YET: the menu commands come with the creation and palette work.
+    if (menuParams == nullptr)
+        return NoError;
+
+    switch (menuParams->menuItemRef.menuResID) {
+        case ID_AL_MENU: {
+            // The results of one run go straight to the palette, not to the dispatcher's sets.
+            GuidSet inconsistentRooms;
+            GuidSet wrongStamps;
+            const GSErrCode err = CreateArealistsForAllOnFloorOrSelected(inconsistentRooms, wrongStamps);
+            if (err != NoError) {
+                ShowFailureAlert(err);
+                return err;
+            }
+            if (!inconsistentRooms.IsEmpty() || !wrongStamps.IsEmpty()) {
+                CheckPalette& palette = CheckPalette::GetInstance();
+                palette.AddInconsistentRooms(inconsistentRooms);
+                palette.AddWrongStamps(wrongStamps);
+                palette.Show(-32768);
+            }
+            return NoError;
+        }
+        case ID_AL_PALETTE_MENU:
+            CheckPalette::ShowPalette();
+            return NoError;
+        default:
+            return NoError;
+    }
 }
 
 // ---- Project events -----------------------------------------------------------------------------

@@ -123,18 +123,27 @@ CheckPalette::~CheckPalette()
 
 void CheckPalette::ShowPalette()
 {
+    bool failed = false;
     try {
         CheckPalette& palette = GetInstance();
-        palette.Show(-32768);
+        // A palette whose layout could not be loaded cannot be shown; the user hears of it like
+        // of any other failure instead of seeing nothing happen.
+        failed = palette.GetId() == 0;
+        if (!failed)
+            palette.Show(-32768);
     } catch (...) {
-        DG::ErrorAlert("An unexpected error happened in the \"Arealist\" Add-On.", GS::UniString(), "OK",
-                       GS::UniString(), GS::UniString());
-        try {
-            if (CheckPalette* palette = GetExistingInstance())
-                palette->Hide();
-        } catch (...) {
-            // The palette is beyond repair; the user has been told already.
-        }
+        failed = true;
+    }
+    if (!failed)
+        return;
+
+    DG::ErrorAlert("An unexpected error happened in the \"Arealist\" Add-On.", GS::UniString(), "OK", GS::UniString(),
+                   GS::UniString());
+    try {
+        if (CheckPalette* palette = GetExistingInstance())
+            palette->Hide();
+    } catch (...) {
+        // The palette is beyond repair; the user has been told already.
     }
 }
 
