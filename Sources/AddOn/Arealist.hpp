@@ -16,6 +16,9 @@ GSErrCode FindLibPart(ALBuiltInLibParts part, Int32& index);
 GSErrCode GetSingleUniStringParam(const API_ElementMemo& memo, const GS::UniString& name, GS::UniString& value);
 GSErrCode GetSingleUniStringParam(const API_Guid& element, const GS::UniString& name, GS::UniString& value);
 API_ElemTypeID Neig_To_ElemID(API_NeigID neigId);
+// Appends every label of the project whose library part is the Arealist part; a failed read ends
+// the enumeration with its code.
+GSErrCode GetAllArealists(GS::Array<API_Guid>& arealists);
 
 // ---- Rooms by TOP -----------------------------------------------------------------------------
 

@@ -18,6 +18,10 @@ private:
     GS::Array<API_Guid> lockedElements;
     GS::HashTable<Int32, UInt16> layerFlags;
     API_AttributeIndex layerCombination = 0;
+    // Restoring must not hinge on the host answering twice: the layer records as they were read,
+    // and whether the Suspend Groups switch actually happened.
+    GS::HashTable<Int32, API_Attribute> layerRecords;
+    bool suspendGroupsSwitched = false;
 };
 
 // ---- Reservation --------------------------------------------------------------------------------

@@ -1,0 +1,239 @@
+// Bringing Arealists up to date: recomputing one Arealist from its linked zones, the room check,
+// and the bulk update that relinks Arealists to the zones of their TOP in one undo step.
+#include "Arealist.hpp"
+#include "ArealistParams.hpp"
+#include "Safeguards.hpp"
+
+namespace {
+
+constexpr double roomCheckTolerance = 0.0001;
+constexpr short ID_AL_UNDO_STRINGS = 32504;
+
+bool IsUpdateRefusal(GSErrCode err)
+{
+    return err == APIERR_REFUSEDCMD || err == APIERR_LAYERHIDDEN || err == APIERR_LAYERLOCKED ||
+           err == APIERR_NOTMINE || err == APIERR_ELEMLOCKED;
+}
+
+// Lets go of a label whose library part was exchanged: it no longer reports to the add-on and no
+// longer belongs to any TOP. The host's answers change nothing about that decision.
+void ReleaseLabel(const API_Guid& label, const GS::Array<API_Guid>& links)
+{
+    ACAPI_Element_DetachObserver(label);
+    for (const API_Guid& linked : links) {
+        ACAPI_Element_Unlink(label, linked);
+        ACAPI_Element_Unlink(linked, label);
+    }
+}
+
+bool IsConsistent(const RoomAreas& room)
+{
+    return GreaterWithTol(room.quantity1 + room.quantity5, room.quantity2, roomCheckTolerance) &&
+           GreaterWithTol(room.quantity2, room.quantity3, roomCheckTolerance) &&
+           GreaterWithTol(room.quantity3, room.quantity4, roomCheckTolerance);
+}
+
+GSErrCode GetAllZones(GS::Array<API_Guid>& zones)
+{
+    return ACAPI_Element_GetElemList(API_ZoneID, &zones, APIFilt_None, APIVarId_Generic, APINULLGuid);
+}
+
+GSErrCode UnlinkAll(const API_Guid& arealist, const GS::Array<API_Guid>& links)
+{
+    for (const API_Guid& linked : links) {
+        GSErrCode err = ACAPI_Element_Unlink(arealist, linked);
+        if (err != NoError && err != APIERR_LINKNOTEXIST)
+            return err;
+        err = ACAPI_Element_Unlink(linked, arealist);
+        if (err != NoError && err != APIERR_LINKNOTEXIST)
+            return err;
+    }
+    return NoError;
+}
+
+// A link that exists already is the state wanted, not a failure.
+GSErrCode LinkToZones(const API_Guid& arealist, const GS::Array<API_Guid>& zones)
+{
+    for (const API_Guid& zone : zones) {
+        GSErrCode err = ACAPI_Element_Link(arealist, zone, 0);
+        if (err != NoError && err != APIERR_LINKEXIST)
+            return err;
+        err = ACAPI_Element_Link(zone, arealist, 0);
+        if (err != NoError && err != APIERR_LINKEXIST)
+            return err;
+    }
+    return NoError;
+}
+
+GSErrCode UpdateCommand(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
+{
+    GS::Array<API_Guid> arealists;
+    for (const API_Guid& arealist : wrongStamps)
+        arealists.Push(arealist);
+
+    GS::Array<API_Guid> zones;
+    GSErrCode err = GetAllZones(zones);
+    if (err != NoError)
+        return err;
+
+    TopRoomsTable roomsByTop;
+    err = GetRoomsInTopFromApartmentIDParam(zones, roomsByTop);
+    if (err == ErrRoomsWithoutTopId)
+        ShowRoomsWoApartmentIdWarning();
+    else if (err != NoError)
+        return err;
+
+    GS::Array<API_Guid> reserved;
+    GS::Array<API_Guid> notReserved;
+    err = HandleNotReservedArealists(arealists, reserved, notReserved);
+    if (err != NoError && err != ErrArealistsNotReserved)
+        return err;
+
+    err = HandleNotReservedRooms(roomsByTop);
+    if (err != NoError)
+        return err;
+
+    TempUnlocker unlocker(reserved);
+
+    for (const API_Guid& arealist : reserved) {
+        GS::Array<API_Guid> links;
+        err = ACAPI_Element_GetLinks(arealist, &links);
+        if (err != NoError)
+            return err;
+
+        err = UnlinkAll(arealist, links);
+        if (err != NoError)
+            return err;
+
+        GS::UniString topId;
+        err = GetSingleUniStringParam(arealist, "al_apartmentId", topId);
+        if (err != NoError)
+            return err;
+
+        const GS::Array<API_Guid>* topZones = roomsByTop.GetPtr(topId);
+        const GS::Array<API_Guid> noZones;
+        const GS::Array<API_Guid>& ownZones = topZones != nullptr ? *topZones : noZones;
+
+        if (LinkToZones(arealist, ownZones) != NoError)
+            continue;
+        if (HandleLabelUpdate(arealist) != NoError)
+            continue;
+        if (CheckRooms(ownZones, inconsistentRooms) == NoError)
+            wrongStamps.Delete(arealist);
+    }
+    return NoError;
+}
+
+} // namespace
+
+// ---- Recomputing one Arealist -------------------------------------------------------------------
+
+GSErrCode HandleLabelUpdate(const API_Guid& arealist)
+{
+    API_Element element;
+    element.header.guid = arealist;
+    GSErrCode err = ACAPI_Element_Get(&element, 0);
+    if (err != NoError)
+        return err;
+    // Only a label carries a library-part index; anything else is no Arealist and is left alone.
+    if (element.header.typeID != API_LabelID)
+        return APIERR_BADELEMTYPE;
+
+    GS::Array<API_Guid> links;
+    err = ACAPI_Element_GetLinks(arealist, &links);
+    if (err != NoError)
+        return err;
+
+    Int32 libIndex = 0;
+    err = FindLibPart(ALArealistLibPart, libIndex);
+    if (err != NoError)
+        return err;
+
+    if (element.label.u_symbol.libInd != libIndex) {
+        ReleaseLabel(arealist, links);
+        return ErrUnofficialArealist;
+    }
+
+    API_ElementMemo memo;
+    ALMemoScope memoScope(memo);
+    err = ACAPI_Element_GetMemo(arealist, &memo, APIMemoMask_AddPars);
+    if (err != NoError)
+        return err;
+
+    CategorySet lineCategories;
+    err = UpdateStampMemo(links, memo, lineCategories);
+    if (err != NoError)
+        return err;
+
+    API_Element mask;
+    err = ACAPI_Element_Change(&element, &mask, &memo, APIMemoMask_AddPars, true);
+    if (IsUpdateRefusal(err))
+        return ErrUpdateRefused;
+    return err;
+}
+
+// ---- Room check -------------------------------------------------------------------------------
+
+GSErrCode CheckRooms(GS::Array<API_Guid> zones, GuidSet& inconsistentRooms)
+{
+    GS::Array<API_Guid> existing;
+    for (const API_Guid& zone : zones) {
+        API_Elem_Head header;
+        header.guid = zone;
+        const GSErrCode err = ACAPI_Element_GetHeader(&header, 0);
+        if (err == APIERR_DELETED)
+            continue;
+        if (err != NoError)
+            return err;
+        existing.Push(zone);
+    }
+    if (existing.IsEmpty())
+        return NoError;
+
+    // Collected zone by zone (the same host calls as one pass) so that every result stays tied to
+    // its zone even when one vanishes between the header read and the element read.
+    GS::Array<API_Guid> inconsistent;
+    for (const API_Guid& zone : existing) {
+        GS::Array<RoomAreas> areas;
+        GS::Array<Int32> categories;
+        const GSErrCode err = GetRoomAreasAndCats(GS::Array<API_Guid>{zone}, areas, categories);
+        if (err != NoError)
+            return err;
+        if (!areas.IsEmpty() && !IsConsistent(areas[0]))
+            inconsistent.Push(zone);
+    }
+
+    for (const API_Guid& zone : inconsistent)
+        inconsistentRooms.Add(zone);
+    return inconsistent.IsEmpty() ? NoError : ErrRoomsInconsistent;
+}
+
+GSErrCode CheckAllRooms(GuidSet& inconsistentRooms)
+{
+    GS::Array<API_Guid> zones;
+    const GSErrCode err = GetAllZones(zones);
+    if (err != NoError)
+        return err;
+    return CheckRooms(zones, inconsistentRooms);
+}
+
+// ---- Bulk update ------------------------------------------------------------------------------
+
+GSErrCode UpdateStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
+{
+    GS::UniString undoText;
+    RSGetIndString(&undoText, ID_AL_UNDO_STRINGS, 1, ACAPI_GetOwnResModule());
+    return ACAPI_CallUndoableCommand(undoText,
+                                     [&]() -> GSErrCode { return UpdateCommand(wrongStamps, inconsistentRooms); });
+}
+
+GSErrCode UpdateAllStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
+{
+    GS::Array<API_Guid> arealists;
+    const GSErrCode err = GetAllArealists(arealists);
+    if (err != NoError)
+        return err;
+    for (const API_Guid& arealist : arealists)
+        wrongStamps.Add(arealist);
+    return UpdateStamps(wrongStamps, inconsistentRooms);
+}
