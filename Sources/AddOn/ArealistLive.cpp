@@ -524,10 +524,22 @@ GSErrCode RevertArealistTop(const API_Guid& arealist, const GS::UniString& oldTo
 
 GSErrCode HandleApartmentIDChangeInStamps(const API_Guid& arealist)
 {
+    // A label whose library part was exchanged has no TOP to relink; the recomputation that
+    // follows releases it.
+    API_Element current;
+    current.header.guid = arealist;
+    GSErrCode err = ACAPI_Element_Get(&current, 0);
+    if (err != NoError)
+        return err;
+    bool isArealist = false;
+    err = IsArealistElement(current, isArealist);
+    if (err != NoError || !isArealist)
+        return err;
+
     API_Element before;
     API_ElementMemo beforeMemo;
     ALMemoScope memoScope(beforeMemo);
-    GSErrCode err = ACAPI_Notify_GetParentElement(&before, &beforeMemo, APIMemoMask_AddPars, nullptr);
+    err = ACAPI_Notify_GetParentElement(&before, &beforeMemo, APIMemoMask_AddPars, nullptr);
     if (err != NoError)
         return err;
     GS::UniString oldTop;
