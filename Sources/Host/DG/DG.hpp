@@ -20,9 +20,9 @@ class Item;
 // The user at the screen.
 
 struct AlertInfo {
-    short id = 0;  // alert resource id; 0 for the host's own error and information alerts
+    short id = 0;            // alert resource id; 0 for the host's own error and information alerts
     GS::UniString texts[4];  // substitution texts; for id 0: large text, small text, "", ""
-    GS::UniString largeText;  // resolved texts as shown
+    GS::UniString largeText; // resolved texts as shown
     GS::UniString smallText;
     std::vector<GS::UniString> buttons;
     short defaultButton = 1;
@@ -83,7 +83,7 @@ using PanelCloseEvent = PanelEvent;
 class PanelCloseRequestEvent : public PanelEvent {
 public:
     PanelCloseRequestEvent(Panel* source, bool accept) : PanelEvent(source), accept(accept) {}
-    bool IsAccepted() const { return accept; }  // an OK-type request, not a cancel
+    bool IsAccepted() const { return accept; } // an OK-type request, not a cancel
     bool IsCancelled() const { return !accept; }
 
 private:
@@ -142,7 +142,7 @@ public:
     Panel& operator=(const Panel&) = delete;
     virtual ~Panel();
 
-    short GetId() const { return panelId; }  // 0 when the layout could not be loaded
+    short GetId() const { return panelId; } // 0 when the layout could not be loaded
     GSResModule GetResModule() const { return resModule; }
     const GS::UniString& GetTitle() const { return title; }
 
@@ -165,12 +165,17 @@ public:
     Item* GetItem(short itemId) const;
 
     // What the user does (the runner plays these). Each is delivered to the observers.
-    bool ClickButton(short itemId);           // false when there is no such enabled button
-    void Resize(Int32 dh, Int32 dv);          // the user drags the panel's corner
-    bool RequestClose(bool accept);           // returns whether the request was accepted
+    bool ClickButton(short itemId);  // false when there is no such enabled button
+    void Resize(Int32 dh, Int32 dv); // the user drags the panel's corner
+    bool RequestClose(bool accept);  // returns whether the request was accepted
 
 protected:
     Panel(GSResModule module, short resId, const char* expectedKind);
+
+    // Called after the observers accepted a close request; dialogs end, palettes hide.
+    virtual void CloseAccepted(bool /*accept*/) {}
+    // The trace name of the panel, e.g. "dialog 32510".
+    std::string TraceName() const;
 
     std::vector<PanelObserver*> observers;
 
@@ -196,7 +201,7 @@ public:
 
     short GetId() const { return itemId; }
     Panel* GetPanel() const { return panel; }
-    bool IsValid() const { return valid; }  // false when the layout has no such item
+    bool IsValid() const { return valid; } // false when the layout has no such item
 
     Int32 GetX() const { return x; }
     Int32 GetY() const { return y; }
@@ -238,6 +243,8 @@ public:
     void SetText(const GS::UniString& newText) { text = newText; }
 
 private:
+    friend class Panel;
+
     Panel* panel;
     short itemId;
     bool valid = false;
@@ -265,7 +272,7 @@ public:
 
 class ListBox : public Item {
 public:
-    static constexpr short BottomItem = -1;  // the last row
+    static constexpr short BottomItem = -1; // the last row
     static constexpr short AllItems = 0;
 
     enum Justification { DefaultJust = 0, Left = 1, Center = 2, Right = 3 };
@@ -289,13 +296,13 @@ public:
     Int32 GetItemWidth() const { return GetWidth(); }
 
     void AppendItem();
-    void DeleteItem(short row);  // AllItems (0) removes every row
+    void DeleteItem(short row); // AllItems (0) removes every row
     short GetItemCount() const { return short(rows.size()); }
-    void SetTabItemText(short row, short tabIndex, const GS::UniString& text);  // row BottomItem = last
+    void SetTabItemText(short row, short tabIndex, const GS::UniString& text); // row BottomItem = last
     GS::UniString GetTabItemText(short row, short tabIndex) const;
 
-    void SelectItem(short row);  // what the user does; 0 clears the selection
-    short GetSelectedItem(short startFrom = 1) const;  // 0 when none
+    void SelectItem(short row);                       // what the user does; 0 clears the selection
+    short GetSelectedItem(short startFrom = 1) const; // 0 when none
 
     // The rows as shown, one text per tab field.
     const std::vector<std::vector<GS::UniString>>& GetRows() const { return rows; }
@@ -333,8 +340,18 @@ public:
     // Opens the dialog and lets the user work until it closes; true when it was accepted.
     bool Invoke();
     void PostCloseRequest(ModalResponse response);
+    bool IsOpen() const { return open; }
+
+    // Steps after which an agent that never lets the dialog close is cut off (cancel).
+    static constexpr int MaxSteps = 10000;
+
+protected:
+    void CloseAccepted(bool accept) override;
 
 private:
+    bool open = false;
+    bool closed = false;
+    bool accepted = false;
     bool closeRequested = false;
     ModalResponse pendingResponse = Cancel;
 };
@@ -347,9 +364,11 @@ public:
 
 protected:
     ModelessBase(GSResModule module, short resId, const char* expectedKind);
+    void CloseAccepted(bool accept) override;
 
 private:
     bool visible = false;
+    bool opened = false;
 };
 
 class Palette : public ModelessBase {
@@ -365,4 +384,4 @@ private:
 // The live palette with this identity, or nullptr (the host inspects and clicks it).
 Palette* FindPalette(const GS::Guid& guid);
 
-}  // namespace DG
+} // namespace DG
