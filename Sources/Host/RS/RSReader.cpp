@@ -88,7 +88,8 @@ private:
             if (!object.contains(key))
                 return Fail(path, std::string("missing \"") + key + "\"");
         }
-        for (const auto& [key, value] : object.items()) {
+        for (auto entry = object.begin(); entry != object.end(); ++entry) {
+            const std::string& key = entry.key();
             const auto matches = [&key](const char* name) { return key == name; };
             if (key != "comment" && std::none_of(required.begin(), required.end(), matches) &&
                 std::none_of(optional.begin(), optional.end(), matches))
