@@ -17,9 +17,10 @@
 namespace Host {
 
 struct Options {
-    std::string resourcesDir;     // the add-on's resource folder (holds en/, de/)
-    std::string language = "en";  // "en" or "de"
-    std::string prefsDir;         // where add-on preferences are stored; empty: keep them in memory
+    std::string resourcesDir;    // the add-on's resource folder (holds en/, de/)
+    std::string language = "en"; // "en" or "de"
+    std::string prefsDir;        // where add-on preferences are stored; empty: keep them in memory
+    GS::PlatformSign platformSign = GS::Act_Platform_Sign; // the sign stored with preferences written here
 };
 
 struct StartResult {
@@ -30,7 +31,7 @@ struct StartResult {
 
 // A value for a library-part parameter set by the user.
 struct ParamValue {
-    bool remove = false;  // remove the parameter (a zone stamp without it)
+    bool remove = false; // remove the parameter (a zone stamp without it)
     std::optional<GS::UniString> text;
     std::optional<double> number;
 };
@@ -56,18 +57,26 @@ public:
     GSResModule GetAddOnResModule() const;
 
     // --- Project ---------------------------------------------------------------------------
-    void OpenProject(Project project);  // project event APINotify_Open
-    void NewProject();                  // an empty project; project event APINotify_New
+    // The library an opened project gets: the host's own parts and the built-in libraries the
+    // add-on registered, with their indexes. A project given without library parts gets these;
+    // one given with parts gets the missing ones added.
+    std::vector<LibPart> LibraryParts() const;
+    void OpenProject(Project project); // project event APINotify_Open
+    void NewProject();                 // an empty project; project event APINotify_New
     Project& GetProject();
     const Project& GetProject() const;
 
     // --- The user, the trace and the accounting --------------------------------------------
-    UserQueue& GetUserQueue();  // queued alert answers and dialog steps, and the trace
+    UserQueue& GetUserQueue(); // queued alert answers and dialog steps, and the trace
     void SetTraceSink(std::function<void(const std::string&)> sink);
     FaultInjector& GetFaults();
     Int64 MemosOutstanding() const;
-    std::vector<std::string> UndoTexts() const;  // steps undo would take back, oldest first
+    std::vector<std::string> UndoTexts() const; // steps undo would take back, oldest first
     const std::vector<std::string>& DebugLines() const;
+    // Locks, layer flags or suspend-groups state a callback changed and did not restore.
+    const std::vector<std::string>& AccountingIssues() const;
+    // Undoable-command scopes open right now (0 between user actions).
+    int OpenUndoScopes() const;
 
     // --- User actions ------------------------------------------------------------------------
     // Each action is one notification series (begin, notifications, end), unless it stands
@@ -88,13 +97,13 @@ public:
     GSErrCode PaletteMessage(API_PaletteMessageID message, bool* visibleAnswer = nullptr);
     GSErrCode PaletteResize(Int32 dh, Int32 dv);
 
-    GSErrCode AddZone(Element zone, API_Guid& newGuid);  // APINotifyElement_New
-    GSErrCode SetZone(const API_Guid& zone, const std::function<void(Element&)>& edit);  // Change
-    GSErrCode SetZoneParam(const API_Guid& zone, const std::string& name, const ParamValue& value);  // Change
-    GSErrCode MoveElement(const API_Guid& element, double dx, double dy);  // Edit
+    GSErrCode AddZone(Element zone, API_Guid& newGuid);                                 // APINotifyElement_New
+    GSErrCode SetZone(const API_Guid& zone, const std::function<void(Element&)>& edit); // Change
+    GSErrCode SetZoneParam(const API_Guid& zone, const std::string& name, const ParamValue& value); // Change
+    GSErrCode MoveElement(const API_Guid& element, double dx, double dy);                           // Edit
     GSErrCode CopyElement(const API_Guid& element, const std::string& newId, double dx, double dy,
-                          API_Guid& copy);  // Copy
-    GSErrCode DeleteElement(const API_Guid& element);  // Delete
+                          API_Guid& copy);            // Copy
+    GSErrCode DeleteElement(const API_Guid& element); // Delete
 
     // Places a label with the label tool's settings; attached to the zone when given.
     GSErrCode PlaceLabel(const std::string& newId, std::optional<API_Guid> onZone, std::optional<API_Coord> at,
@@ -103,10 +112,10 @@ public:
     // the given links, and is notified as new.
     GSErrCode ReceiveLabel(const std::string& newId, const GS::UniString& top, const std::vector<API_Guid>& links,
                            API_Guid& newGuid);
-    GSErrCode SetLabelParam(const API_Guid& label, const std::string& name, const ParamValue& value);  // Change
-    GSErrCode SetLabelLibPart(const API_Guid& label, const std::string& libPartName);              // Change
-    GSErrCode ClassifyElement(const API_Guid& element);  // APINotifyElement_ClassificationChange
-    GSErrCode ChangeProperty(const API_Guid& element);   // APINotifyElement_PropertyValueChange
+    GSErrCode SetLabelParam(const API_Guid& label, const std::string& name, const ParamValue& value); // Change
+    GSErrCode SetLabelLibPart(const API_Guid& label, const std::string& libPartName);                 // Change
+    GSErrCode ClassifyElement(const API_Guid& element); // APINotifyElement_ClassificationChange
+    GSErrCode ChangeProperty(const API_Guid& element);  // APINotifyElement_PropertyValueChange
 
     GSErrCode LockElements(const std::vector<API_Guid>& elements, bool lock);
     void SetShared(bool shared);
@@ -114,7 +123,7 @@ public:
     void Hold(const std::string& user, const std::vector<API_Guid>& elements);
     void Release(const std::vector<API_Guid>& elements);
 
-    GSErrCode Undo();  // notifies the observed elements concerned with the undo kinds
+    GSErrCode Undo(); // notifies the observed elements concerned with the undo kinds
     GSErrCode Redo();
 
     // Gives an element a name sessions and dumps use.
@@ -125,4 +134,4 @@ private:
     std::unique_ptr<Impl> impl;
 };
 
-}  // namespace Host
+} // namespace Host

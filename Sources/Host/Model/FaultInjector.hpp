@@ -23,9 +23,9 @@ public:
     // Called by every operation on entry; returns the code to answer instead, if any.
     std::optional<GSErrCode> OnCall(const char* operation);
 
-    Int64 CallCount() const { return callCount; }  // calls since the last ResetCount
+    Int64 CallCount() const { return callCount; } // calls since the last ResetCount
     void ResetCount() { callCount = 0; }
-    const std::vector<std::string>& CallLog() const { return callLog; }  // operations in call order
+    const std::vector<std::string>& CallLog() const { return callLog; } // operations in call order
     void SetLogging(bool on) { logging = on; }
     // The operation and code of the last injected failure, if one fired.
     std::optional<std::pair<std::string, GSErrCode>> LastInjected() const { return lastInjected; }
@@ -43,4 +43,4 @@ private:
     std::optional<std::pair<std::string, GSErrCode>> lastInjected;
 };
 
-}  // namespace Host
+} // namespace Host

@@ -14,7 +14,7 @@ namespace Host {
 
 struct DialogStep {
     enum Kind { Choose, Ok, Cancel } kind = Ok;
-    GS::UniString choice;  // Choose: the row text to select
+    GS::UniString choice; // Choose: the row text to select
 };
 
 struct ShownAlert {
@@ -44,4 +44,4 @@ private:
     std::function<void(const std::string&)> traceSink;
 };
 
-}  // namespace Host
+} // namespace Host

@@ -1,0 +1,185 @@
+// Rules and helpers shared by the host's operations: edit rights, change scopes, undo steps,
+// the end-of-series clean-up of deleted elements' links, and element records.
+#include <algorithm>
+
+#include "HostSession.hpp"
+
+namespace Host {
+
+namespace {
+HostSession* currentSession = nullptr;
+}
+
+HostSession* CurrentSession()
+{
+    return currentSession;
+}
+void SetCurrentSession(HostSession* session)
+{
+    currentSession = session;
+}
+
+void Debug(HostSession& session, const std::string& line)
+{
+    session.debugLines.push_back(line);
+    Trace(session, "debug: " + line);
+}
+
+void Trace(HostSession& session, const std::string& line)
+{
+    if (session.traceSink)
+        session.traceSink(line);
+}
+
+void AboutToChange(HostSession& session)
+{
+    if (session.stepOpen && !session.stepDirty && !session.replaying) {
+        session.stepBefore = session.project;
+        session.stepDirty = true;
+    }
+}
+
+void BeginStep(HostSession& session, const std::string& text)
+{
+    if (session.stepOpen)
+        return;
+    session.stepOpen = true;
+    session.stepDirty = false;
+    session.stepText = text;
+}
+
+void EndStep(HostSession& session)
+{
+    if (!session.stepOpen)
+        return;
+    session.stepOpen = false;
+    if (session.stepDirty) {
+        session.undoSteps.push_back(UndoStep{session.stepText, std::move(session.stepBefore)});
+        session.redoSteps.clear();
+    }
+    session.stepDirty = false;
+    session.stepBefore = Project();
+}
+
+// Edit rights, in the order the host checks them; each refusal has its own code:
+//   element locked                      APIERR_ELEMLOCKED  (0x81060132)
+//   layer hidden                        APIERR_LAYERHIDDEN (0x810600CF)
+//   layer locked                        APIERR_LAYERLOCKED (0x8106012F)
+//   shared project, not reserved        APIERR_NOTMINE     (0x81060130)
+// Unlocking and locking skip the element-lock test: a locked element may be unlocked whenever
+// its layer and reservation allow it.
+GSErrCode CheckEditRights(const HostSession& session, const Element& element, bool checkElementLock)
+{
+    if (checkElementLock && element.locked)
+        return APIERR_ELEMLOCKED;
+    if (const Layer* layer = session.project.FindLayer(element.layer)) {
+        if ((layer->flags & APILay_Hidden) != 0)
+            return APIERR_LAYERHIDDEN;
+        if ((layer->flags & APILay_Locked) != 0)
+            return APIERR_LAYERLOCKED;
+    }
+    if (!InMyWorkspace(session.project, element))
+        return APIERR_NOTMINE;
+    return NoError;
+}
+
+// The add-on changes the model only inside ACAPI_CallUndoableCommand or inside a notification
+// callback (its changes then join the user's step); anywhere else the change is refused with
+// APIERR_REFUSEDCMD (0x81060068).
+GSErrCode CheckChangeScope(const HostSession& session)
+{
+    return session.undoableDepth > 0 || session.notificationDepth > 0 ? NoError : APIERR_REFUSEDCMD;
+}
+
+bool InMyWorkspace(const Project& project, const Element& element)
+{
+    return !project.teamwork.shared || project.IsReserved(element.guid);
+}
+
+// A deleted element's links stay readable from both ends until the series that deleted it ends;
+// afterwards live elements no longer list it. Undo restores the links with the element.
+void PurgeDeletedLinks(HostSession& session)
+{
+    if (session.deletedInSeries.empty())
+        return;
+    auto isDeleted = [&](const API_Guid& guid) {
+        const Element* element = session.project.Find(guid);
+        return element == nullptr || element->deleted;
+    };
+    auto& links = session.project.links;
+    links.erase(std::remove_if(links.begin(), links.end(),
+                               [&](const Link& link) { return isDeleted(link.from) || isDeleted(link.to); }),
+                links.end());
+    session.deletedInSeries.clear();
+}
+
+void FillHeader(const Element& element, API_Elem_Head& header)
+{
+    header.typeID = element.type;
+    header.variationID = APIVarId_Generic;
+    header.guid = element.guid;
+    header.floorInd = element.story;
+    header.layer = element.layer;
+    header.lockId = element.locked ? 1 : 0;
+    header.hasMemo = !element.params.empty() || element.type == API_ZoneID || element.type == API_LabelID;
+    header.groupGuid = element.group;
+    header.modiStamp = element.modiStamp;
+}
+
+void FillElement(const Project& project, const Element& element, API_Element& record)
+{
+    record = API_Element();
+    FillHeader(element, record.header);
+    switch (element.type) {
+    case API_ZoneID:
+        element.name.CopyToField(record.zone.roomName, API_UniLongNameLen);
+        element.number.CopyToField(record.zone.roomNoStr, API_UniLongNameLen);
+        record.zone.catInd = element.category;
+        record.zone.pos = element.pos;
+        record.zone.libInd = element.libInd;
+        break;
+    case API_LabelID:
+        record.label.labelClass = element.labelClass;
+        record.label.parentType = element.parentType;
+        record.label.parent = element.parent;
+        record.label.begC = element.begC;
+        record.label.midC = element.midC;
+        record.label.endC = element.endC;
+        record.label.createAtDefaultPosition = false;
+        record.label.u_text = element.textSettings;
+        record.label.u_symbol = element.symbolSettings;
+        record.label.u_symbol.libInd = element.libInd;
+        break;
+    case API_WallID:
+        record.wall.begC = element.pos;
+        record.wall.endC = element.endPoint;
+        break;
+    default:
+        break;
+    }
+    (void)project;
+}
+
+void EnsureLibrary(const HostSession& session, Project& project)
+{
+    EnsureHostLibrary(project);
+    for (const LibPart& part : session.builtInParts) {
+        const bool known = std::any_of(project.libParts.begin(), project.libParts.end(),
+                                       [&](const LibPart& existing) { return existing.guid == part.guid; });
+        if (known)
+            continue;
+        LibPart copy = part;
+        Int32 maxIndex = 0;
+        for (const LibPart& existing : project.libParts)
+            maxIndex = std::max(maxIndex, existing.index);
+        copy.index = maxIndex + 1;
+        project.libParts.push_back(std::move(copy));
+    }
+}
+
+std::string LibPartUnId(const LibPart& part)
+{
+    return "{" + APIGuidToString(part.guid).ToUtf8() + "}-{00000000-0000-0000-0000-000000000000}";
+}
+
+} // namespace Host
