@@ -10,6 +10,10 @@
 
 #include "../API/APIdefs.hpp"
 
+// Types of this library keep default visibility even in modules built with hidden visibility, so
+// that one type has one identity (dynamic_cast, exceptions) across the host and its add-ons.
+#define DG_EXPORT __attribute__((visibility("default")))
+
 namespace DG {
 
 class Panel;
@@ -28,7 +32,7 @@ struct AlertInfo {
     short defaultButton = 1;
 };
 
-class UserAgent {
+class DG_EXPORT UserAgent {
 public:
     virtual ~UserAgent() = default;
     // The button (from 1) the user presses.
@@ -57,7 +61,7 @@ short InformationAlert(const GS::UniString& largeText, const GS::UniString& smal
 // ---------------------------------------------------------------------------------------------
 // Events and observers.
 
-class ItemEvent {
+class DG_EXPORT ItemEvent {
 public:
     explicit ItemEvent(Item* source) : source(source) {}
     Item* GetSource() const { return source; }
@@ -69,7 +73,7 @@ using ButtonClickEvent = ItemEvent;
 using ListBoxSelectionEvent = ItemEvent;
 using ListBoxDoubleClickEvent = ItemEvent;
 
-class PanelEvent {
+class DG_EXPORT PanelEvent {
 public:
     explicit PanelEvent(Panel* source) : source(source) {}
     Panel* GetSource() const { return source; }
@@ -80,7 +84,7 @@ private:
 using PanelOpenEvent = PanelEvent;
 using PanelCloseEvent = PanelEvent;
 
-class PanelCloseRequestEvent : public PanelEvent {
+class DG_EXPORT PanelCloseRequestEvent : public PanelEvent {
 public:
     PanelCloseRequestEvent(Panel* source, bool accept) : PanelEvent(source), accept(accept) {}
     bool IsAccepted() const { return accept; } // an OK-type request, not a cancel
@@ -90,7 +94,7 @@ private:
     bool accept;
 };
 
-class PanelResizeEvent : public PanelEvent {
+class DG_EXPORT PanelResizeEvent : public PanelEvent {
 public:
     PanelResizeEvent(Panel* source, Int32 dh, Int32 dv) : PanelEvent(source), dh(dh), dv(dv) {}
     Int32 GetHorizontalChange() const { return dh; }
@@ -100,7 +104,7 @@ private:
     Int32 dh, dv;
 };
 
-class PanelObserver {
+class DG_EXPORT PanelObserver {
 public:
     virtual ~PanelObserver() = default;
     virtual void PanelOpened(const PanelOpenEvent&) {}
@@ -109,17 +113,17 @@ public:
     virtual void PanelResized(const PanelResizeEvent&) {}
 };
 
-class ItemObserver {
+class DG_EXPORT ItemObserver {
 public:
     virtual ~ItemObserver() = default;
 };
 
-class ButtonItemObserver : public virtual ItemObserver {
+class DG_EXPORT ButtonItemObserver : public virtual ItemObserver {
 public:
     virtual void ButtonClicked(const ButtonClickEvent&) {}
 };
 
-class ListBoxObserver : public virtual ItemObserver {
+class DG_EXPORT ListBoxObserver : public virtual ItemObserver {
 public:
     virtual void ListBoxSelectionChanged(const ListBoxSelectionEvent&) {}
     virtual void ListBoxDoubleClicked(const ListBoxDoubleClickEvent&) {}
@@ -127,7 +131,7 @@ public:
 
 // Attaches the derived object as observer of every item of a panel, for every item observer
 // interface it implements.
-class CompoundItemObserver : public virtual ItemObserver {
+class DG_EXPORT CompoundItemObserver : public virtual ItemObserver {
 public:
     void AttachToAllItems(const Panel& panel);
     void DetachFromAllItems(const Panel& panel);
@@ -136,7 +140,7 @@ public:
 // ---------------------------------------------------------------------------------------------
 // Panels and items.
 
-class Panel {
+class DG_EXPORT Panel {
 public:
     Panel(const Panel&) = delete;
     Panel& operator=(const Panel&) = delete;
@@ -192,7 +196,7 @@ private:
     std::vector<Item*> items;
 };
 
-class Item {
+class DG_EXPORT Item {
 public:
     Item(const Panel& panel, short itemId);
     Item(const Item&) = delete;
@@ -255,22 +259,22 @@ private:
     std::vector<ItemObserver*> observers;
 };
 
-class Button : public Item {
+class DG_EXPORT Button : public Item {
 public:
     using Item::Item;
 };
 
-class Separator : public Item {
+class DG_EXPORT Separator : public Item {
 public:
     using Item::Item;
 };
 
-class LeftText : public Item {
+class DG_EXPORT LeftText : public Item {
 public:
     using Item::Item;
 };
 
-class ListBox : public Item {
+class DG_EXPORT ListBox : public Item {
 public:
     static constexpr short BottomItem = -1; // the last row
     static constexpr short AllItems = 0;
@@ -323,7 +327,7 @@ private:
     short selected = 0;
 };
 
-class SingleSelListBox : public ListBox {
+class DG_EXPORT SingleSelListBox : public ListBox {
 public:
     using ListBox::ListBox;
 };
@@ -331,7 +335,7 @@ public:
 // ---------------------------------------------------------------------------------------------
 // Dialogs and palettes.
 
-class ModalDialog : public Panel {
+class DG_EXPORT ModalDialog : public Panel {
 public:
     enum ModalResponse { Accept = 1, Cancel = 2 };
 
@@ -356,7 +360,7 @@ private:
     ModalResponse pendingResponse = Cancel;
 };
 
-class ModelessBase : public Panel {
+class DG_EXPORT ModelessBase : public Panel {
 public:
     void Show(short refDialId = -32768);
     void Hide();
@@ -371,7 +375,7 @@ private:
     bool opened = false;
 };
 
-class Palette : public ModelessBase {
+class DG_EXPORT Palette : public ModelessBase {
 public:
     Palette(GSResModule module, short resId, GSResModule iconModule, const GS::Guid& guid);
     ~Palette() override;
