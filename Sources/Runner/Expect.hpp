@@ -1,0 +1,40 @@
+// The `expect` expression language: a subject read from the session's current state, an
+// operator and an expected value. See docs/runner.md for the language.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ElementRef.hpp"
+#include "JsonReader.hpp"
+
+namespace Runner {
+
+struct Expectation {
+    std::string subject;           // "arealists", "links", "param", ...
+    std::vector<ElementRef> refs;  // element references of the subject
+    std::vector<std::string> args; // other subject words (parameter name, field, id, TOP)
+    std::string op;                // "==", "!=", "has", "contains", "<", "<=", ">", ">="
+    Json expected;
+    std::optional<ElementRef> expectedRef; // the value is an element (top:"T"), resolved when evaluated
+    std::string text;                      // the expression as written
+};
+
+// Parses the words after `expect`; false with `error` naming the offending word.
+bool ParseExpectation(const std::string& line, const std::vector<Word>& words, std::size_t first, Expectation& out,
+                      std::string& error);
+
+// Looks a reference up: the id the state uses for the element, or nothing when none is live.
+using RefResolver = std::function<std::optional<std::string>(const ElementRef&)>;
+
+// `state` is the dump of the current state. True when the expectation holds; otherwise
+// `message` says what was found.
+bool EvaluateExpectation(const Expectation& expectation, const Json& state, const RefResolver& resolve,
+                         std::string& message);
+
+// The subjects, for `help`.
+std::string ExpectHelp();
+
+} // namespace Runner

@@ -1,0 +1,199 @@
+// Strict JSON reading with file and path in every message.
+#include "JsonReader.hpp"
+
+#include <cmath>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "../Host/GSRoot/UniString.hpp"
+
+namespace Runner {
+
+namespace {
+
+void LineAndColumn(const std::string& text, std::size_t byte, std::size_t& line, std::size_t& column)
+{
+    line = 1;
+    column = 1;
+    for (std::size_t i = 0; i < byte && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+}
+
+} // namespace
+
+bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error)
+{
+    // nlohmann keeps the last of duplicate keys silently; the callback sees every key, so the
+    // stack of key sets per open object finds duplicates.
+    std::vector<std::set<std::string>> keys;
+    std::vector<std::string> path;
+    std::string duplicate;
+    auto callback = [&](int /*depth*/, Json::parse_event_t event, Json& parsed) {
+        switch (event) {
+        case Json::parse_event_t::object_start:
+            keys.emplace_back();
+            break;
+        case Json::parse_event_t::object_end:
+            if (!keys.empty())
+                keys.pop_back();
+            break;
+        case Json::parse_event_t::key:
+            if (!keys.empty() && !keys.back().insert(parsed.get<std::string>()).second && duplicate.empty())
+                duplicate = parsed.get<std::string>();
+            break;
+        default:
+            break;
+        }
+        return true;
+    };
+    try {
+        out = Json::parse(text, callback, true, false);
+    } catch (const Json::parse_error& e) {
+        std::size_t line = 0, column = 0;
+        LineAndColumn(text, e.byte == 0 ? 0 : e.byte - 1, line, column);
+        std::string what = e.what();
+        const std::size_t colon = what.rfind(": ");
+        if (colon != std::string::npos)
+            what = what.substr(colon + 2);
+        error = file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": invalid JSON: " + what;
+        return false;
+    }
+    if (!duplicate.empty()) {
+        error = file + ": duplicate key \"" + duplicate + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool ReadTextFile(const std::string& path, std::string& text, std::string& error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot open the file";
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) {
+        error = path + ": cannot read the file";
+        return false;
+    }
+    text = content.str();
+    return true;
+}
+
+std::size_t Utf16Length(const std::string& utf8)
+{
+    return GS::UniString(utf8).GetLength();
+}
+
+bool JsonReader::Fail(const std::string& path, const std::string& what)
+{
+    if (error.empty())
+        error = file + ": " + (path.empty() ? std::string("/") : path) + ": " + what;
+    return false;
+}
+
+std::string JsonReader::TypeName(const Json& value)
+{
+    if (value.is_number())
+        return "a number";
+    if (value.is_string())
+        return "a string";
+    if (value.is_boolean())
+        return "a boolean";
+    if (value.is_null())
+        return "null";
+    if (value.is_array())
+        return "an array";
+    return "an object";
+}
+
+bool JsonReader::Object(const Json& value, const std::string& path, std::initializer_list<const char*> allowedKeys)
+{
+    if (!value.is_object())
+        return Fail(path, "expected an object, got " + TypeName(value));
+    for (const auto& item : value.items()) {
+        bool known = false;
+        for (const char* allowed : allowedKeys)
+            known = known || item.key() == allowed;
+        if (!known) {
+            std::string list;
+            for (const char* allowed : allowedKeys)
+                list += std::string(list.empty() ? "" : ", ") + allowed;
+            return Fail(Key(path, item.key()), "unknown key (allowed: " + list + ")");
+        }
+    }
+    return true;
+}
+
+bool JsonReader::Array(const Json& value, const std::string& path)
+{
+    if (!value.is_array())
+        return Fail(path, "expected an array, got " + TypeName(value));
+    return true;
+}
+
+bool JsonReader::String(const Json& value, const std::string& path, std::string& out, bool unlimited)
+{
+    if (!value.is_string())
+        return Fail(path, "expected a string, got " + TypeName(value));
+    const std::string& text = value.get_ref<const std::string&>();
+    const std::size_t units = Utf16Length(text);
+    if (!unlimited && units > 255)
+        return Fail(path, "string too long: " + std::to_string(units) + " UTF-16 units, at most 255");
+    out = text;
+    return true;
+}
+
+bool JsonReader::Integer(const Json& value, const std::string& path, long long min, long long max, long long& out)
+{
+    if (!value.is_number())
+        return Fail(path, "expected an integer, got " + TypeName(value));
+    long long result = 0;
+    if (value.is_number_integer() && value.is_number_unsigned()) {
+        const auto unsignedValue = value.get<unsigned long long>();
+        if (unsignedValue > static_cast<unsigned long long>(max))
+            return Fail(path, "integer out of range " + std::to_string(min) + ".." + std::to_string(max));
+        result = static_cast<long long>(unsignedValue);
+    } else if (value.is_number_integer()) {
+        result = value.get<long long>();
+    } else {
+        const double number = value.get<double>();
+        if (!(number == std::floor(number)) || number < double(min) || number > double(max))
+            return Fail(path, "expected an integer in " + std::to_string(min) + ".." + std::to_string(max));
+        result = static_cast<long long>(number);
+    }
+    if (result < min || result > max)
+        return Fail(path, "integer out of range " + std::to_string(min) + ".." + std::to_string(max));
+    out = result;
+    return true;
+}
+
+bool JsonReader::Number(const Json& value, const std::string& path, double& out)
+{
+    if (!value.is_number())
+        return Fail(path, "expected a number, got " + TypeName(value));
+    out = value.get<double>();
+    if (!std::isfinite(out))
+        return Fail(path, "number out of range");
+    return true;
+}
+
+bool JsonReader::Bool(const Json& value, const std::string& path, bool& out)
+{
+    if (!value.is_boolean())
+        return Fail(path, "expected true or false, got " + TypeName(value));
+    out = value.get<bool>();
+    return true;
+}
+
+} // namespace Runner

@@ -1,0 +1,33 @@
+// arealist-host: the command-line host that loads the Arealist add-on, opens a project file and
+// plays a user's session. Exit 0: session ran; 1: an expect failed; 2: bad input.
+#include <CLI/CLI.hpp>
+
+#include "RunCommand.hpp"
+
+int main(int argc, char** argv)
+{
+    Runner::RunOptions options;
+    options.modulePath = AREALIST_MODULE_PATH;
+    options.resourcesDir = AREALIST_RESOURCES_DIR;
+    options.prefsDir = Runner::DefaultPrefsDir();
+
+    CLI::App cli{"arealist-host: runs the Arealist add-on in the emulated host"};
+    cli.require_subcommand(1);
+    CLI::App* run = cli.add_subcommand("run", "open PROJECT.json and play SESSION.txt (or - for standard input)");
+    run->add_option("project", options.project, "project file (JSON)")->required();
+    run->add_option("session", options.session, "session file, or - to read commands from standard input");
+    run->add_option("--dump", options.dump, "write the final state to this file (JSON)");
+    run->add_option("--lang", options.language, "language of the add-on's resources")
+        ->check(CLI::IsMember({"en", "de"}));
+    run->add_option("--prefs", options.prefsDir, "folder of the stored preferences");
+    run->add_option("--module", options.modulePath, "the add-on module to load");
+    run->add_option("--resources", options.resourcesDir, "the add-on's resource folder");
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = cli.exit(e);
+        // Help is not bad input; anything else on the command line is.
+        return code == 0 ? 0 : Runner::ExitBadInput;
+    }
+    return Runner::Run(options, std::cin, std::cout, std::cerr);
+}

@@ -1,0 +1,846 @@
+// Project file loader: JSON to Host::Project, with strict validation of every value.
+#include "ProjectLoader.hpp"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace Runner {
+
+namespace {
+
+struct TypeNameEntry {
+    API_ElemTypeID type;
+    const char* name;
+};
+
+constexpr TypeNameEntry typeNames[] = {
+    {API_WallID, "wall"}, {API_ColumnID, "column"}, {API_BeamID, "beam"}, {API_WindowID, "window"},
+    {API_DoorID, "door"}, {API_ObjectID, "object"}, {API_LampID, "lamp"}, {API_SlabID, "slab"},
+    {API_RoofID, "roof"}, {API_MeshID, "mesh"},     {API_TextID, "text"}, {API_HatchID, "hatch"},
+    {API_LineID, "line"}, {API_LabelID, "label"},   {API_ZoneID, "zone"},
+};
+
+constexpr std::size_t paramNameMax = API_NameLen - 1;
+
+class Loader {
+public:
+    Loader(const std::string& file, const std::vector<Host::LibPart>& library) : reader(file), library(library) {}
+
+    bool Load(const Json& root, Host::Project& out);
+    const std::string& Error() const { return reader.Error(); }
+
+private:
+    bool Stories(const Json& root);
+    bool Layers(const Json& root);
+    bool LayerCombinations(const Json& root);
+    bool ZoneCategories(const Json& root);
+    bool Zones(const Json& root);
+    bool Labels(const Json& root);
+    bool OtherElements(const Json& root);
+    bool LabelTool(const Json& root);
+    bool Teamwork(const Json& root);
+    bool Selection(const Json& root);
+    bool Links();
+
+    // Fields every element has: id, guid, story, layer, locked, group.
+    bool CommonFields(const Json& value, const std::string& path, Host::Element& element);
+    bool LayerFlags(const Json& value, const std::string& path, UInt16& flags);
+    bool Coord(const Json& value, const std::string& path, API_Coord& coord);
+    bool ElementRef(const Json& value, const std::string& path, API_Guid& guid);
+    bool LibPartRef(const Json& value, const std::string& path, const char* kind, const Host::LibPart*& part);
+    bool Params(const Json& value, const std::string& path, const Host::LibPart& part,
+                std::vector<Host::Param>& params);
+    bool ParamValue(const Json& value, const std::string& path, Host::Param& param, bool declared);
+
+    JsonReader reader;
+    const std::vector<Host::LibPart>& library;
+    Host::Project project;
+    std::map<std::string, API_Guid> ids;
+    std::set<std::string> guids;
+    struct PendingLinks {
+        API_Guid from;
+        std::string path;
+        const Json* links;
+    };
+    std::vector<PendingLinks> pendingLinks;
+};
+
+bool Loader::Load(const Json& root, Host::Project& out)
+{
+    if (!reader.Object(root, "",
+                       {"stories", "currentStory", "layers", "layerCombinations", "zoneCategories", "teamwork", "zones",
+                        "labels", "elements", "labelTool", "selection"}))
+        return false;
+    project.libParts = library.empty() ? Host::HostLibrary() : library;
+    Host::EnsureHostLibrary(project);
+    if (!Stories(root) || !Layers(root) || !LayerCombinations(root) || !ZoneCategories(root) || !Zones(root) ||
+        !Labels(root) || !OtherElements(root) || !Links() || !LabelTool(root) || !Teamwork(root) || !Selection(root))
+        return false;
+    out = std::move(project);
+    return true;
+}
+
+bool Loader::Stories(const Json& root)
+{
+    if (!root.contains("stories")) {
+        project.stories.push_back(Host::Story{0, "Ground floor", 0.0});
+    } else {
+        const Json& stories = root["stories"];
+        if (!reader.Array(stories, "/stories"))
+            return false;
+        if (stories.empty())
+            return reader.Fail("/stories", "a project needs at least one story");
+        for (std::size_t i = 0; i < stories.size(); ++i) {
+            const std::string path = JsonReader::Index("/stories", i);
+            const Json& value = stories[i];
+            if (!reader.Object(value, path, {"index", "name", "level"}))
+                return false;
+            if (!value.contains("index"))
+                return reader.Fail(path, "missing key \"index\"");
+            Host::Story story;
+            long long index = 0;
+            if (!reader.Integer(value["index"], path + "/index", -32768, 32767, index))
+                return false;
+            story.index = short(index);
+            if (value.contains("name") && !reader.String(value["name"], path + "/name", story.name))
+                return false;
+            if (value.contains("level") && !reader.Number(value["level"], path + "/level", story.level))
+                return false;
+            for (const Host::Story& other : project.stories)
+                if (other.index == story.index)
+                    return reader.Fail(path + "/index", "duplicate story index " + std::to_string(index));
+            project.stories.push_back(story);
+        }
+    }
+    project.currentStory = project.stories.front().index;
+    if (root.contains("currentStory")) {
+        long long current = 0;
+        if (!reader.Integer(root["currentStory"], "/currentStory", -32768, 32767, current))
+            return false;
+        const bool exists = std::any_of(project.stories.begin(), project.stories.end(),
+                                        [&](const Host::Story& story) { return story.index == current; });
+        if (!exists)
+            return reader.Fail("/currentStory", "no story with index " + std::to_string(current));
+        project.currentStory = short(current);
+    }
+    return true;
+}
+
+bool Loader::LayerFlags(const Json& value, const std::string& path, UInt16& flags)
+{
+    long long given = 0;
+    if (value.contains("flags") && !reader.Integer(value["flags"], path + "/flags", 0, 65535, given))
+        return false;
+    flags = UInt16(given);
+    bool on = false;
+    if (value.contains("hidden")) {
+        if (!reader.Bool(value["hidden"], path + "/hidden", on))
+            return false;
+        flags = on ? UInt16(flags | APILay_Hidden) : UInt16(flags & ~APILay_Hidden);
+    }
+    if (value.contains("locked")) {
+        if (!reader.Bool(value["locked"], path + "/locked", on))
+            return false;
+        flags = on ? UInt16(flags | APILay_Locked) : UInt16(flags & ~APILay_Locked);
+    }
+    return true;
+}
+
+bool Loader::Layers(const Json& root)
+{
+    if (!root.contains("layers")) {
+        project.layers.push_back(Host::Layer{1, "Default", 0});
+        return true;
+    }
+    const Json& layers = root["layers"];
+    if (!reader.Array(layers, "/layers"))
+        return false;
+    if (layers.empty())
+        return reader.Fail("/layers", "a project needs at least one layer");
+    for (std::size_t i = 0; i < layers.size(); ++i) {
+        const std::string path = JsonReader::Index("/layers", i);
+        const Json& value = layers[i];
+        if (!reader.Object(value, path, {"index", "name", "hidden", "locked", "flags"}))
+            return false;
+        if (!value.contains("index"))
+            return reader.Fail(path, "missing key \"index\"");
+        long long index = 0;
+        Host::Layer layer;
+        if (!reader.Integer(value["index"], path + "/index", 1, 32767, index))
+            return false;
+        layer.index = API_AttributeIndex(index);
+        if (project.FindLayer(layer.index) != nullptr)
+            return reader.Fail(path + "/index", "duplicate layer index " + std::to_string(index));
+        if (value.contains("name") && !reader.String(value["name"], path + "/name", layer.name))
+            return false;
+        if (!LayerFlags(value, path, layer.flags))
+            return false;
+        project.layers.push_back(layer);
+    }
+    return true;
+}
+
+bool Loader::LayerCombinations(const Json& root)
+{
+    if (!root.contains("layerCombinations"))
+        return true;
+    const Json& combinations = root["layerCombinations"];
+    if (!reader.Array(combinations, "/layerCombinations"))
+        return false;
+    for (std::size_t i = 0; i < combinations.size(); ++i) {
+        const std::string path = JsonReader::Index("/layerCombinations", i);
+        const Json& value = combinations[i];
+        if (!reader.Object(value, path, {"index", "name", "layers"}))
+            return false;
+        if (!value.contains("index"))
+            return reader.Fail(path, "missing key \"index\"");
+        long long index = 0;
+        Host::LayerCombination combination;
+        if (!reader.Integer(value["index"], path + "/index", 1, 32767, index))
+            return false;
+        combination.index = API_AttributeIndex(index);
+        for (const Host::LayerCombination& other : project.layerCombinations)
+            if (other.index == combination.index)
+                return reader.Fail(path + "/index", "duplicate layer combination index " + std::to_string(index));
+        if (value.contains("name") && !reader.String(value["name"], path + "/name", combination.name))
+            return false;
+        if (value.contains("layers")) {
+            const Json& layers = value["layers"];
+            if (!layers.is_object())
+                return reader.Fail(path + "/layers", "expected an object, got " + JsonReader::TypeName(layers));
+            for (const auto& item : layers.items()) {
+                const std::string layerPath = JsonReader::Key(path + "/layers", item.key());
+                long long layerIndex = 0;
+                try {
+                    std::size_t used = 0;
+                    layerIndex = std::stoll(item.key(), &used);
+                    if (used != item.key().size())
+                        layerIndex = -1;
+                } catch (...) {
+                    layerIndex = -1;
+                }
+                if (layerIndex < 1 || layerIndex > 32767)
+                    return reader.Fail(layerPath, "a layer index (a positive integer) is expected as key");
+                if (project.FindLayer(API_AttributeIndex(layerIndex)) == nullptr)
+                    return reader.Fail(layerPath, "no layer with index " + item.key());
+                if (!reader.Object(item.value(), layerPath, {"hidden", "locked", "flags"}))
+                    return false;
+                UInt16 flags = 0;
+                if (!LayerFlags(item.value(), layerPath, flags))
+                    return false;
+                combination.flags[API_AttributeIndex(layerIndex)] = flags;
+            }
+        }
+        project.layerCombinations.push_back(combination);
+    }
+    return true;
+}
+
+bool Loader::ZoneCategories(const Json& root)
+{
+    if (!root.contains("zoneCategories"))
+        return true;
+    const Json& categories = root["zoneCategories"];
+    if (!reader.Array(categories, "/zoneCategories"))
+        return false;
+    std::map<API_AttributeIndex, Host::ZoneCategory> slots;
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+        const std::string path = JsonReader::Index("/zoneCategories", i);
+        const Json& value = categories[i];
+        if (!reader.Object(value, path, {"index", "code", "name", "deleted"}))
+            return false;
+        if (!value.contains("index"))
+            return reader.Fail(path, "missing key \"index\"");
+        long long index = 0;
+        Host::ZoneCategory category;
+        if (!reader.Integer(value["index"], path + "/index", 1, 32767, index))
+            return false;
+        category.index = API_AttributeIndex(index);
+        if (slots.count(category.index) != 0)
+            return reader.Fail(path + "/index", "duplicate zone category index " + std::to_string(index));
+        if (value.contains("deleted") && !reader.Bool(value["deleted"], path + "/deleted", category.deleted))
+            return false;
+        std::string code;
+        if (value.contains("code")) {
+            if (!reader.String(value["code"], path + "/code", code))
+                return false;
+            // The host's attribute record holds the code in a field of 25 units.
+            if (Utf16Length(code) > 24)
+                return reader.Fail(path + "/code", "zone category code too long: at most 24 UTF-16 units");
+        }
+        category.code = GS::UniString(code);
+        if (value.contains("name") && !reader.String(value["name"], path + "/name", category.name))
+            return false;
+        if (category.deleted && (value.contains("code") || value.contains("name")))
+            return reader.Fail(path, "a deleted zone category has no code or name");
+        slots[category.index] = category;
+    }
+    // Slots run from 1 without gaps: a missing slot is one that was deleted.
+    if (!slots.empty()) {
+        const API_AttributeIndex last = slots.rbegin()->first;
+        for (API_AttributeIndex index = 1; index <= last; ++index) {
+            auto found = slots.find(index);
+            if (found != slots.end()) {
+                project.zoneCategories.push_back(found->second);
+            } else {
+                Host::ZoneCategory gap;
+                gap.index = index;
+                gap.deleted = true;
+                project.zoneCategories.push_back(gap);
+            }
+        }
+    }
+    return true;
+}
+
+bool Loader::CommonFields(const Json& value, const std::string& path, Host::Element& element)
+{
+    if (!value.contains("id"))
+        return reader.Fail(path, "missing key \"id\"");
+    if (!reader.String(value["id"], path + "/id", element.id))
+        return false;
+    if (element.id.empty())
+        return reader.Fail(path + "/id", "an element id must not be empty");
+    if (ids.count(element.id) != 0)
+        return reader.Fail(path + "/id", "duplicate element id \"" + element.id + "\"");
+    if (value.contains("guid")) {
+        std::string text;
+        if (!reader.String(value["guid"], path + "/guid", text))
+            return false;
+        GS::Guid parsed;
+        if (!parsed.FromString(text.c_str()) || parsed.IsNull())
+            return reader.Fail(path + "/guid", "not a GUID (XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX): \"" + text + "\"");
+        element.guid = GSGuid2APIGuid(parsed);
+    } else {
+        element.guid = Host::GuidFromName(element.id);
+    }
+    if (!guids.insert(APIGuidToString(element.guid).ToUtf8()).second)
+        return reader.Fail(path + (value.contains("guid") ? "/guid" : "/id"), "duplicate element GUID");
+    long long number = project.stories.front().index;
+    if (value.contains("story") && !reader.Integer(value["story"], path + "/story", -32768, 32767, number))
+        return false;
+    const bool storyExists = std::any_of(project.stories.begin(), project.stories.end(),
+                                         [&](const Host::Story& story) { return story.index == number; });
+    if (!storyExists)
+        return reader.Fail(path + "/story", "no story with index " + std::to_string(number));
+    element.story = short(number);
+    number = project.layers.front().index;
+    if (value.contains("layer") && !reader.Integer(value["layer"], path + "/layer", 1, 32767, number))
+        return false;
+    if (project.FindLayer(API_AttributeIndex(number)) == nullptr)
+        return reader.Fail(path + "/layer", "no layer with index " + std::to_string(number));
+    element.layer = API_AttributeIndex(number);
+    if (value.contains("locked") && !reader.Bool(value["locked"], path + "/locked", element.locked))
+        return false;
+    if (value.contains("observed") && !reader.Bool(value["observed"], path + "/observed", element.observed))
+        return false;
+    number = 0;
+    if (value.contains("group") && !reader.Integer(value["group"], path + "/group", 0, 1000000000, number))
+        return false;
+    element.group = number == 0 ? APINULLGuid : Host::GuidFromName("group:" + std::to_string(number));
+    element.creationOrder = project.nextCreationOrder++;
+    ids[element.id] = element.guid;
+    return true;
+}
+
+bool Loader::Coord(const Json& value, const std::string& path, API_Coord& coord)
+{
+    if (!value.is_array() || value.size() != 2)
+        return reader.Fail(path, "expected [x, y], got " + JsonReader::TypeName(value));
+    return reader.Number(value[0], path + "/0", coord.x) && reader.Number(value[1], path + "/1", coord.y);
+}
+
+bool Loader::ElementRef(const Json& value, const std::string& path, API_Guid& guid)
+{
+    std::string id;
+    if (!reader.String(value, path, id))
+        return false;
+    auto found = ids.find(id);
+    if (found == ids.end())
+        return reader.Fail(path, "no element with id \"" + id + "\"");
+    guid = found->second;
+    return true;
+}
+
+bool Loader::LibPartRef(const Json& value, const std::string& path, const char* kind, const Host::LibPart*& part)
+{
+    std::string name;
+    if (!reader.String(value, path, name))
+        return false;
+    part = project.FindLibPart(name);
+    if (part == nullptr) {
+        std::string known;
+        for (const Host::LibPart& candidate : project.libParts)
+            if (candidate.kind == kind)
+                known += (known.empty() ? "\"" : ", \"") + candidate.name + "\"";
+        return reader.Fail(path, "no library part named \"" + name + "\" (known: " + known + ")");
+    }
+    if (part->kind != kind)
+        return reader.Fail(path, "library part \"" + name + "\" is not a " + kind);
+    return true;
+}
+
+bool Loader::ParamValue(const Json& value, const std::string& path, Host::Param& param, bool declared)
+{
+    const bool wantString = declared && param.type == APIParT_CString;
+    auto scalarText = [&](const Json& item, const std::string& itemPath, GS::UniString& out) {
+        std::string text;
+        if (!reader.String(item, itemPath, text))
+            return false;
+        out = GS::UniString(text);
+        return true;
+    };
+    if (value.is_array()) {
+        if (declared && !param.isArray)
+            return reader.Fail(path, "parameter \"" + param.name + "\" is a scalar, got an array");
+        if (value.empty())
+            return reader.Fail(path, "an array parameter needs at least one value");
+        const bool rows = value[0].is_array();
+        const std::size_t columns = rows ? value[0].size() : 1;
+        if (rows && columns == 0)
+            return reader.Fail(path + "/0", "a row needs at least one value");
+        bool isString = wantString;
+        if (!declared)
+            isString = rows ? (!value[0].empty() && value[0][0].is_string()) : value[0].is_string();
+        std::vector<double> numbers;
+        std::vector<GS::UniString> texts;
+        for (std::size_t r = 0; r < value.size(); ++r) {
+            const std::string rowPath = JsonReader::Index(path, r);
+            const Json& row = value[r];
+            if (rows != row.is_array())
+                return reader.Fail(rowPath, "mixed rows and values in an array parameter");
+            if (rows && row.size() != columns)
+                return reader.Fail(rowPath, "all rows need " + std::to_string(columns) + " values");
+            for (std::size_t c = 0; c < columns; ++c) {
+                const Json& item = rows ? row[c] : row;
+                const std::string itemPath = rows ? JsonReader::Index(rowPath, c) : rowPath;
+                if (isString) {
+                    GS::UniString text;
+                    if (!scalarText(item, itemPath, text))
+                        return false;
+                    texts.push_back(text);
+                } else {
+                    double number = 0;
+                    if (!reader.Number(item, itemPath, number))
+                        return false;
+                    numbers.push_back(number);
+                }
+            }
+        }
+        if (!declared)
+            param.type = isString ? APIParT_CString : APIParT_RealNum;
+        param.isArray = true;
+        param.dim1 = Int32(value.size());
+        param.dim2 = Int32(columns);
+        param.numbers = std::move(numbers);
+        param.texts = std::move(texts);
+        return true;
+    }
+    if (declared && param.isArray)
+        return reader.Fail(path, "parameter \"" + param.name + "\" is an array, got " + JsonReader::TypeName(value));
+    if (value.is_string() && (!declared || wantString)) {
+        if (!declared)
+            param.type = APIParT_CString;
+        return scalarText(value, path, param.text);
+    }
+    if (value.is_boolean() && (!declared || !wantString)) {
+        if (!declared)
+            param.type = APIParT_Boolean;
+        param.number = value.get<bool>() ? 1.0 : 0.0;
+        return true;
+    }
+    if (value.is_number() && (!declared || !wantString)) {
+        if (!declared)
+            param.type = APIParT_RealNum;
+        return reader.Number(value, path, param.number);
+    }
+    return reader.Fail(path, "parameter \"" + param.name + "\" expects " + (wantString ? "a string" : "a number") +
+                                 ", got " + JsonReader::TypeName(value));
+}
+
+bool Loader::Params(const Json& value, const std::string& path, const Host::LibPart& part,
+                    std::vector<Host::Param>& params)
+{
+    if (!value.is_object())
+        return reader.Fail(path, "expected an object, got " + JsonReader::TypeName(value));
+    for (const auto& item : value.items()) {
+        const std::string paramPath = JsonReader::Key(path, item.key());
+        const std::string& name = item.key();
+        if (name.empty() || name.size() > paramNameMax)
+            return reader.Fail(paramPath, "a parameter name has 1 to " + std::to_string(paramNameMax) + " characters");
+        for (unsigned char c : name)
+            if (c < 0x21 || c > 0x7E)
+                return reader.Fail(paramPath, "a parameter name is plain ASCII without blanks");
+        auto found = std::find_if(params.begin(), params.end(), [&](const Host::Param& p) { return p.name == name; });
+        const bool declared = found != params.end();
+        if (!declared && !part.params.empty())
+            return reader.Fail(paramPath, "library part \"" + part.name + "\" has no parameter \"" + name + "\"");
+        Host::Param fresh;
+        fresh.name = name;
+        Host::Param& param = declared ? *found : fresh;
+        if (!ParamValue(item.value(), paramPath, param, declared))
+            return false;
+        if (!declared)
+            params.push_back(fresh);
+    }
+    return true;
+}
+
+bool Loader::Zones(const Json& root)
+{
+    if (!root.contains("zones"))
+        return true;
+    const Json& zones = root["zones"];
+    if (!reader.Array(zones, "/zones"))
+        return false;
+    for (std::size_t i = 0; i < zones.size(); ++i) {
+        const std::string path = JsonReader::Index("/zones", i);
+        const Json& value = zones[i];
+        if (!reader.Object(value, path,
+                           {"id", "guid", "story", "layer", "category", "number", "name", "top", "quantities", "pos",
+                            "locked", "group", "observed"}))
+            return false;
+        Host::Element zone;
+        zone.type = API_ZoneID;
+        if (!CommonFields(value, path, zone))
+            return false;
+        std::string text;
+        if (value.contains("number")) {
+            if (!reader.String(value["number"], path + "/number", text))
+                return false;
+            zone.number = GS::UniString(text);
+        }
+        if (value.contains("name")) {
+            if (!reader.String(value["name"], path + "/name", text))
+                return false;
+            zone.name = GS::UniString(text);
+        }
+        long long category = project.zoneCategories.empty() ? 0 : 1;
+        if (value.contains("category")) {
+            if (!reader.Integer(value["category"], path + "/category", 1, 32767, category))
+                return false;
+            if (category > static_cast<long long>(project.zoneCategories.size()))
+                return reader.Fail(path + "/category", "no zone category with index " + std::to_string(category));
+        }
+        zone.category = API_AttributeIndex(category);
+        if (value.contains("quantities")) {
+            const Json& quantities = value["quantities"];
+            if (!quantities.is_array() || quantities.size() != 5)
+                return reader.Fail(path + "/quantities",
+                                   "expected an array of five numbers, got " +
+                                       (quantities.is_array() ? std::to_string(quantities.size()) + " values"
+                                                              : JsonReader::TypeName(quantities)));
+            for (std::size_t q = 0; q < 5; ++q)
+                if (!reader.Number(quantities[q], JsonReader::Index(path + "/quantities", q), zone.quantities[q]))
+                    return false;
+        }
+        if (value.contains("pos") && !Coord(value["pos"], path + "/pos", zone.pos))
+            return false;
+        std::optional<std::string> top;
+        if (value.contains("top") && !value["top"].is_null()) {
+            if (!value["top"].is_string())
+                return reader.Fail(path + "/top",
+                                   "expected a string or null, got " + JsonReader::TypeName(value["top"]));
+            if (!reader.String(value["top"], path + "/top", text))
+                return false;
+            top = text;
+        }
+        SetZoneStamp(project, zone, top);
+        project.elements.push_back(std::move(zone));
+    }
+    return true;
+}
+
+bool Loader::Labels(const Json& root)
+{
+    if (!root.contains("labels"))
+        return true;
+    const Json& labels = root["labels"];
+    if (!reader.Array(labels, "/labels"))
+        return false;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const std::string path = JsonReader::Index("/labels", i);
+        const Json& value = labels[i];
+        if (!reader.Object(value, path,
+                           {"id", "guid", "libPart", "class", "story", "layer", "pos", "params", "links", "observed",
+                            "locked", "group", "parent"}))
+            return false;
+        Host::Element label;
+        label.type = API_LabelID;
+        if (!CommonFields(value, path, label))
+            return false;
+        if (!value.contains("libPart"))
+            return reader.Fail(path, "missing key \"libPart\"");
+        const Host::LibPart* part = nullptr;
+        if (!LibPartRef(value["libPart"], path + "/libPart", "label", part))
+            return false;
+        label.libInd = part->index;
+        label.symbolSettings.libInd = part->index;
+        label.params = part->params;
+        if (value.contains("class")) {
+            std::string labelClass;
+            if (!reader.String(value["class"], path + "/class", labelClass))
+                return false;
+            if (labelClass != "symbol" && labelClass != "text")
+                return reader.Fail(path + "/class", "expected \"symbol\" or \"text\"");
+            label.labelClass = labelClass == "symbol" ? APILblClass_Symbol : APILblClass_Text;
+        }
+        if (value.contains("pos") && !Coord(value["pos"], path + "/pos", label.begC))
+            return false;
+        label.midC = label.begC;
+        label.endC = label.begC;
+        if (value.contains("params") && !Params(value["params"], path + "/params", *part, label.params))
+            return false;
+        if (value.contains("parent") && !value["parent"].is_null()) {
+            if (!ElementRef(value["parent"], path + "/parent", label.parent))
+                return false;
+            label.parentType = project.Find(label.parent)->type;
+        }
+        if (value.contains("links")) {
+            if (!reader.Array(value["links"], path + "/links"))
+                return false;
+            pendingLinks.push_back({label.guid, path + "/links", &value["links"]});
+        }
+        project.elements.push_back(std::move(label));
+    }
+    return true;
+}
+
+bool Loader::OtherElements(const Json& root)
+{
+    if (!root.contains("elements"))
+        return true;
+    const Json& elements = root["elements"];
+    if (!reader.Array(elements, "/elements"))
+        return false;
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        const std::string path = JsonReader::Index("/elements", i);
+        const Json& value = elements[i];
+        if (!reader.Object(value, path,
+                           {"id", "guid", "type", "story", "layer", "locked", "group", "observed", "pos", "end"}))
+            return false;
+        Host::Element element;
+        if (!value.contains("type"))
+            return reader.Fail(path, "missing key \"type\"");
+        std::string typeName;
+        if (!reader.String(value["type"], path + "/type", typeName))
+            return false;
+        if (!ElementTypeFromName(typeName, element.type) || element.type == API_ZoneID || element.type == API_LabelID)
+            return reader.Fail(path + "/type", "unknown element type \"" + typeName +
+                                                   "\" (zones and labels have sections of their own)");
+        if (!CommonFields(value, path, element))
+            return false;
+        if (value.contains("pos") && !Coord(value["pos"], path + "/pos", element.pos))
+            return false;
+        if (value.contains("end") && !Coord(value["end"], path + "/end", element.endPoint))
+            return false;
+        element.begC = element.pos;
+        project.elements.push_back(std::move(element));
+    }
+    return true;
+}
+
+bool Loader::Links()
+{
+    for (const PendingLinks& pending : pendingLinks) {
+        for (std::size_t i = 0; i < pending.links->size(); ++i) {
+            const std::string path = JsonReader::Index(pending.path, i);
+            API_Guid to;
+            if (!ElementRef((*pending.links)[i], path, to))
+                return false;
+            if (to == pending.from)
+                return reader.Fail(path, "an element cannot be linked to itself");
+            for (const Host::Link& link : project.links)
+                if (link.from == pending.from && link.to == to)
+                    return reader.Fail(path, "link given twice");
+            project.links.push_back(Host::Link{pending.from, to, 0});
+            const bool back = std::any_of(project.links.begin(), project.links.end(), [&](const Host::Link& link) {
+                return link.from == to && link.to == pending.from;
+            });
+            if (!back)
+                project.links.push_back(Host::Link{to, pending.from, 0});
+        }
+    }
+    return true;
+}
+
+bool Loader::LabelTool(const Json& root)
+{
+    const Host::LibPart* generic = project.FindLibPart("Generic Label");
+    if (generic != nullptr) {
+        project.labelTool.libInd = generic->index;
+        project.labelTool.symbolSettings.libInd = generic->index;
+        project.labelTool.params = generic->params;
+    }
+    project.labelTool.layer = project.layers.front().index;
+    if (!root.contains("labelTool"))
+        return true;
+    const Json& value = root["labelTool"];
+    if (!reader.Object(value, "/labelTool", {"class", "libPart", "layer", "params"}))
+        return false;
+    const Host::LibPart* part = generic;
+    if (value.contains("libPart")) {
+        if (!LibPartRef(value["libPart"], "/labelTool/libPart", "label", part))
+            return false;
+        project.labelTool.libInd = part->index;
+        project.labelTool.symbolSettings.libInd = part->index;
+        project.labelTool.params = part->params;
+    }
+    if (value.contains("class")) {
+        std::string labelClass;
+        if (!reader.String(value["class"], "/labelTool/class", labelClass))
+            return false;
+        if (labelClass != "symbol" && labelClass != "text")
+            return reader.Fail("/labelTool/class", "expected \"symbol\" or \"text\"");
+        project.labelTool.labelClass = labelClass == "symbol" ? APILblClass_Symbol : APILblClass_Text;
+    }
+    if (value.contains("layer")) {
+        long long layer = 0;
+        if (!reader.Integer(value["layer"], "/labelTool/layer", 1, 32767, layer))
+            return false;
+        if (project.FindLayer(API_AttributeIndex(layer)) == nullptr)
+            return reader.Fail("/labelTool/layer", "no layer with index " + std::to_string(layer));
+        project.labelTool.layer = API_AttributeIndex(layer);
+    }
+    if (value.contains("params") && part != nullptr &&
+        !Params(value["params"], "/labelTool/params", *part, project.labelTool.params))
+        return false;
+    return true;
+}
+
+bool Loader::Teamwork(const Json& root)
+{
+    if (!root.contains("teamwork"))
+        return true;
+    const Json& value = root["teamwork"];
+    if (!reader.Object(value, "/teamwork", {"shared", "user", "held", "grant"}))
+        return false;
+    Host::Teamwork& teamwork = project.teamwork;
+    if (value.contains("shared") && !reader.Bool(value["shared"], "/teamwork/shared", teamwork.shared))
+        return false;
+    if (value.contains("grant") && !reader.Bool(value["grant"], "/teamwork/grant", teamwork.grant))
+        return false;
+    if (value.contains("user")) {
+        if (!reader.String(value["user"], "/teamwork/user", teamwork.user))
+            return false;
+        if (teamwork.user.empty())
+            return reader.Fail("/teamwork/user", "the user name must not be empty");
+    }
+    if (!value.contains("held"))
+        return true;
+    const Json& held = value["held"];
+    if (!held.is_object())
+        return reader.Fail("/teamwork/held", "expected an object, got " + JsonReader::TypeName(held));
+    std::map<std::string, std::string> holder; // element id -> user
+    for (const auto& item : held.items()) {
+        const std::string path = JsonReader::Key("/teamwork/held", item.key());
+        if (item.key().empty() || Utf16Length(item.key()) > 255)
+            return reader.Fail(path, "a user name has 1 to 255 characters");
+        if (!reader.Array(item.value(), path))
+            return false;
+        for (std::size_t i = 0; i < item.value().size(); ++i) {
+            const std::string elementPath = JsonReader::Index(path, i);
+            API_Guid guid;
+            if (!ElementRef(item.value()[i], elementPath, guid))
+                return false;
+            const std::string id = item.value()[i].get<std::string>();
+            if (holder.count(id) != 0)
+                return reader.Fail(elementPath, "\"" + id + "\" is already held by \"" + holder[id] + "\"");
+            holder[id] = item.key();
+            if (item.key() == teamwork.user)
+                teamwork.reserved.push_back(guid);
+            else
+                teamwork.held[item.key()].push_back(guid);
+        }
+    }
+    return true;
+}
+
+bool Loader::Selection(const Json& root)
+{
+    if (!root.contains("selection"))
+        return true;
+    const Json& selection = root["selection"];
+    if (!reader.Array(selection, "/selection"))
+        return false;
+    for (std::size_t i = 0; i < selection.size(); ++i) {
+        API_Guid guid;
+        if (!ElementRef(selection[i], JsonReader::Index("/selection", i), guid))
+            return false;
+        if (std::find(project.selection.begin(), project.selection.end(), guid) != project.selection.end())
+            return reader.Fail(JsonReader::Index("/selection", i), "element selected twice");
+        project.selection.push_back(guid);
+    }
+    return true;
+}
+
+} // namespace
+
+bool LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                     Host::Project& project, std::string& error)
+{
+    Json root;
+    if (!ParseJsonText(text, fileName, root, error))
+        return false;
+    Loader loader(fileName, library);
+    if (!loader.Load(root, project)) {
+        error = loader.Error();
+        return false;
+    }
+    return true;
+}
+
+bool LoadProjectFile(const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& project,
+                     std::string& error)
+{
+    std::string text;
+    if (!ReadTextFile(path, text, error))
+        return false;
+    return LoadProjectText(text, path, library, project, error);
+}
+
+void SetZoneStamp(const Host::Project& project, Host::Element& zone, const std::optional<std::string>& top)
+{
+    // A zone's TOP lives in its stamp's stApartmentId; without a TOP the zone's stamp lacks that
+    // parameter altogether.
+    const Host::LibPart* part = project.FindLibPart(top ? "Zone Stamp" : "Zone Stamp Plain");
+    std::vector<Host::Param> params = part != nullptr ? part->params : std::vector<Host::Param>();
+    for (Host::Param& param : params)
+        for (const Host::Param& old : zone.params)
+            if (old.name == param.name && old.type == param.type && old.isArray == param.isArray)
+                param = old;
+    params.erase(
+        std::remove_if(params.begin(), params.end(), [](const Host::Param& p) { return p.name == "stApartmentId"; }),
+        params.end());
+    if (top) {
+        Host::Param param;
+        param.name = "stApartmentId";
+        param.type = APIParT_CString;
+        param.text = GS::UniString(*top);
+        params.insert(params.begin(), param);
+    }
+    if (part != nullptr)
+        zone.libInd = part->index;
+    zone.params = std::move(params);
+}
+
+std::string ElementTypeName(API_ElemTypeID type)
+{
+    for (const TypeNameEntry& entry : typeNames)
+        if (entry.type == type)
+            return entry.name;
+    return std::string();
+}
+
+bool ElementTypeFromName(const std::string& name, API_ElemTypeID& type)
+{
+    for (const TypeNameEntry& entry : typeNames)
+        if (name == entry.name) {
+            type = entry.type;
+            return true;
+        }
+    return false;
+}
+
+} // namespace Runner

@@ -1,0 +1,269 @@
+// Dump of the session state, as written by --dump and `dump PATH` and read by `expect`.
+#include "StateDump.hpp"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <unistd.h>
+
+#include "../Host/DG/DG.hpp"
+
+namespace Runner {
+
+namespace {
+
+const char* const paletteGuidText = "45D7CAFB-970B-4D95-BF7A-697E894006AF";
+constexpr short roomsListId = 4;
+constexpr short stampsListId = 8;
+
+const Host::Param* FindParam(const Host::Element& element, const char* name)
+{
+    for (const Host::Param& param : element.params)
+        if (param.name == name)
+            return &param;
+    return nullptr;
+}
+
+Json Links(const Host::Project& project, const Host::Element& element)
+{
+    Json links = Json::array();
+    for (const Host::Link& link : project.links) {
+        if (link.from != element.guid)
+            continue;
+        const Host::Element* to = project.Find(link.to);
+        if (to != nullptr && !to->deleted)
+            links.push_back(DumpId(*to));
+    }
+    return links;
+}
+
+API_AttributeIndex CurrentLayerCombination(const Host::Project& project)
+{
+    for (const Host::LayerCombination& combination : project.layerCombinations) {
+        bool matches = true;
+        for (const Host::Layer& layer : project.layers) {
+            auto found = combination.flags.find(layer.index);
+            if ((found == combination.flags.end() ? 0 : found->second) != layer.flags)
+                matches = false;
+        }
+        if (matches)
+            return combination.index;
+    }
+    return 0;
+}
+
+std::vector<std::vector<std::string>> Rows(const DG::Palette& palette, short itemId)
+{
+    std::vector<std::vector<std::string>> rows;
+    const auto* list = dynamic_cast<const DG::ListBox*>(palette.GetItem(itemId));
+    if (list == nullptr)
+        return rows;
+    for (const auto& row : list->GetRows()) {
+        std::vector<std::string> texts;
+        for (const GS::UniString& text : row)
+            texts.push_back(text.ToUtf8());
+        rows.push_back(texts);
+    }
+    return rows;
+}
+
+// The palette shows texts, not elements: a row names the first live element, not yet named by
+// an earlier row, whose texts it shows (zones: number, name, floor, TOP; Arealists: floor, TOP).
+Json RowIds(const Host::Project& project, const std::vector<std::vector<std::string>>& rows, bool zones)
+{
+    Json ids = Json::array();
+    std::set<const Host::Element*> used;
+    for (const auto& row : rows) {
+        const Host::Element* match = nullptr;
+        for (const Host::Element& element : project.elements) {
+            if (element.deleted || used.count(&element) != 0)
+                continue;
+            if (zones && element.type == API_ZoneID && row.size() >= 4) {
+                const Host::Param* top = FindParam(element, "stApartmentId");
+                const std::string topText = top != nullptr ? top->text.ToUtf8() : "N/A";
+                if (row[0] == element.number.ToUtf8() && row[1] == element.name.ToUtf8() &&
+                    row[2] == std::to_string(element.story) && row[3] == topText)
+                    match = &element;
+            } else if (!zones && element.type == API_LabelID && row.size() >= 2) {
+                const Host::Param* top = FindParam(element, "al_apartmentId");
+                if (row[0] == std::to_string(element.story) && top != nullptr && row[1] == top->text.ToUtf8())
+                    match = &element;
+            }
+            if (match != nullptr)
+                break;
+        }
+        if (match != nullptr) {
+            used.insert(match);
+            ids.push_back(DumpId(*match));
+        } else {
+            ids.push_back(nullptr);
+        }
+    }
+    return ids;
+}
+
+Json PaletteJson(const Host::Project& project)
+{
+    Json palette = {{"visible", false},
+                    {"rooms", Json::array()},
+                    {"stamps", Json::array()},
+                    {"roomRows", Json::array()},
+                    {"stampRows", Json::array()}};
+    const DG::Palette* found = DG::FindPalette(GS::Guid(paletteGuidText));
+    if (found == nullptr)
+        return palette;
+    const auto roomRows = Rows(*found, roomsListId);
+    const auto stampRows = Rows(*found, stampsListId);
+    palette["visible"] = found->IsVisible();
+    palette["rooms"] = RowIds(project, roomRows, true);
+    palette["stamps"] = RowIds(project, stampRows, false);
+    palette["roomRows"] = roomRows;
+    palette["stampRows"] = stampRows;
+    return palette;
+}
+
+} // namespace
+
+std::string DumpId(const Host::Element& element)
+{
+    return element.id.empty() ? APIGuidToString(element.guid).ToUtf8() : element.id;
+}
+
+Json ParamJson(const Host::Param& param)
+{
+    const bool isText = param.type == APIParT_CString;
+    if (!param.isArray)
+        return isText ? Json(param.text.ToUtf8()) : Json(param.number);
+    const std::size_t rows = param.dim1 > 0 ? std::size_t(param.dim1) : 0;
+    const std::size_t columns = param.dim2 > 0 ? std::size_t(param.dim2) : 0;
+    auto at = [&](std::size_t i) -> Json {
+        if (isText)
+            return i < param.texts.size() ? Json(param.texts[i].ToUtf8()) : Json(nullptr);
+        return i < param.numbers.size() ? Json(param.numbers[i]) : Json(nullptr);
+    };
+    Json result = Json::array();
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (columns == 1) {
+            result.push_back(at(r));
+            continue;
+        }
+        Json row = Json::array();
+        for (std::size_t c = 0; c < columns; ++c)
+            row.push_back(at(r * columns + c));
+        result.push_back(row);
+    }
+    return result;
+}
+
+std::string LabelLibPartName(const Host::Project& project, const Host::Element& label)
+{
+    const Int32 index = label.labelClass == APILblClass_Symbol && label.symbolSettings.libInd != 0
+                            ? label.symbolSettings.libInd
+                            : label.libInd;
+    const Host::LibPart* part = project.FindLibPart(index);
+    return part != nullptr ? part->name : std::string();
+}
+
+bool IsArealist(const Host::Project& project, const Host::Element& element)
+{
+    return element.type == API_LabelID && !element.deleted && LabelLibPartName(project, element) == "Arealist";
+}
+
+Json BuildState(const Host::Application& app)
+{
+    const Host::Project& project = app.GetProject();
+    Json zones = Json::array(), labels = Json::array();
+    for (const Host::Element& element : project.elements) {
+        if (element.deleted)
+            continue;
+        if (element.type == API_ZoneID) {
+            const Host::Param* top = FindParam(element, "stApartmentId");
+            zones.push_back({{"id", DumpId(element)},
+                             {"guid", APIGuidToString(element.guid).ToUtf8()},
+                             {"story", element.story},
+                             {"layer", element.layer},
+                             {"number", element.number.ToUtf8()},
+                             {"name", element.name.ToUtf8()},
+                             {"category", element.category},
+                             {"top", top != nullptr ? Json(top->text.ToUtf8()) : Json(nullptr)},
+                             {"quantities", element.quantities},
+                             {"links", Links(project, element)},
+                             {"observed", element.observed},
+                             {"locked", element.locked}});
+        } else if (element.type == API_LabelID) {
+            Json params = Json::object();
+            for (const Host::Param& param : element.params)
+                if (!params.contains(param.name))
+                    params[param.name] = ParamJson(param);
+            const Host::Element* parent = element.parent == APINULLGuid ? nullptr : project.Find(element.parent);
+            labels.push_back({{"id", DumpId(element)},
+                              {"guid", APIGuidToString(element.guid).ToUtf8()},
+                              {"libPart", LabelLibPartName(project, element)},
+                              {"story", element.story},
+                              {"layer", element.layer},
+                              {"pos", {element.begC.x, element.begC.y}},
+                              {"parent", parent != nullptr ? Json(DumpId(*parent)) : Json(nullptr)},
+                              {"observed", element.observed},
+                              {"locked", element.locked},
+                              {"links", Links(project, element)},
+                              {"params", params}});
+        }
+    }
+    Json layers = Json::array();
+    for (const Host::Layer& layer : project.layers)
+        layers.push_back({{"index", layer.index}, {"flags", layer.flags}});
+    Json alerts = Json::array();
+    for (const Host::ShownAlert& alert : const_cast<Host::Application&>(app).GetUserQueue().ShownAlerts()) {
+        Json texts = Json::array();
+        for (const GS::UniString& text : alert.texts)
+            texts.push_back(text.ToUtf8());
+        alerts.push_back({{"id", alert.id}, {"texts", texts}, {"answer", alert.answer}});
+    }
+    Json state;
+    state["zones"] = zones;
+    state["labels"] = labels;
+    state["layers"] = layers;
+    state["suspendGroups"] = project.suspendGroups;
+    state["currentLayerCombination"] = CurrentLayerCombination(project);
+    state["palette"] = PaletteJson(project);
+    state["alerts"] = alerts;
+    state["debug"] = app.DebugLines();
+    state["undo"] = app.UndoTexts();
+    state["memosOutstanding"] = app.MemosOutstanding();
+    return state;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const fs::path temp = target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(::getpid()));
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            error = path + ": cannot write the file";
+            return false;
+        }
+        out << text;
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+            error = path + ": cannot write the file";
+            return false;
+        }
+    }
+    std::error_code code;
+    fs::rename(temp, target, code);
+    if (code) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        error = path + ": cannot write the file: " + code.message();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Runner

@@ -1,0 +1,26 @@
+// The state of a session as JSON (live elements in creation order, layers, palette, alerts,
+// debug lines, undo texts, outstanding memos), and writing it to a file atomically.
+#pragma once
+
+#include <string>
+
+#include "../Host/Model/Application.hpp"
+#include "JsonReader.hpp"
+
+namespace Runner {
+
+Json BuildState(const Host::Application& app);
+
+// The id sessions and dumps use for an element: its id, or its GUID string when it has none.
+std::string DumpId(const Host::Element& element);
+// A parameter value: scalar as number or string, n x 1 array as a flat list, m x n as rows.
+Json ParamJson(const Host::Param& param);
+// The name of a label's library part, empty if unknown.
+std::string LabelLibPartName(const Host::Project& project, const Host::Element& label);
+bool IsArealist(const Host::Project& project, const Host::Element& element);
+
+// Writes `text` to a temporary file beside `path` and renames it into place, so a failed run
+// never leaves a partial file. False with `error` naming the path.
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
+
+} // namespace Runner
