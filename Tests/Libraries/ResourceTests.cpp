@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <unistd.h>
 
@@ -226,6 +227,27 @@ TEST(ResourceFiles, ABadFileInAFolderFailsTheWholeModule)
     EXPECT_EQ(RS::OpenModule(folder.string(), "en", error), InvalidResModule);
     EXPECT_NE(error.find("b.json: menus[0].items: expected a list of 1 to 100 texts"), std::string::npos) << error;
     std::filesystem::remove_all(folder);
+}
+
+// Damaged copies of the real files (cut short, or with a byte replaced) are refused with a
+// message or read; they never crash the reader.
+TEST(ResourceFiles, DamagedFilesNeverCrashTheReader)
+{
+    for (const char* name : {"alerts.json", "panels.json", "libparts.json"}) {
+        std::ifstream stream(std::string(AREALIST_RESOURCES_DIR) + "/en/" + name, std::ios::binary);
+        const std::string original((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(original.empty()) << name;
+        for (std::size_t position = 0; position < original.size(); position += 5) {
+            for (const std::string& damaged :
+                 {original.substr(0, position), std::string(original).replace(position, 1, "0"),
+                  std::string(original).replace(position, 1, "\"x\":1,")}) {
+                RS::ModuleContent content;
+                std::string error;
+                if (!RS::ReadResourceText(name, damaged, content, error))
+                    EXPECT_EQ(error.rfind(name, 0), 0u) << error;
+            }
+        }
+    }
 }
 
 } // namespace
