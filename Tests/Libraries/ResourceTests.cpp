@@ -243,8 +243,9 @@ TEST(ResourceFiles, DamagedFilesNeverCrashTheReader)
                   std::string(original).replace(position, 1, "\"x\":1,")}) {
                 RS::ModuleContent content;
                 std::string error;
-                if (!RS::ReadResourceText(name, damaged, content, error))
+                if (!RS::ReadResourceText(name, damaged, content, error)) {
                     EXPECT_EQ(error.rfind(name, 0), 0u) << error;
+                }
             }
         }
     }
