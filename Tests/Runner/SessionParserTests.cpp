@@ -1,0 +1,146 @@
+// Session parser: quoting rules, references, and a table of bad lines with their messages.
+#include <gtest/gtest.h>
+
+#include "../../Sources/Runner/SessionParser.hpp"
+
+namespace {
+
+Runner::Command ParseOk(const std::string& line)
+{
+    std::optional<Runner::Command> command;
+    std::string error;
+    EXPECT_TRUE(Runner::ParseSessionLine(line, 1, command, error)) << line << ": " << error;
+    return command.value_or(Runner::Command());
+}
+
+TEST(SessionParser, QuotedValuesAreAlwaysStrings)
+{
+    Runner::Command c = ParseOk(R"(zone set Z1 top="TOP 1" name="A \"quoted\" \\ name")");
+    EXPECT_TRUE(c.zone.topGiven);
+    EXPECT_EQ(c.zone.top, std::optional<std::string>("TOP 1"));
+    EXPECT_EQ(c.zone.name, std::optional<std::string>(R"(A "quoted" \ name)"));
+
+    c = ParseOk("zone set Z1 top=none");
+    EXPECT_TRUE(c.zone.topGiven);
+    EXPECT_FALSE(c.zone.top.has_value()); // removes the parameter
+
+    c = ParseOk(R"(zone set Z1 top="none")");
+    EXPECT_EQ(c.zone.top, std::optional<std::string>("none"));
+
+    c = ParseOk(R"(zone set Z1 top="")");
+    EXPECT_EQ(c.zone.top, std::optional<std::string>(""));
+}
+
+TEST(SessionParser, References)
+{
+    Runner::Command c = ParseOk(R"(select Z1 top:"TOP 1" top:"TOP #2"#3 top:T)");
+    ASSERT_EQ(c.refs.size(), 4u);
+    EXPECT_FALSE(c.refs[0].byTop);
+    EXPECT_EQ(c.refs[0].id, "Z1");
+    EXPECT_TRUE(c.refs[1].byTop);
+    EXPECT_EQ(c.refs[1].top, "TOP 1");
+    EXPECT_EQ(c.refs[1].nth, 1);
+    EXPECT_EQ(c.refs[2].top, "TOP #2"); // '#' inside the quotes belongs to the TOP
+    EXPECT_EQ(c.refs[2].nth, 3);
+    EXPECT_EQ(c.refs[3].top, "T");
+}
+
+TEST(SessionParser, CommentsBlankLinesAndSeries)
+{
+    std::vector<Runner::Command> commands;
+    std::string error;
+    ASSERT_TRUE(Runner::ParseSession("# comment\n\nbegin\nzone move Z1 1 2 # moved\nend\n", "s.txt", commands, error))
+        << error;
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[1].kind, Runner::CommandKind::ZoneMove);
+    EXPECT_EQ(commands[1].line, 4);
+    EXPECT_EQ(commands[1].dy, 2.0);
+}
+
+TEST(SessionParser, ArgumentsOfEachFamily)
+{
+    Runner::Command c = ParseOk("zone add Z9 story=1 layer=2 category=3 number=1.01 quantities=1,2,3,4,5 pos=0.5,1");
+    EXPECT_EQ(c.zone.story, std::optional<short>(1));
+    EXPECT_EQ((*c.zone.quantities)[4], 5.0);
+    EXPECT_EQ(c.zone.pos->x, 0.5);
+    c = ParseOk(R"(label place L5 on top:"TOP 1" at 3,4 libpart "Generic Label")");
+    EXPECT_TRUE(c.onZone->byTop);
+    EXPECT_EQ(c.at->y, 4.0);
+    EXPECT_EQ(c.libPart, std::optional<std::string>("Generic Label"));
+    c = ParseOk(R"(label receive L6 top="TOP 2" links=Z1,Z2)");
+    EXPECT_EQ(c.text, "TOP 2");
+    EXPECT_EQ(c.links.size(), 2u);
+    c = ParseOk("fail Element_Change after 2 code 0x81060132");
+    EXPECT_EQ(c.number2, 2);
+    EXPECT_EQ(GSErrCode(c.number), APIERR_ELEMLOCKED);
+    c = ParseOk("fail Element_Get code APIERR_DELETED");
+    EXPECT_EQ(GSErrCode(c.number), APIERR_DELETED);
+    c = ParseOk("answer alert 31010 1 times 3");
+    EXPECT_EQ(c.times, 3);
+    c = ParseOk(R"(answer dialog choose "TOP 3")");
+    EXPECT_EQ(c.text, "TOP 3");
+    c = ParseOk(R"(expect param top:"TOP 1" al_lines == [1, 2])");
+    EXPECT_EQ(c.expect.subject, "param");
+    EXPECT_EQ(c.expect.expected, Runner::Json::parse("[1,2]"));
+}
+
+struct BadLine {
+    const char* name;
+    const char* line;
+    const char* message;
+};
+
+class BadSessionLine : public testing::TestWithParam<BadLine> {};
+
+TEST_P(BadSessionLine, NamesFileLineAndWord)
+{
+    std::vector<Runner::Command> commands;
+    std::string error;
+    const std::string text = std::string("story 0\n") + GetParam().line + "\n";
+    EXPECT_FALSE(Runner::ParseSession(text, "s.txt", commands, error));
+    EXPECT_EQ(error.rfind("s.txt:2: ", 0), 0u) << error;
+    EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BadSessionLine,
+    testing::Values(
+        BadLine{"UnknownCommand", "frobnicate Z1", "word 1 \"frobnicate\": unknown command"},
+        BadLine{"UnterminatedQuote", "zone set Z1 top=\"TOP", "unterminated quote"},
+        BadLine{"TrailingBackslash", "zone set Z1 top=a\\", "backslash at the end"},
+        BadLine{"ZoneKey", "zone set Z1 area=3", "word 4 \"area=3\": unknown key"},
+        BadLine{"NotKeyValue", "zone add Z1 story", "word 4 \"story\": expected key=value"},
+        BadLine{"Quantities", "zone set Z1 quantities=1,2,3", "expected 5 numbers separated by commas, got 3"},
+        BadLine{"QuantityText", "zone set Z1 quantities=1,2,x,4,5", "expected 5 numbers"},
+        BadLine{"StoryText", "story first", "word 2 \"first\": expected a whole number"},
+        BadLine{"LayerState", "layer 1 frozen", "word 3 \"frozen\": expected hidden, visible, locked or unlocked"},
+        BadLine{"MoveArgs", "zone move Z1 1", "usage: zone move REF DX DY"},
+        BadLine{"CopyAs", "zone copy Z1 to Z2", "usage: zone copy REF as ID"},
+        BadLine{"TopRefNumber", "zone delete top:\"T\"#0", "positive number"},
+        BadLine{"LabelVerb", "label paint L1", "expected place, receive"},
+        BadLine{"ReceiveWithoutTop", "label receive L1", "label receive ID top="},
+        BadLine{"AlertButton", "answer alert 31010 7", "word 4 \"7\": number out of range 1..3"},
+        BadLine{"FailCode", "fail Element_Get code nonsense", "expected an error code"},
+        BadLine{"ExpectSubject", "expect nonsense == 1", "unknown expect subject"},
+        BadLine{"ExpectOperator", "expect memos", "needs an operator"},
+        BadLine{"ExpectValue", "expect memos ==", "a value must follow"},
+        BadLine{"ExpectList", "expect param L1 al_lines == [1,", "not a valid list"},
+        BadLine{"ExpectAlert", "expect alert 31012 seen", "expect alert ID shown"},
+        BadLine{"EndWithoutBegin", "end", "end without begin"},
+        BadLine{"TeamworkArg", "teamwork shared maybe", "usage: teamwork shared on|off"},
+        BadLine{"IdTopPrefix", "zone add top:x", "cannot start with \"top:\""}),
+    [](const testing::TestParamInfo<BadLine>& info) { return std::string(info.param.name); });
+
+TEST(SessionParser, OverlongTextsAndUnclosedSeries)
+{
+    std::vector<Runner::Command> commands;
+    std::string error;
+    EXPECT_FALSE(
+        Runner::ParseSession("label set L1 top=\"" + std::string(256, 'x') + "\"\n", "s.txt", commands, error));
+    EXPECT_NE(error.find("s.txt:1: word 4"), std::string::npos) << error;
+    EXPECT_NE(error.find("longer than 255"), std::string::npos) << error;
+    EXPECT_FALSE(Runner::ParseSession("begin\nundo\n", "s.txt", commands, error));
+    EXPECT_EQ(error, "s.txt:1: begin without end");
+}
+
+} // namespace
