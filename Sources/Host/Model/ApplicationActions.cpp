@@ -444,7 +444,8 @@ GSErrCode Application::PaletteMessage(API_PaletteMessageID message, bool* visibl
     return impl->Action("palette message " + std::to_string(message), [&](std::vector<PendingNotification>&) {
         if (impl->palettes.empty())
             return APIERR_GENERAL;
-        const auto [refId, registration] = *impl->palettes.begin();
+        const Int32 refId = impl->palettes.begin()->first;
+        const PaletteRegistration registration = impl->palettes.begin()->second;
         bool visible = false;
         const GS::IntPtr param = message == APIPalMsg_IsPaletteVisible ? reinterpret_cast<GS::IntPtr>(&visible) : 0;
         const GSErrCode result = impl->CallAddOn([&] { return registration.callback(refId, message, param); });

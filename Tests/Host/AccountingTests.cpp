@@ -1,0 +1,249 @@
+// Memo accounting and parameter encoding, quantities, fault injection, the empty-slot answer,
+// preferences kept across runs, and the fault-sweep harness itself.
+#include <cstring>
+
+#include "../Support/FaultSweep.hpp"
+#include "FakeAddOn.hpp"
+
+namespace {
+
+using TestSupport::ProjectBuilder;
+
+class AccountingTest : public HostTest {
+protected:
+    void OpenBasic()
+    {
+        ProjectBuilder builder(app->LibraryParts());
+        builder.Zone({.id = "Z1", .top = "T1", .quantities = {20, 19, 18, 17, 3}}).Label({.id = "L1"});
+        Open(builder);
+    }
+};
+
+API_AddParType* FindParam(API_AddParHandle params, const char* name)
+{
+    for (Int32 i = 0; i < API_AddParCount(params); ++i)
+        if (std::strcmp((*params)[i].name, name) == 0)
+            return &(*params)[i];
+    return nullptr;
+}
+
+TEST_F(AccountingTest, MemosAreCountedUntilDisposedAndArraysRoundTrip)
+{
+    OpenBasic();
+    API_ElementMemo memo;
+    ASSERT_EQ(ACAPI_Element_GetMemo(G("L1"), &memo, APIMemoMask_AddPars), NoError);
+    EXPECT_EQ(app->MemosOutstanding(), 1);
+
+    // Add a 2 x 2 number array and a 3 x 1 string array, and overfill the scalar string.
+    const Int32 count = API_AddParCount(memo.params);
+    GSHandle raw = reinterpret_cast<GSHandle>(memo.params);
+    ASSERT_EQ(BMhReallocClear(&raw, GSSize((count + 2) * sizeof(API_AddParType))), NoError);
+    API_AddParType& numbers = (*memo.params)[count];
+    std::strcpy(numbers.name, "al_numbers");
+    numbers.typeMod = API_ParArray;
+    numbers.dim1 = 2;
+    numbers.dim2 = 2;
+    numbers.value.array = BMhAllClear(4 * sizeof(double));
+    const double values[4] = {1, 2, 3, 4};
+    std::memcpy(*numbers.value.array, values, sizeof values);
+    API_AddParType& texts = (*memo.params)[count + 1];
+    std::strcpy(texts.name, "al_texts");
+    texts.typ = APIParT_CString;
+    texts.typeMod = API_ParArray;
+    texts.dim1 = 3;
+    texts.dim2 = 1;
+    const char16_t packed[] = u"ab\0\0xyz"; // "ab", "", "xyz"
+    texts.value.array = BMhAllClear(sizeof packed);
+    std::memcpy(*texts.value.array, packed, sizeof packed);
+    API_AddParType* scalar = FindParam(memo.params, "lblText");
+    ASSERT_NE(scalar, nullptr);
+    for (auto& unit : scalar->value.uStr)
+        unit = u'x'; // no terminating zero: read at most 255 units
+
+    API_Element element, mask;
+    element.header.guid = G("L1");
+    ASSERT_EQ(InCommand([&] { return ACAPI_Element_Change(&element, &mask, &memo, APIMemoMask_AddPars, true); }),
+              NoError);
+    ASSERT_EQ(ACAPI_DisposeElemMemoHdls(&memo), NoError);
+    EXPECT_EQ(memo.params, nullptr);
+    EXPECT_EQ(app->MemosOutstanding(), 0);
+
+    const auto& params = Elem("L1").params;
+    ASSERT_EQ(params.size(), std::size_t(count + 2));
+    EXPECT_EQ(params[std::size_t(count)].numbers, (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(params[std::size_t(count) + 1].texts,
+              (std::vector<GS::UniString>{GS::UniString("ab"), GS::UniString(""), GS::UniString("xyz")}));
+    for (const Host::Param& param : params) {
+        if (param.name == "lblText") {
+            EXPECT_EQ(param.text.GetLength(), 255u);
+        }
+    }
+
+    // Reading back hands out a fresh memo with the same content.
+    ASSERT_EQ(ACAPI_Element_GetMemo(G("L1"), &memo, APIMemoMask_AddPars), NoError);
+    API_AddParType* back = FindParam(memo.params, "al_texts");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(BMhGetSize(back->value.array), GSSize(sizeof packed));
+    ACAPI_DisposeElemMemoHdls(&memo);
+    EXPECT_EQ(app->MemosOutstanding(), 0);
+}
+
+TEST_F(AccountingTest, QuantitiesFillOnlyTheMaskedFields)
+{
+    OpenBasic();
+    API_ZoneAllQuantity quantity;
+    std::memset(&quantity, 0xFF, sizeof quantity);
+    API_Quantities quantities;
+    quantities.zone = &quantity;
+    API_QuantitiesMask mask;
+    ACAPI_ELEMENT_QUANTITY_MASK_SETFIELD(mask, zone, calcArea);
+    ACAPI_ELEMENT_QUANTITY_MASK_SETFIELD(mask, zone, wallInsetBackSideArea);
+    API_QuantityPar par;
+    ASSERT_EQ(ACAPI_Element_GetQuantities(G("Z1"), &par, &quantities, &mask), NoError);
+    EXPECT_EQ(quantity.calcArea, 19.0);
+    EXPECT_EQ(quantity.wallInsetBackSideArea, 3.0);
+    UInt64 untouched;
+    std::memcpy(&untouched, &quantity.area, sizeof untouched);
+    EXPECT_EQ(untouched, ~UInt64(0)) << "an unmasked field was written";
+    EXPECT_EQ(ACAPI_Element_GetQuantities(G("L1"), &par, &quantities, &mask), APIERR_BADELEMTYPE);
+    EXPECT_EQ(ACAPI_Element_GetQuantities(G("nothing"), &par, &quantities, &mask), APIERR_BADID);
+}
+
+TEST_F(AccountingTest, FaultsFireOnTheChosenCall)
+{
+    OpenBasic();
+    API_Elem_Head header;
+    header.guid = G("Z1");
+    app->GetFaults().FailOperation("ACAPI_Element_GetHeader", 1, APIERR_MEMFULL);
+    EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), NoError);
+    EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), APIERR_MEMFULL);
+    EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), NoError) << "a fault fires once";
+
+    app->GetFaults().ResetCount();
+    app->GetFaults().FailNthCall(2, APIERR_GENERAL);
+    EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), NoError);
+    EXPECT_FALSE(ACAPI_Element_Filter(G("Z1"), APIFilt_None, APIVarId_Generic, APINULLGuid) && false);
+    EXPECT_EQ(ACAPI_Element_AttachObserver(G("Z1"), 0), APIERR_GENERAL);
+    EXPECT_FALSE(Elem("Z1").observed) << "a failed call changes nothing";
+    EXPECT_EQ(app->GetFaults().CallCount(), 3);
+    ASSERT_TRUE(app->GetFaults().LastInjected().has_value());
+    EXPECT_EQ(app->GetFaults().LastInjected()->first, "Element_AttachObserver");
+}
+
+TEST_F(AccountingTest, AnEmptySlotAnswersTheMissingFunctionCode)
+{
+    OpenBasic();
+    API_HostFunctionTable partial = app->GetFunctionTable();
+    partial.Element_GetHeader = nullptr;
+    SetImportedFuncAddrs(&partial, InvalidResModule);
+    API_Elem_Head header;
+    header.guid = G("Z1");
+    EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), APIERR_MISSINGCODE);
+    EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), GSErrCode(0x81060387));
+    EXPECT_EQ(ACAPI_Element_AttachObserver(G("Z1"), 0), NoError);
+    SetImportedFuncAddrs(nullptr, InvalidResModule);
+    EXPECT_EQ(ACAPI_Element_AttachObserver(G("Z1"), 0), APIERR_MISSINGCODE);
+    ConnectAsAddOn(&SetImportedFuncAddrs);
+}
+
+TEST_F(AccountingTest, PreferencesSurviveTheRunWithTheirPlatformSign)
+{
+    const char record[8] = {1, 0, 0, 0, 1, 0, 0, 0};
+    Int32 version = -1;
+    GSSize length = -1;
+    ASSERT_EQ(ACAPI_GetPreferences_Platform(&version, &length, nullptr, nullptr), NoError);
+    EXPECT_EQ(version, 0) << "nothing stored yet";
+    EXPECT_EQ(length, 0);
+    ASSERT_EQ(ACAPI_SetPreferences(1, sizeof record, record), NoError);
+
+    // A later run with the same folder, on a machine with another platform sign, reads it.
+    app.reset();
+    Host::Options options = MakeOptions();
+    options.platformSign = GS::Win_Platform_Sign;
+    app = std::make_unique<Host::Application>(options);
+    LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+    ASSERT_EQ(ACAPI_GetPreferences_Platform(&version, &length, nullptr, nullptr), NoError);
+    EXPECT_EQ(version, 1);
+    EXPECT_EQ(length, 8);
+    char buffer[8] = {};
+    GS::PlatformSign sign = 0;
+    ASSERT_EQ(ACAPI_GetPreferences_Platform(&version, &length, buffer, &sign), NoError);
+    EXPECT_EQ(std::memcmp(buffer, record, sizeof record), 0);
+    EXPECT_EQ(sign, GS::Act_Platform_Sign);
+    ASSERT_EQ(ACAPI_SetPreferences(1, 12, "twelve bytes"), NoError);
+
+    // The third run sees the second run's sign, and a small buffer is never overrun.
+    RestartApplication();
+    LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+    char guarded[12] = {};
+    std::memset(guarded, '#', sizeof guarded);
+    length = 8;
+    ASSERT_EQ(ACAPI_GetPreferences_Platform(&version, &length, guarded, &sign), NoError);
+    EXPECT_EQ(length, 8);
+    EXPECT_EQ(std::string(guarded, 12), "twelve b####");
+    EXPECT_EQ(sign, GS::Win_Platform_Sign);
+}
+
+// As an add-on would: lift Z1's lock and its layer's lock, change it, restore both.
+GSErrCode GuardedRename()
+{
+    using TestSupport::ProjectBuilder;
+    static const API_Guid z1 = ProjectBuilder::Guid("Z1");
+    return ACAPI_CallUndoableCommand("Rename", [] {
+        API_Attribute layer;
+        layer.header.typeID = API_LayerID;
+        layer.header.index = 1;
+        GSErrCode err = ACAPI_Attribute_Get(&layer);
+        if (err != NoError)
+            return err;
+        const UInt16 oldFlags = layer.header.flags;
+        layer.header.flags = 0;
+        if ((err = ACAPI_Attribute_Modify(&layer, nullptr)) != NoError)
+            return err;
+        err = ACAPI_Element_Tool({z1}, APITool_Unlock, nullptr);
+        if (err == NoError) {
+            API_Element element, mask;
+            element.header.guid = z1;
+            GS::UniString("Renamed").CopyToField(element.zone.roomName, API_UniLongNameLen);
+            mask.zone.roomName[0] = 1;
+            err = ACAPI_Element_Change(&element, &mask, nullptr, 0, true);
+            const GSErrCode relock = ACAPI_Element_Tool({z1}, APITool_Lock, nullptr);
+            if (err == NoError)
+                err = relock;
+        }
+        layer.header.flags = oldFlags;
+        const GSErrCode restore = ACAPI_Attribute_Modify(&layer, nullptr);
+        return err != NoError ? err : restore;
+    });
+}
+
+TEST_F(AccountingTest, FaultSweepRunsEveryCallFailingOnAFreshHost)
+{
+    TestSupport::FaultSweep sweep;
+    sweep.setup = [this] {
+        app.reset();
+        auto host = NewApplication();
+        std::string error;
+        EXPECT_TRUE(host->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error)) << error;
+        host->StartAddOn();
+        ProjectBuilder builder(host->LibraryParts());
+        builder.Layer(1, "Locked", APILay_Locked).Zone({.id = "Z1", .locked = true});
+        host->OpenProject(builder.Build());
+        return host;
+    };
+    sweep.scenario = [](Host::Application&) { return GuardedRename(); };
+    // Calls 5 and 6 are the restoring ones: when they fail, nothing can restore.
+    sweep.expectRestored = [](const TestSupport::FaultRun& run) { return run.callIndex < 5; };
+    std::vector<std::string> failed;
+    sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
+        failed.push_back(run.operation);
+        EXPECT_EQ(run.result, run.injected) << "the failure is reported";
+        EXPECT_EQ(host.GetProject().Find(G("Z1"))->name == GS::UniString("Renamed"), run.callIndex >= 4 + 1);
+    };
+    const Int64 calls = sweep.Run();
+    EXPECT_EQ(calls, 7);
+    EXPECT_EQ(failed, (std::vector<std::string>{"CallUndoableCommand", "Attribute_Get", "Attribute_Modify",
+                                                "Element_Tool", "Element_Change", "Element_Tool", "Attribute_Modify"}));
+}
+
+} // namespace

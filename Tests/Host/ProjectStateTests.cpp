@@ -1,0 +1,209 @@
+// Teamwork reservation and the workspace filter, element lists and selection, layer
+// combinations, Suspend Groups, stories, zone categories and library parts.
+#include <cstring>
+
+#include "../../Sources/Host/RS/RS.hpp"
+#include "FakeAddOn.hpp"
+
+namespace {
+
+using TestSupport::ProjectBuilder;
+
+std::vector<API_Guid> List(API_ElemTypeID type, API_ElemFilterFlags filter)
+{
+    GS::Array<API_Guid> list;
+    EXPECT_EQ(ACAPI_Element_GetElemList(type, &list, filter, APIVarId_Generic, APINULLGuid), NoError);
+    return std::vector<API_Guid>(list.begin(), list.end());
+}
+
+class ProjectStateTest : public HostTest {};
+
+TEST_F(ProjectStateTest, TeamworkFilterAndReservation)
+{
+    ProjectBuilder builder(app->LibraryParts());
+    builder.Shared(true, true)
+        .Zone({.id = "Z1"})
+        .Zone({.id = "Z2"})
+        .Zone({.id = "Z3"})
+        .Reserved({"Z1"})
+        .Held("bob", {"Z3"});
+    Open(builder);
+    EXPECT_TRUE(ACAPI_Element_Filter(G("Z1"), APIFilt_InMyWorkspace, APIVarId_Generic, APINULLGuid));
+    EXPECT_FALSE(ACAPI_Element_Filter(G("Z2"), APIFilt_InMyWorkspace, APIVarId_Generic, APINULLGuid));
+    EXPECT_EQ(List(API_ZoneID, APIFilt_InMyWorkspace), std::vector<API_Guid>{G("Z1")});
+
+    // Granting off: bob keeps Z3, the free Z2 is granted, and the call still answers 0.
+    app->SetGrant(false);
+    GS::HashTable<API_Guid, short> conflicts;
+    EXPECT_EQ(ACAPI_TeamworkControl_ReserveElements({G("Z2"), G("Z3")}, &conflicts, true), NoError);
+    EXPECT_TRUE(ACAPI_Element_Filter(G("Z2"), APIFilt_InMyWorkspace, APIVarId_Generic, APINULLGuid));
+    EXPECT_FALSE(ACAPI_Element_Filter(G("Z3"), APIFilt_InMyWorkspace, APIVarId_Generic, APINULLGuid));
+    EXPECT_TRUE(conflicts.ContainsKey(G("Z3")));
+    // Granting on: bob releases Z3.
+    app->SetGrant(true);
+    EXPECT_EQ(ACAPI_TeamworkControl_ReserveElements({G("Z3")}, nullptr, true), NoError);
+    EXPECT_TRUE(ACAPI_Element_Filter(G("Z3"), APIFilt_InMyWorkspace, APIVarId_Generic, APINULLGuid));
+    EXPECT_TRUE(Live().teamwork.held["bob"].empty());
+
+    // What the add-on creates is reserved for the user.
+    API_Element label;
+    label.header.typeID = API_LabelID;
+    API_ElementMemo memo;
+    ASSERT_EQ(ACAPI_Element_GetDefaults(&label, &memo), NoError);
+    ASSERT_EQ(InCommand([&] { return ACAPI_Element_Create(&label, &memo); }), NoError);
+    ACAPI_DisposeElemMemoHdls(&memo);
+    EXPECT_TRUE(ACAPI_Element_Filter(label.header.guid, APIFilt_InMyWorkspace, APIVarId_Generic, APINULLGuid));
+
+    // Not shared: everything is in the workspace.
+    app->SetShared(false);
+    EXPECT_EQ(List(API_ZoneID, APIFilt_InMyWorkspace).size(), 3u);
+}
+
+TEST_F(ProjectStateTest, ElementListFiltersAndSelection)
+{
+    ProjectBuilder builder(app->LibraryParts());
+    builder.Story(1, "First")
+        .Layer(2, "Hidden", APILay_Hidden)
+        .Zone({.id = "Z1"})
+        .Zone({.id = "Z2", .story = 1})
+        .Zone({.id = "Z3", .layer = 2})
+        .Wall("W1")
+        .Label({.id = "L1"});
+    Open(builder);
+    EXPECT_EQ(List(API_ZoneID, APIFilt_IsVisibleByRenovation), (std::vector<API_Guid>{G("Z1"), G("Z2"), G("Z3")}));
+    EXPECT_EQ(List(API_ZoneID, APIFilt_OnVisLayer | APIFilt_OnActFloor), std::vector<API_Guid>{G("Z1")});
+    ASSERT_EQ(app->SetCurrentStory(1), NoError);
+    EXPECT_EQ(List(API_ZoneID, APIFilt_OnActFloor), std::vector<API_Guid>{G("Z2")});
+
+    API_SelectionInfo info;
+    GS::Array<API_Neig> neigs;
+    EXPECT_EQ(ACAPI_Selection_Get(&info, &neigs, false, false, API_InsidePartially), APIERR_NOSEL);
+    EXPECT_EQ(info.typeID, API_SelEmpty);
+    ASSERT_EQ(app->Select({G("W1"), G("Z1"), G("L1")}), NoError);
+    ASSERT_EQ(ACAPI_Selection_Get(&info, &neigs, false, false, API_InsidePartially), NoError);
+    EXPECT_EQ(info.sel_nElem, 3);
+    ASSERT_EQ(neigs.GetSize(), 3u);
+    EXPECT_EQ(neigs[0].neigID, APINeig_Wall);
+    EXPECT_EQ(neigs[1].neigID, APINeig_Zone);
+    EXPECT_EQ(neigs[1].guid, G("Z1"));
+    EXPECT_EQ(neigs[2].neigID, APINeig_Label);
+    API_NeigID neig = APINeig_Zone;
+    API_ElemTypeID type = API_ZombieElemID;
+    EXPECT_EQ(ACAPI_Goodies(APIAny_NeigIDToElemTypeID, &neig, &type, nullptr), NoError);
+    EXPECT_EQ(type, API_ZoneID);
+}
+
+TEST_F(ProjectStateTest, LayerCombinationsAndSuspendGroups)
+{
+    ProjectBuilder builder(app->LibraryParts());
+    builder.Layer(2, "Two", 0x0010)
+        .Combination(1, "Work", {{1, 0}, {2, 0x0010}})
+        .Combination(2, "Locked", {{1, APILay_Locked}, {2, APILay_Hidden | 0x0010}});
+    Open(builder);
+    API_AttributeIndex combination = -1;
+    ASSERT_EQ(ACAPI_Environment(APIEnv_GetCurrLayerCombID, &combination, nullptr, nullptr), NoError);
+    EXPECT_EQ(combination, 1);
+
+    // A layer change that matches no combination: 0.
+    API_Attribute layer;
+    layer.header.typeID = API_LayerID;
+    layer.header.index = 1;
+    ASSERT_EQ(ACAPI_Attribute_Get(&layer), NoError);
+    layer.header.flags = APILay_Hidden;
+    EXPECT_EQ(ACAPI_Attribute_Modify(&layer, nullptr), APIERR_REFUSEDCMD);
+    ASSERT_EQ(InCommand([&] { return ACAPI_Attribute_Modify(&layer, nullptr); }), NoError);
+    ASSERT_EQ(ACAPI_Environment(APIEnv_GetCurrLayerCombID, &combination, nullptr, nullptr), NoError);
+    EXPECT_EQ(combination, 0);
+
+    // Applying combination 2 sets every flag word it stores, other bits included.
+    API_AttributeIndex two = 2;
+    ASSERT_EQ(InCommand([&] { return ACAPI_Environment(APIEnv_ChangeCurrLayerCombID, &two, nullptr, nullptr); }),
+              NoError);
+    EXPECT_EQ(Live().FindLayer(1)->flags, APILay_Locked);
+    EXPECT_EQ(Live().FindLayer(2)->flags, APILay_Hidden | 0x0010);
+    ASSERT_EQ(ACAPI_Environment(APIEnv_GetCurrLayerCombID, &combination, nullptr, nullptr), NoError);
+    EXPECT_EQ(combination, 2);
+    API_AttributeIndex missing = 7;
+    EXPECT_EQ(InCommand([&] { return ACAPI_Environment(APIEnv_ChangeCurrLayerCombID, &missing, nullptr, nullptr); }),
+              APIERR_BADINDEX);
+
+    bool on = true;
+    ASSERT_EQ(ACAPI_Environment(APIEnv_IsSuspendGroupOnID, &on, nullptr, nullptr), NoError);
+    EXPECT_FALSE(on);
+    ASSERT_EQ(ACAPI_Element_Tool({}, APITool_SuspendGroups, nullptr), NoError);
+    ASSERT_EQ(ACAPI_Environment(APIEnv_IsSuspendGroupOnID, &on, nullptr, nullptr), NoError);
+    EXPECT_TRUE(on);
+    ASSERT_EQ(ACAPI_Element_Tool({}, APITool_SuspendGroups, nullptr), NoError);
+    EXPECT_FALSE(Live().suspendGroups);
+}
+
+TEST_F(ProjectStateTest, StoriesCategoriesAndLibraryParts)
+{
+    ProjectBuilder builder(app->LibraryParts());
+    builder.Story(2, "Second", 6.0).CurrentStory(2).Category(1, "LIV", "Living").Category(2, "", "", true);
+    Open(builder);
+    API_StoryInfo info;
+    ASSERT_EQ(ACAPI_Environment(APIEnv_GetStoryInfoID, &info, nullptr, nullptr), NoError);
+    EXPECT_EQ(info.firstStory, 0);
+    EXPECT_EQ(info.lastStory, 2);
+    EXPECT_EQ(info.actStory, 2);
+    ASSERT_NE(info.data, nullptr);
+    EXPECT_EQ((*info.data)[1].level, 6.0);
+    GSHandle data = reinterpret_cast<GSHandle>(info.data);
+    BMhKill(&data);
+
+    API_AttributeIndex count = 0;
+    ASSERT_EQ(ACAPI_Attribute_GetNum(API_ZoneCatID, &count), NoError);
+    EXPECT_EQ(count, 2);
+    for (auto [index, code] : {std::pair{1, NoError}, std::pair{2, APIERR_DELETED}, std::pair{3, APIERR_BADINDEX},
+                               std::pair{0, APIERR_BADINDEX}}) {
+        API_Attribute category;
+        category.header.typeID = API_ZoneCatID;
+        category.header.index = index;
+        EXPECT_EQ(ACAPI_Attribute_Get(&category), code) << index;
+        if (code == NoError) {
+            EXPECT_STREQ(category.header.name, "Living");
+            EXPECT_EQ(GS::UniString(category.zoneCat.catCode), GS::UniString("LIV"));
+        }
+    }
+
+    // The add-on's built-in part: GLUI gives its unique id, the search finds it by that id.
+    const RS::LibPartResource* resource = nullptr;
+    for (const RS::LibPartResource* candidate : RS::GetLibParts(app->GetAddOnResModule()))
+        resource = candidate;
+    ASSERT_NE(resource, nullptr) << "the add-on's resources hold no library part";
+    API_LibPart part;
+    ASSERT_EQ(ACAPI_Goodies(APIAny_GetBuiltInLibpartUnIdID, reinterpret_cast<void*>(GS::IntPtr(resource->id)),
+                            part.ownUnID, nullptr),
+              NoError);
+    EXPECT_EQ(std::string(part.ownUnID).substr(1, 36), resource->guid);
+    ASSERT_EQ(ACAPI_LibPart_Search(&part, false, false), NoError);
+    ASSERT_NE(part.location, nullptr);
+    delete part.location;
+    const Host::LibPart* found = Live().FindLibPart(part.index);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->name, resource->name);
+    EXPECT_EQ(
+        ACAPI_Goodies(APIAny_GetBuiltInLibpartUnIdID, reinterpret_cast<void*>(GS::IntPtr(1)), part.ownUnID, nullptr),
+        APIERR_BADID);
+
+    // The label tool's defaults: the host's Generic Label, whose parameters lack al_apartmentId.
+    API_Element label;
+    label.header.typeID = API_LabelID;
+    API_ElementMemo memo;
+    ASSERT_EQ(ACAPI_Element_GetDefaults(&label, &memo), NoError);
+    EXPECT_EQ(label.label.u_symbol.libInd, Live().FindLibPart("Generic Label")->index);
+    EXPECT_EQ(app->MemosOutstanding(), 1);
+    for (Int32 i = 0; i < API_AddParCount(memo.params); ++i) {
+        EXPECT_STRNE((*memo.params)[i].name, "al_apartmentId");
+    }
+    Int32 count2 = 0;
+    API_AddParHandle params = nullptr;
+    ASSERT_EQ(ACAPI_LibPart_GetParams(found->index, nullptr, nullptr, &count2, &params), NoError);
+    EXPECT_EQ(count2, Int32(found->params.size()));
+    EXPECT_EQ(app->MemosOutstanding(), 2);
+    ACAPI_DisposeAddParHdl(&params);
+    ACAPI_DisposeElemMemoHdls(&memo);
+}
+
+} // namespace
