@@ -10,7 +10,12 @@
 class ALMemoScope {
 public:
     explicit ALMemoScope(API_ElementMemo& memo) : memo(memo) {}
-    ~ALMemoScope() { ACAPI_DisposeElemMemoHdls(&memo); }
+    // A refused release is tried once more: the memo must not outlive the operation.
+    ~ALMemoScope()
+    {
+        if (ACAPI_DisposeElemMemoHdls(&memo) != NoError && memo.params != nullptr)
+            ACAPI_DisposeElemMemoHdls(&memo);
+    }
     ALMemoScope(const ALMemoScope&) = delete;
     ALMemoScope& operator=(const ALMemoScope&) = delete;
 
