@@ -92,7 +92,7 @@ TEST_F(LiveArealistTest, DecliningTheZonesLeavesNoArealist)
 TEST_F(LiveArealistTest, PlacedOnZoneWhoseTopCannotBeReadReportsTheFailure)
 {
     Open(Builder().Zone(Zone("Z1", "")).Zone(Zone("Z2", "")));
-    app->GetFaults().FailOperation("Element_GetMemo", 1, APIERR_GENERAL);  // the zone's memo
+    app->GetFaults().FailOperation("Element_GetMemo", 1, APIERR_GENERAL); // the zone's memo
     API_Guid placed;
     ASSERT_EQ(app->PlaceLabel("N1", G("Z1"), std::nullopt, std::nullopt, placed), NoError);
     EXPECT_TRUE(Arealists().empty());
@@ -230,5 +230,5 @@ TEST_F(LiveArealistTest, ExchangedLibraryPartReleasesTheLabel)
     EXPECT_TRUE(LinkIds("Z1").empty());
 }
 
-}  // namespace
-}  // namespace LiveTest
+} // namespace
+} // namespace LiveTest

@@ -250,4 +250,4 @@ protected:
     }
 };
 
-}  // namespace LiveTest
+} // namespace LiveTest
