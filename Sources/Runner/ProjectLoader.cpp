@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 namespace Runner {
 
@@ -643,6 +644,14 @@ bool Loader::OtherElements(const Json& root)
 
 bool Loader::Links()
 {
+    // Links are kept in the order made; the set answers "made already?" for large projects.
+    struct PairHash {
+        std::size_t operator()(const std::pair<API_Guid, API_Guid>& p) const
+        {
+            return std::hash<API_Guid>()(p.first) * 31 + std::hash<API_Guid>()(p.second);
+        }
+    };
+    std::unordered_set<std::pair<API_Guid, API_Guid>, PairHash> made;
     for (const PendingLinks& pending : pendingLinks) {
         for (std::size_t i = 0; i < pending.links->size(); ++i) {
             const std::string path = JsonReader::Index(pending.path, i);
@@ -651,14 +660,10 @@ bool Loader::Links()
                 return false;
             if (to == pending.from)
                 return reader.Fail(path, "an element cannot be linked to itself");
-            for (const Host::Link& link : project.links)
-                if (link.from == pending.from && link.to == to)
-                    return reader.Fail(path, "link given twice");
+            if (!made.insert({pending.from, to}).second)
+                return reader.Fail(path, "link given twice");
             project.links.push_back(Host::Link{pending.from, to, 0});
-            const bool back = std::any_of(project.links.begin(), project.links.end(), [&](const Host::Link& link) {
-                return link.from == to && link.to == pending.from;
-            });
-            if (!back)
+            if (made.insert({to, pending.from}).second)
                 project.links.push_back(Host::Link{to, pending.from, 0});
         }
     }

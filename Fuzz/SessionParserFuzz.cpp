@@ -1,0 +1,14 @@
+// libFuzzer target: arbitrary bytes as a session file never crash the parser.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "../Sources/Runner/SessionParser.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::vector<Runner::Command> commands;
+    std::string error;
+    Runner::ParseSession(std::string(reinterpret_cast<const char*>(data), size), "fuzz.txt", commands, error);
+    return 0;
+}
