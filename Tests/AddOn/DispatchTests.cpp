@@ -1,0 +1,251 @@
+// The element-event dispatcher: routing by element type and kind, the flags reported once per
+// series, the palette fed at the end of a series, and the project-event handler.
+#include <algorithm>
+
+#include "../../Sources/AddOn/AddOnMain.hpp"
+#include "LiveFixture.hpp"
+#include "Support/FaultSweep.hpp"
+
+namespace LiveTest {
+namespace {
+
+Host::ParamValue Text(const std::string& text)
+{
+    Host::ParamValue value;
+    value.text = GS::UniString(text);
+    return value;
+}
+
+const std::array<double, 5> inconsistent{10, 12, 9, 8, 0}; // quantity2 above quantity1 + quantity5
+
+class DispatchTest : public LiveFixture {
+protected:
+    // TOP A: Z1, Z2 shown by L1 and L2.
+    ProjectBuilder Standard() const
+    {
+        return Builder()
+            .Zone(Zone("Z1", "A"))
+            .Zone(Zone("Z2", "A"))
+            .Label(Arealist("L1", "A", {"Z1", "Z2"}))
+            .Label(Arealist("L2", "A", {"Z1", "Z2"}));
+    }
+
+    GSErrCode SetAreas(const std::string& zone, std::array<double, 5> quantities)
+    {
+        return app->SetZone(G(zone), [&](Host::Element& element) { element.quantities = quantities; });
+    }
+
+    static API_NotifyElementType Notification(API_NotifyElementID kind, API_ElemTypeID type, const API_Guid& guid)
+    {
+        API_NotifyElementType notification;
+        notification.notifID = kind;
+        notification.elemHead.typeID = type;
+        notification.elemHead.guid = guid;
+        return notification;
+    }
+
+    std::vector<std::string> CallsOf(const std::function<void()>& action)
+    {
+        Host::FaultInjector& faults = app->GetFaults();
+        faults.SetLogging(true);
+        const std::size_t before = faults.CallLog().size();
+        action();
+        faults.SetLogging(false);
+        return std::vector<std::string>(faults.CallLog().begin() + std::ptrdiff_t(before), faults.CallLog().end());
+    }
+
+    static bool Has(const std::vector<std::string>& calls, const std::string& operation)
+    {
+        return std::any_of(calls.begin(), calls.end(),
+                           [&](const std::string& call) { return call.find(operation) != std::string::npos; });
+    }
+};
+
+TEST_F(DispatchTest, LockedArealistOnLockedLayerIsUpdatedAndEverythingRestored)
+{
+    ProjectBuilder builder = Builder().Layer(2, "Locked", APILay_Locked | APILay_Hidden | 0x40);
+    builder.Zone(Zone("Z1", "A")).Zone(Zone("Z2", "A"));
+    LabelSpec label = Arealist("L1", "A", {"Z1", "Z2"});
+    label.layer = 2;
+    label.locked = true;
+    builder.Label(label);
+    Open(builder);
+    const std::string before = TestSupport::SafeguardState(Live());
+
+    ASSERT_EQ(SetAreas("Z1", {30, 30, 29, 28, 0}), NoError);
+    ExpectUpToDate(G("L1"));
+    EXPECT_EQ(TestSupport::SafeguardState(Live()), before);
+    EXPECT_TRUE(AlertIds().empty());
+}
+
+TEST_F(DispatchTest, ForeignArealistGivesOneRefusalAlertPerSeries)
+{
+    Open(Standard().Shared(true).Held("bob", {"L1"}).Reserved({"Z1", "Z2", "L2"}));
+    app->BeginSeries();
+    ASSERT_EQ(SetAreas("Z1", {30, 30, 29, 28, 0}), NoError);
+    ASSERT_EQ(SetAreas("Z2", {31, 30, 29, 28, 0}), NoError);
+    app->EndSeries();
+    EXPECT_EQ(AlertIds(), std::vector<short>{31012});
+    ExpectUpToDate(G("L2"));
+    EXPECT_TRUE(PaletteListsStamp(G("L1")));
+
+    ASSERT_EQ(SetAreas("Z1", {32, 30, 29, 28, 0}), NoError);
+    EXPECT_EQ(AlertCount(31012), 2) << "the next series reports again";
+}
+
+TEST_F(DispatchTest, ArealistAndOneOfItsZonesDeletedInOneSeries)
+{
+    for (bool zoneFirst : {true, false}) {
+        SCOPED_TRACE(zoneFirst ? "zone first" : "Arealist first");
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard());
+        app->BeginSeries();
+        const std::vector<std::string> order =
+            zoneFirst ? std::vector<std::string>{"Z1", "L1"} : std::vector<std::string>{"L1", "Z1"};
+        for (const std::string& id : order)
+            ASSERT_EQ(app->DeleteElement(G(id)), NoError);
+        app->EndSeries();
+        EXPECT_TRUE(AlertIds().empty());
+        ExpectUpToDate(G("L2"));
+        EXPECT_FALSE(PaletteListsStamp(G("L1")));
+        EXPECT_EQ(LinkIds("L2"), std::vector<std::string>{"Z2"});
+        EXPECT_EQ(app->MemosOutstanding(), 0);
+    }
+}
+
+TEST_F(DispatchTest, UndoAndRedoOnlyCheckRooms)
+{
+    Open(Standard());
+    ASSERT_EQ(SetAreas("Z1", inconsistent), NoError);
+    EXPECT_TRUE(PaletteListsRoom(G("Z1")));
+    EXPECT_TRUE(PaletteListsStamp(G("L1")));
+    ASSERT_EQ(app->SetLabelParam(G("L2"), "al_apartmentId", Text("B")), NoError);
+
+    std::vector<std::string> calls = CallsOf([&] { ASSERT_EQ(app->Undo(), NoError); }); // L2's edit
+    EXPECT_FALSE(Has(calls, "Element_Change"));
+    EXPECT_FALSE(Has(calls, "Element_Link"));
+    EXPECT_TRUE(Has(calls, "Element_GetQuantities")) << "the room check ran";
+    EXPECT_EQ(LinkIds("L2"), (std::vector<std::string>{"Z1", "Z2"}));
+
+    calls = CallsOf([&] { ASSERT_EQ(app->Undo(), NoError); }); // Z1's areas
+    EXPECT_FALSE(Has(calls, "Element_Change"));
+    EXPECT_FALSE(PaletteListsRoom(G("Z1")));
+
+    calls = CallsOf([&] { ASSERT_EQ(app->Redo(), NoError); });
+    EXPECT_FALSE(Has(calls, "Element_Change"));
+    EXPECT_TRUE(PaletteListsRoom(G("Z1")));
+    EXPECT_TRUE(AlertIds().empty());
+}
+
+TEST_F(DispatchTest, ReleasedLabelsGiveOneAlertPerSeries)
+{
+    Open(Standard());
+    app->BeginSeries();
+    ASSERT_EQ(app->SetLabelLibPart(G("L1"), "Generic Label"), NoError);
+    ASSERT_EQ(app->SetLabelLibPart(G("L2"), "Generic Label"), NoError);
+    app->EndSeries();
+    EXPECT_EQ(AlertIds(), std::vector<short>{31018});
+    EXPECT_TRUE(LinkIds("Z1").empty());
+}
+
+TEST_F(DispatchTest, WarningAboutZonesWithoutTopOncePerSeriesUntilSwitchedOff)
+{
+    Open(Standard());
+    Host::Element zone = Live().elements.front();
+    zone.guid = APINULLGuid;
+    zone.params.clear();
+    API_Guid added;
+    app->BeginSeries();
+    ASSERT_EQ(app->AddZone(zone, added), NoError);
+    ASSERT_EQ(app->AddZone(zone, added), NoError);
+    app->EndSeries();
+    EXPECT_EQ(AlertIds(), std::vector<short>{31019});
+
+    app->GetUserQueue().QueueAlertAnswer(31019, 3);
+    ASSERT_EQ(app->AddZone(zone, added), NoError);
+    EXPECT_EQ(AlertCount(31019), 2);
+    ASSERT_EQ(app->AddZone(zone, added), NoError);
+    ASSERT_EQ(app->SetZoneParam(G("Z1"), "stApartmentId", Host::ParamValue{true, {}, {}}), NoError);
+    EXPECT_EQ(AlertCount(31019), 2) << "switched off for good";
+}
+
+TEST_F(DispatchTest, InconsistentZoneListsItsArealistsAtTheEnd)
+{
+    Open(Standard());
+    ASSERT_EQ(SetAreas("Z2", inconsistent), NoError);
+    EXPECT_TRUE(PaletteVisible());
+    EXPECT_TRUE(PaletteListsRoom(G("Z2")));
+    EXPECT_TRUE(PaletteListsStamp(G("L1")));
+    EXPECT_TRUE(PaletteListsStamp(G("L2")));
+
+    ASSERT_EQ(SetAreas("Z2", {20, 20, 19, 19, 0}), NoError);
+    EXPECT_FALSE(PaletteListsRoom(G("Z2")));
+    ASSERT_EQ(app->ClassifyElement(G("L1")), NoError); // its zones are consistent again
+    ASSERT_EQ(app->DeleteElement(G("L2")), NoError);
+    EXPECT_FALSE(PaletteListsStamp(G("L2")));
+}
+
+// Each handler failure is shown at once with its code and handed back to the host.
+TEST_F(DispatchTest, HandlerFailureIsShownAndReturned)
+{
+    Open(Standard());
+    // Outside a change there is no previous state of the zone: the host answers APIERR_GENERAL.
+    API_NotifyElementType change = Notification(APINotifyElement_Change, API_ZoneID, G("Z1"));
+    EXPECT_EQ(ElementEventHandlerProc(&change), APIERR_GENERAL);
+    ASSERT_EQ(AlertIds(), std::vector<short>{31001});
+    EXPECT_EQ(app->GetUserQueue().ShownAlerts()[0].texts[0], GS::UniString(std::to_string(APIERR_GENERAL)));
+
+    // A failing room check adds its own alert but does not change the result.
+    app->GetFaults().FailOperation("Element_GetHeader", 0, APIERR_MEMFULL);
+    API_NotifyElementType property = Notification(APINotifyElement_PropertyValueChange, API_ZoneID, G("Z1"));
+    EXPECT_EQ(ElementEventHandlerProc(&property), NoError);
+    ASSERT_EQ(AlertCount(31001), 2);
+    EXPECT_EQ(app->GetUserQueue().ShownAlerts()[1].texts[0], GS::UniString(std::to_string(APIERR_MEMFULL)));
+}
+
+TEST_F(DispatchTest, LockedForeignOrOtherElementsAreNotHandled)
+{
+    LabelSpec plain;
+    plain.id = "P1";
+    Open(Standard().Wall("W1").Label(plain));
+    // Another TOP behind the dispatcher's back: a handled change would relink the Arealist.
+    for (Host::Param& param : Live().Find(G("L1"))->params)
+        if (param.name == "al_apartmentId")
+            param.text = "B";
+
+    API_NotifyElementType locked = Notification(APINotifyElement_Change, API_LabelID, G("L1"));
+    locked.elemHead.lockId = 1;
+    EXPECT_EQ(ElementEventHandlerProc(&locked), NoError);
+    EXPECT_EQ(LinkIds("L1"), (std::vector<std::string>{"Z1", "Z2"}));
+
+    API_NotifyElementType wall = Notification(APINotifyElement_Change, API_WallID, G("W1"));
+    EXPECT_EQ(ElementEventHandlerProc(&wall), NoError);
+    API_NotifyElementType undo = Notification(APINotifyElement_Undo_Modified, API_LabelID, G("L1"));
+    EXPECT_EQ(ElementEventHandlerProc(&undo), NoError);
+    EXPECT_TRUE(AlertIds().empty());
+    EXPECT_EQ(LinkIds("L1"), (std::vector<std::string>{"Z1", "Z2"}));
+}
+
+TEST_F(DispatchTest, ProjectEventObservesEveryZone)
+{
+    ProjectBuilder builder = Standard();
+    ZoneSpec unobserved = Zone("Z3", "B");
+    unobserved.observed = false;
+    builder.Zone(unobserved);
+    Open(builder);
+    EXPECT_TRUE(Live().Find(G("Z3"))->observed);
+    EXPECT_EQ(ProjectEventHandlerProc(APINotify_Open, 0), NoError) << "all observed already";
+    EXPECT_EQ(ProjectEventHandlerProc(APINotify_Close, 0), NoError);
+
+    app->GetFaults().FailOperation("Element_GetElemList", 0, APIERR_MEMFULL);
+    EXPECT_EQ(ProjectEventHandlerProc(APINotify_NewAndReset, 0), APIERR_MEMFULL);
+    const auto& debug = app->DebugLines();
+    EXPECT_TRUE(std::any_of(debug.begin(), debug.end(), [](const std::string& line) {
+        return line.find("AL: Can't get room list.") != std::string::npos;
+    }));
+}
+
+} // namespace
+} // namespace LiveTest
