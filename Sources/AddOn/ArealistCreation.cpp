@@ -142,12 +142,10 @@ GSErrCode PrepareTemplate(Int32 libInd, API_Element& element, API_ElementMemo& m
     API_LabelType& label = element.label;
     const bool isArealistPart = label.labelClass == APILblClass_Symbol && label.u_symbol.libInd == libInd;
     if (!isArealistPart) {
-        ACAPI_DisposeAddParHdl(&memo.params);
-        memo.params = nullptr;
-        double a = 0.0;
-        double b = 0.0;
-        Int32 addParNum = 0;
-        err = ACAPI_LibPart_GetParams(libInd, &a, &b, &addParNum, &memo.params);
+        err = ACAPI_DisposeAddParHdl(&memo.params);
+        if (err != NoError)
+            return err;
+        err = ACAPI_LibPart_GetParams(libInd, nullptr, nullptr, nullptr, &memo.params);
         if (err != NoError)
             return err;
     }

@@ -1,0 +1,331 @@
+// The check palette: its rows, the full check and the bulk updates behind its buttons, its layout
+// after a resize, the host's control messages, and failures of every host call behind its buttons.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "AddOn/LiveFixture.hpp"
+#include "Support/FaultSweep.hpp"
+
+namespace {
+
+using namespace LiveTest;
+
+constexpr short MenuPalette = 32502;
+constexpr short RoomsList = 4;
+constexpr short StampsList = 8;
+const GS::UniString GeneralCodeText("-2130313215"); // APIERR_GENERAL as the user reads it
+
+using Rows = std::vector<std::vector<std::string>>;
+
+class PaletteTest : public LiveFixture {
+protected:
+    void ShowPalette()
+    {
+        ASSERT_EQ(app->ChooseMenu(MenuPalette, 1), NoError);
+        ASSERT_TRUE(PaletteVisible());
+    }
+
+    static CheckPalette& Palette() { return CheckPalette::GetInstance(); }
+
+    static DG::ListBox& List(short id) { return *dynamic_cast<DG::ListBox*>(Palette().GetItem(id)); }
+
+    static Rows RowsOf(short id)
+    {
+        const DG::ListBox& list = List(id);
+        Rows rows;
+        for (short row = 1; row <= list.GetItemCount(); ++row) {
+            std::vector<std::string> texts;
+            for (short tab = 1; tab <= list.GetTabFieldCount(); ++tab)
+                texts.push_back(list.GetTabItemText(row, tab).ToUtf8());
+            rows.push_back(texts);
+        }
+        return rows;
+    }
+
+    static ZoneSpec BadZone(const std::string& id, std::optional<std::string> top)
+    {
+        ZoneSpec spec = Zone(id, std::move(top));
+        spec.quantities = {10.0, 12.0, 9.0, 9.0, 0.0};
+        return spec;
+    }
+
+    std::vector<GS::UniString> AlertTexts(short id) const
+    {
+        std::vector<GS::UniString> texts;
+        for (const Host::ShownAlert& alert : app->GetUserQueue().ShownAlerts())
+            if (alert.id == id)
+                texts.push_back(alert.texts[0]);
+        return texts;
+    }
+};
+
+TEST_F(PaletteTest, FullCheckListsInconsistentZonesWithTheirColumns)
+{
+    ZoneSpec kitchen = BadZone("k", "A");
+    kitchen.number = "1.01";
+    kitchen.name = "Kitchen";
+    kitchen.story = 1;
+    Open(Builder().Story(1, "First").Zone(Zone("ok", "A")).Zone(kitchen).Zone(BadZone("nt", std::nullopt)));
+    ShowPalette();
+    ASSERT_EQ(app->PaletteButton(5), NoError);
+
+    EXPECT_EQ(RowsOf(RoomsList), (Rows{{"1.01", "Kitchen", "1", "A"}, {"nt", "Room nt", "0", "N/A"}}));
+    GS::UniString header;
+    for (short i = 1; i <= 4; ++i) {
+        RSGetIndString(&header, 32513, i, app->GetAddOnResModule());
+        EXPECT_EQ(List(RoomsList).GetHeaderItemText(i), header);
+    }
+    EXPECT_EQ(List(StampsList).GetHeaderItemText(1), [&] {
+        RSGetIndString(&header, 32513, 3, app->GetAddOnResModule());
+        return header;
+    }());
+
+    // Once the zones are put right, the next check empties the list.
+    for (const char* id : {"k", "nt"})
+        ASSERT_EQ(app->SetZone(G(id),
+                               [](Host::Element& zone) {
+                                   zone.quantities = {10.0, 10.0, 9.0, 9.0, 0.0};
+                               }),
+                  NoError);
+    ASSERT_EQ(app->PaletteButton(5), NoError);
+    EXPECT_TRUE(RowsOf(RoomsList).empty());
+    EXPECT_TRUE(Palette().ListedRooms().IsEmpty());
+    EXPECT_TRUE(AlertTexts(31016).empty());
+}
+
+TEST_F(PaletteTest, FailedFullCheckKeepsTheListAndShowsTheCode)
+{
+    Open(Builder().Zone(BadZone("b", "A")).Zone(Zone("gone", "A")));
+    ASSERT_EQ(app->DeleteElement(G("gone")), NoError);
+    ShowPalette();
+    Palette().AddInconsistentRooms({G("b"), G("gone")});
+    EXPECT_EQ(RowsOf(RoomsList), (Rows{{"b", "Room b", "0", "A"}})); // a deleted zone has no row
+
+    app->GetFaults().FailOperation("Element_GetElemList", 0, APIERR_GENERAL);
+    ASSERT_EQ(app->PaletteButton(5), NoError);
+
+    EXPECT_EQ(AlertTexts(31016), (std::vector<GS::UniString>{GeneralCodeText}));
+    EXPECT_EQ(Palette().ListedRooms().GetSize(), 2u);
+    EXPECT_EQ(RowsOf(RoomsList), (Rows{{"b", "Room b", "0", "A"}}));
+}
+
+TEST_F(PaletteTest, UpdateListedBringsArealistsUpToDateAndKeepsTheRest)
+{
+    Open(Builder()
+             .Zone(Zone("a1", "A"))
+             .Zone(Zone("a2", "A"))
+             .Zone(BadZone("c1", "C"))
+             .Label(Arealist("la", "A", {"a1"}))
+             .Label(Arealist("lc", "C", {})));
+    ShowPalette();
+    Palette().AddWrongStamps({G("la"), G("lc")});
+    EXPECT_EQ(RowsOf(StampsList), (Rows{{"0", "A"}, {"0", "C"}}));
+
+    ASSERT_EQ(app->PaletteButton(9), NoError);
+
+    ExpectUpToDate(G("la"));
+    EXPECT_EQ(RowsOf(StampsList), (Rows{{"0", "C"}})); // its zone is inconsistent
+    EXPECT_EQ(RowsOf(RoomsList), (Rows{{"c1", "Room c1", "0", "C"}}));
+    EXPECT_TRUE(AlertTexts(31016).empty());
+}
+
+TEST_F(PaletteTest, DeclinedReservationOfAnUpdateShowsNoFailure)
+{
+    Open(Builder().Shared(true).Zone(Zone("a1", "A")).Label(Arealist("la", "A", {})).Reserved({"la"}));
+    ShowPalette();
+    Palette().AddWrongStamps({G("la")});
+    app->GetUserQueue().QueueAlertAnswer(31010, 2);
+    ASSERT_EQ(app->PaletteButton(10), NoError);
+
+    EXPECT_EQ(AlertIds(), (std::vector<short>{31010}));
+    EXPECT_EQ(RowsOf(StampsList), (Rows{{"0", "A"}}));
+    EXPECT_TRUE(LinkIds("la").empty());
+}
+
+TEST_F(PaletteTest, ResizeLaysOutItemsAndColumns)
+{
+    Open(Builder());
+    ShowPalette();
+    CheckPalette& palette = Palette();
+    auto geometry = [&](short id) {
+        const DG::Item& item = *palette.GetItem(id);
+        return std::vector<Int32>{item.GetX(), item.GetY(), item.GetWidth(), item.GetHeight()};
+    };
+    std::vector<std::vector<Int32>> before;
+    for (short id = 2; id <= 10; ++id)
+        before.push_back(geometry(id));
+
+    ASSERT_EQ(app->PaletteResize(0, 0), NoError);
+    for (short id = 2; id <= 10; ++id)
+        EXPECT_EQ(geometry(id), before[std::size_t(id - 2)]) << "item " << id;
+
+    ASSERT_EQ(app->PaletteResize(40, 30), NoError);
+    ASSERT_EQ(palette.GetWidth(), 340);
+    const std::vector<std::vector<Int32>> expected = {
+        {5, 5, 330, 2},      // 2: grows in width
+        {10, 12, 320, 18},   // 3
+        {10, 34, 320, 180},  // 4: the room list grows both ways
+        {10, 220, 320, 24},  // 5: moves down, grows in width
+        {5, 252, 330, 2},    // 6
+        {10, 259, 320, 18},  // 7
+        {10, 281, 320, 120}, // 8: the Arealist list keeps its height
+        {10, 410, 150, 24},  // 9: half the palette less 20
+        {175, 410, 150, 24}, // 10: starts at half the palette plus 5
+    };
+    for (short id = 2; id <= 10; ++id)
+        EXPECT_EQ(geometry(id), expected[std::size_t(id - 2)]) << "item " << id;
+
+    const DG::ListBox& rooms = List(RoomsList);
+    const std::vector<std::pair<short, short>> roomTabs = {{0, 64}, {64, 128}, {128, 192}, {192, 320}};
+    for (short tab = 1; tab <= 4; ++tab) {
+        EXPECT_EQ(rooms.GetTabFieldBeginPosition(tab), roomTabs[std::size_t(tab - 1)].first);
+        EXPECT_EQ(rooms.GetTabFieldEndPosition(tab), roomTabs[std::size_t(tab - 1)].second);
+        EXPECT_EQ(rooms.GetHeaderItemSize(tab), tab == 4 ? 128 : 64);
+    }
+    const DG::ListBox& stamps = List(StampsList);
+    EXPECT_EQ(stamps.GetTabFieldEndPosition(1), 106);
+    EXPECT_EQ(stamps.GetTabFieldBeginPosition(2), 106);
+    EXPECT_EQ(stamps.GetTabFieldEndPosition(2), 318);
+    EXPECT_EQ(stamps.GetHeaderItemSize(2), 212);
+}
+
+TEST_F(PaletteTest, ControlMessagesFollowTheHostsHidingAndShowing)
+{
+    Open(Builder());
+    struct Case {
+        const char* name;
+        bool showFirst;
+        std::vector<API_PaletteMessageID> messages;
+        bool visible;
+    };
+    const std::vector<Case> cases = {
+        {"hidden for a while", true, {APIPalMsg_HidePalette_Begin, APIPalMsg_HidePalette_End}, true},
+        {"closed by the host", true, {APIPalMsg_ClosePalette}, false},
+        {"hidden while closed", false, {APIPalMsg_HidePalette_Begin, APIPalMsg_HidePalette_End}, false},
+        {"opened by the host", false, {APIPalMsg_OpenPalette}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetPalette();
+        if (c.showFirst)
+            ShowPalette();
+        for (API_PaletteMessageID message : c.messages)
+            EXPECT_EQ(app->PaletteMessage(message), NoError);
+        bool visible = !c.visible;
+        EXPECT_EQ(app->PaletteMessage(APIPalMsg_IsPaletteVisible, &visible), NoError);
+        EXPECT_EQ(visible, c.visible);
+        EXPECT_EQ(PaletteVisible(), c.visible);
+    }
+}
+
+TEST_F(PaletteTest, UserCloseThenEndOfHidingShowsThePaletteAgain)
+{
+    Open(Builder());
+    ShowPalette();
+    ASSERT_EQ(app->PaletteClose(), NoError);
+    EXPECT_FALSE(PaletteVisible());
+    ASSERT_EQ(app->PaletteMessage(APIPalMsg_HidePalette_End), NoError);
+    EXPECT_TRUE(PaletteVisible());
+
+    ASSERT_EQ(app->PaletteMessage(APIPalMsg_DisableItems_Begin), NoError);
+    for (short id = 2; id <= 10; ++id)
+        EXPECT_FALSE(Palette().GetItem(id)->IsEnabled()) << id;
+    EXPECT_EQ(app->PaletteButton(5), APIERR_BADID); // a disabled button cannot be pressed
+    ASSERT_EQ(app->PaletteMessage(APIPalMsg_DisableItems_End), NoError);
+    for (short id = 2; id <= 10; ++id)
+        EXPECT_TRUE(Palette().GetItem(id)->IsEnabled()) << id;
+}
+
+TEST_F(PaletteTest, VisibilityQueryWritesFalseForAHiddenPaletteAndOtherIdsAreIgnored)
+{
+    Open(Builder());
+    bool visible = true;
+    EXPECT_EQ(CheckPalette::PaletteAPIControlCallBack(CheckPalette::refId + 1, APIPalMsg_IsPaletteVisible,
+                                                      reinterpret_cast<GS::IntPtr>(&visible)),
+              NoError);
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(CheckPalette::GetExistingInstance(), nullptr);
+
+    EXPECT_EQ(CheckPalette::PaletteAPIControlCallBack(CheckPalette::refId, APIPalMsg_IsPaletteVisible,
+                                                      reinterpret_cast<GS::IntPtr>(&visible)),
+              NoError);
+    EXPECT_FALSE(visible);
+    EXPECT_EQ(CheckPalette::PaletteAPIControlCallBack(CheckPalette::refId, API_PaletteMessageID(99), 0), NoError);
+}
+
+TEST(PaletteIdentity, ReferenceIdIsTheWrappingSumOfTheGuidWords)
+{
+    const GS::Guid guid("45D7CAFB-970B-4D95-BF7A-697E894006AF");
+    EXPECT_EQ(CheckPalette::paletteGuid, guid);
+    UInt32 words[4];
+    std::memcpy(words, &guid, sizeof words);
+    EXPECT_EQ(UInt32(CheckPalette::refId), UInt32(words[0] + words[1] + words[2] + words[3]));
+    EXPECT_EQ(CheckPalette::paletteVisibility, API_PalEnabled_FloorPlan);
+}
+
+// Every host call behind the three buttons fails once in turn: no crash, no leak, and a failure
+// the palette shows carries the host's code.
+TEST_F(PaletteTest, EveryFailingHostCallBehindTheButtonsIsReported)
+{
+    TestSupport::FaultSweep sweep;
+    sweep.setup = [this]() {
+        ResetPalette();
+        std::unique_ptr<Host::Application> host = NewApplication();
+        std::string error;
+        EXPECT_TRUE(host->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error)) << error;
+        host->StartAddOn();
+        ProjectBuilder builder(host->LibraryParts());
+        builder.Category(1, "LIV", "Living").Category(2, "BAL", "Balcony");
+        builder.Zone(Zone("a1", "A"))
+            .Zone(BadZone("a2", "A"))
+            .Zone(Zone("b1", "B", 2))
+            .Zone(BadZone("n", std::nullopt));
+        builder.Label(Arealist("la", "A", {"a1"})).Label(Arealist("lb", "B", {"a2"}));
+        host->OpenProject(builder.Build());
+        host->ChooseMenu(MenuPalette, 1);
+        CheckPalette::GetInstance().AddWrongStamps({G("la")});
+        return host;
+    };
+    sweep.scenario = [](Host::Application& host) {
+        for (short button : {5, 9, 10}) {
+            const GSErrCode err = host.PaletteButton(button);
+            if (err != NoError)
+                return err;
+        }
+        return NoError;
+    };
+    // Nothing in this project is locked or on a locked layer, so the only safeguard calls are the
+    // Suspend Groups switches of each update, lift then restore. A failing restore cannot restore.
+    std::set<Int64> restoring;
+    {
+        std::unique_ptr<Host::Application> host = sweep.setup();
+        host->GetFaults().ResetCount();
+        host->GetFaults().SetLogging(true);
+        sweep.scenario(*host);
+        const std::vector<std::string>& log = host->GetFaults().CallLog();
+        int switches = 0;
+        for (std::size_t i = 0; i < log.size(); ++i)
+            if (log[i] == "Element_Tool" && switches++ % 2 == 1)
+                restoring.insert(Int64(i));
+        ASSERT_EQ(switches, 4) << "two updates, each lifting and restoring Suspend Groups";
+    }
+    sweep.expectRestored = [&](const TestSupport::FaultRun& run) { return restoring.count(run.callIndex) == 0; };
+    int reported = 0;
+    sweep.check = [&reported](Host::Application& host, const TestSupport::FaultRun& run) {
+        EXPECT_EQ(run.result, NoError);
+        for (const Host::ShownAlert& alert : host.GetUserQueue().ShownAlerts()) {
+            if (alert.id != 31016)
+                continue;
+            ++reported;
+            EXPECT_EQ(alert.texts[0], GS::UniString(std::to_string(run.injected)));
+        }
+    };
+    EXPECT_GT(sweep.Run(), 20);
+    EXPECT_GT(reported, 0) << "no failure ever reached the user";
+    ResetPalette();
+}
+
+} // namespace
