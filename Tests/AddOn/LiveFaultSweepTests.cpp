@@ -1,0 +1,163 @@
+// Fault sweep over every live route: each host call of the route fails once in turn; nothing
+// crashes or leaks, locks and layers come back, and the failure is reported at most once.
+#include <set>
+
+#include "LiveFixture.hpp"
+#include "Support/FaultSweep.hpp"
+
+namespace LiveTest {
+namespace {
+
+Host::ParamValue Text(const std::string& text)
+{
+    Host::ParamValue value;
+    value.text = GS::UniString(text);
+    return value;
+}
+
+struct Route {
+    const char* name;
+    std::function<GSErrCode(Host::Application&)> action;
+};
+
+class LiveFaultSweepTest : public LiveFixture {
+protected:
+    // TOP A: Z1, Z2 shown by L1 and by L2, which is locked on a hidden, locked layer; TOP B: Z3;
+    // Z4 has no TOP.
+    ProjectBuilder Standard() const
+    {
+        ProjectBuilder builder = Builder().Layer(2, "Locked", APILay_Hidden | APILay_Locked);
+        builder.Zone(Zone("Z1", "A")).Zone(Zone("Z2", "A", 2)).Zone(Zone("Z3", "B")).Zone(Zone("Z4", std::nullopt));
+        LabelSpec locked = Arealist("L2", "A", {"Z1", "Z2"});
+        locked.layer = 2;
+        locked.locked = true;
+        builder.Label(Arealist("L1", "A", {"Z1", "Z2"})).Label(locked);
+        return builder;
+    }
+
+    std::unique_ptr<Host::Application> Setup() const
+    {
+        ResetPalette();
+        std::unique_ptr<Host::Application> host = NewApplication();
+        std::string error;
+        if (!host->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error))
+            return nullptr;
+        const Host::StartResult start = host->StartAddOn();
+        if (start.registerResult != NoError || start.initializeResult != NoError)
+            return nullptr;
+        host->OpenProject(Standard().Build());
+        return host;
+    }
+
+    // Calls of the clean run that put locks, layers and Suspend Groups back after a change: when
+    // one of those fails, nothing is left to restore with.
+    std::set<Int64> RestoringCalls(const std::function<GSErrCode(Host::Application&)>& scenario) const
+    {
+        std::unique_ptr<Host::Application> host = Setup();
+        host->GetFaults().ResetCount();
+        host->GetFaults().SetLogging(true);
+        scenario(*host);
+        const std::vector<std::string>& log = host->GetFaults().CallLog();
+        std::set<Int64> restoring;
+        // An unlocking scope starts with its environment queries; its lifting calls come before
+        // any write, its restoring calls after one.
+        bool wroteSinceScopeStart = false;
+        for (std::size_t i = 0; i < log.size(); ++i) {
+            const std::string& op = log[i];
+            if (op == "Environment")
+                wroteSinceScopeStart = false;
+            else if (op == "Element_Change" || op == "Element_Link" || op == "Element_Unlink" ||
+                     op == "Element_Create" || op == "Element_Delete")
+                wroteSinceScopeStart = true;
+            else if ((op == "Element_Tool" || op == "Attribute_Modify") && wroteSinceScopeStart)
+                restoring.insert(Int64(i));
+        }
+        return restoring;
+    }
+
+    static int Count(Host::Application& host, short id, const GS::UniString* text = nullptr)
+    {
+        int count = 0;
+        for (const Host::ShownAlert& alert : host.GetUserQueue().ShownAlerts())
+            count += alert.id == id && (text == nullptr || alert.texts[0] == *text) ? 1 : 0;
+        return count;
+    }
+};
+
+TEST_F(LiveFaultSweepTest, EveryRouteSurvivesEveryFailingCall)
+{
+    const std::vector<Route> routes = {
+        {"zone new",
+         [](Host::Application& a) {
+             Host::Element zone = *a.GetProject().Find(G("Z1"));
+             zone.guid = APINULLGuid;
+             zone.id = "Z9";
+             API_Guid guid;
+             return a.AddZone(zone, guid);
+         }},
+        {"zone copy",
+         [](Host::Application& a) {
+             API_Guid copy;
+             return a.CopyElement(G("Z1"), "Z9", 1, 1, copy);
+         }},
+        {"zone change",
+         [](Host::Application& a) {
+             return a.SetZone(G("Z2"), [](Host::Element& zone) { zone.quantities = {30, 30, 29, 28, 0}; });
+         }},
+        {"zone to another TOP",
+         [](Host::Application& a) { return a.SetZoneParam(G("Z1"), "stApartmentId", Text("B")); }},
+        {"zone move", [](Host::Application& a) { return a.MoveElement(G("Z1"), 2, 2); }},
+        {"zone delete", [](Host::Application& a) { return a.DeleteElement(G("Z1")); }},
+        {"label new on a zone",
+         [](Host::Application& a) {
+             API_Guid placed;
+             return a.PlaceLabel("N1", G("Z3"), std::nullopt, std::nullopt, placed);
+         }},
+        {"label new free",
+         [](Host::Application& a) {
+             a.GetUserQueue().QueueDialogStep(Host::DialogStep{Host::DialogStep::Choose, "A"});
+             a.GetUserQueue().QueueDialogStep(Host::DialogStep{Host::DialogStep::Ok, ""});
+             API_Guid placed;
+             return a.PlaceLabel("N1", std::nullopt, API_Coord{1, 1}, std::nullopt, placed);
+         }},
+        {"label copy",
+         [](Host::Application& a) {
+             API_Guid copy;
+             return a.CopyElement(G("L1"), "C1", 1, 1, copy);
+         }},
+        {"label TOP change",
+         [](Host::Application& a) { return a.SetLabelParam(G("L1"), "al_apartmentId", Text("B")); }},
+    };
+
+    for (const Route& route : routes) {
+        SCOPED_TRACE(route.name);
+        int reportedRuns = 0;
+        int runs = 0;
+        const std::set<Int64> restoring = RestoringCalls(route.action);
+        TestSupport::FaultSweep sweep;
+        sweep.setup = [this] { return Setup(); };
+        sweep.scenario = route.action;
+        sweep.expectRestored = [&](const TestSupport::FaultRun& run) { return restoring.count(run.callIndex) == 0; };
+        sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
+            ++runs;
+            EXPECT_EQ(run.result, NoError) << "the user's action itself goes through";
+            const GS::UniString code(std::to_string(run.injected));
+            const int reported = Count(host, 31001, &code);
+            EXPECT_LE(reported, 1) << run.operation << " reported more than once";
+            EXPECT_EQ(Count(host, 31001), reported) << run.operation << " gave an error alert with another code";
+            EXPECT_LE(Count(host, 31012), 1);
+            EXPECT_LE(Count(host, 31018), 1);
+            EXPECT_LE(Count(host, 31019), 1);
+            reportedRuns += reported;
+        };
+        const Int64 calls = sweep.Run();
+        EXPECT_GT(calls, 10);
+        EXPECT_EQ(runs, calls);
+        // Most host calls of a route are checked reads and writes whose failure the user sees.
+        EXPECT_GT(reportedRuns * 2, runs) << reportedRuns << " of " << runs << " failures reported";
+    }
+    ResetPalette();
+}
+
+} // namespace
+} // namespace LiveTest
