@@ -35,7 +35,7 @@ protected:
         return builder;
     }
 
-    std::unique_ptr<Host::Application> Setup() const
+    std::unique_ptr<Host::Application> MakeHost() const
     {
         ResetPalette();
         std::unique_ptr<Host::Application> host = NewApplication();
@@ -53,7 +53,7 @@ protected:
     // one of those fails, nothing is left to restore with.
     std::set<Int64> RestoringCalls(const std::function<GSErrCode(Host::Application&)>& scenario) const
     {
-        std::unique_ptr<Host::Application> host = Setup();
+        std::unique_ptr<Host::Application> host = MakeHost();
         host->GetFaults().ResetCount();
         host->GetFaults().SetLogging(true);
         scenario(*host);
@@ -135,7 +135,7 @@ TEST_F(LiveFaultSweepTest, EveryRouteSurvivesEveryFailingCall)
         int runs = 0;
         const std::set<Int64> restoring = RestoringCalls(route.action);
         TestSupport::FaultSweep sweep;
-        sweep.setup = [this] { return Setup(); };
+        sweep.setup = [this] { return MakeHost(); };
         sweep.scenario = route.action;
         sweep.expectRestored = [&](const TestSupport::FaultRun& run) { return restoring.count(run.callIndex) == 0; };
         sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
