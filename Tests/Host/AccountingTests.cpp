@@ -122,12 +122,19 @@ TEST_F(AccountingTest, FaultsFireOnTheChosenCall)
     app->GetFaults().ResetCount();
     app->GetFaults().FailNthCall(2, APIERR_GENERAL);
     EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), NoError);
-    EXPECT_FALSE(ACAPI_Element_Filter(G("Z1"), APIFilt_None, APIVarId_Generic, APINULLGuid) && false);
+    EXPECT_TRUE(ACAPI_Element_Filter(G("Z1"), APIFilt_None, APIVarId_Generic, APINULLGuid));
     EXPECT_EQ(ACAPI_Element_AttachObserver(G("Z1"), 0), APIERR_GENERAL);
     EXPECT_FALSE(Elem("Z1").observed) << "a failed call changes nothing";
     EXPECT_EQ(app->GetFaults().CallCount(), 3);
     ASSERT_TRUE(app->GetFaults().LastInjected().has_value());
     EXPECT_EQ(app->GetFaults().LastInjected()->first, "Element_AttachObserver");
+
+    // A failing release still releases: the caller cannot do better than call it.
+    API_ElementMemo memo;
+    ASSERT_EQ(ACAPI_Element_GetMemo(G("Z1"), &memo, APIMemoMask_AddPars), NoError);
+    app->GetFaults().FailOperation("DisposeElemMemoHdls", 0, APIERR_GENERAL);
+    EXPECT_EQ(ACAPI_DisposeElemMemoHdls(&memo), APIERR_GENERAL);
+    EXPECT_EQ(app->MemosOutstanding(), 0);
 }
 
 TEST_F(AccountingTest, AnEmptySlotAnswersTheMissingFunctionCode)

@@ -119,31 +119,35 @@ GSErrCode WriteReport(const GS::UniString& text, bool withDialog)
     return NoError;
 }
 
+namespace {
+// Releasing cannot fail: an injected failure is answered after the memo was released, so that a
+// fault sweep tests how the caller handles the code without creating a leak it could not avoid.
+GSErrCode Release(const char* slot, API_AddParHandle* params)
+{
+    HostSession* session = CurrentSession();
+    if (session == nullptr)
+        return APIERR_GENERAL;
+    const std::optional<GSErrCode> injected = session->faults.OnCall(slot);
+    if (params == nullptr)
+        return injected.value_or(APIERR_BADPARS);
+    if (*params != nullptr) {
+        session->memosOut.erase(*params);
+        DisposeParams(*params);
+        *params = nullptr;
+    }
+    return injected.value_or(NoError);
+}
+} // namespace
+
 // Releases a memo; memos the host handed out leave the count of outstanding memos.
 GSErrCode DisposeElemMemoHdls(API_ElementMemo* memo)
 {
-    HOST_PROLOGUE("DisposeElemMemoHdls");
-    if (memo == nullptr)
-        return APIERR_BADPARS;
-    if (memo->params != nullptr) {
-        s.memosOut.erase(memo->params);
-        DisposeParams(memo->params);
-        memo->params = nullptr;
-    }
-    return NoError;
+    return Release("DisposeElemMemoHdls", memo == nullptr ? nullptr : &memo->params);
 }
 
 GSErrCode DisposeAddParHdl(API_AddParHandle* addPars)
 {
-    HOST_PROLOGUE("DisposeAddParHdl");
-    if (addPars == nullptr)
-        return APIERR_BADPARS;
-    if (*addPars != nullptr) {
-        s.memosOut.erase(*addPars);
-        DisposeParams(*addPars);
-        *addPars = nullptr;
-    }
-    return NoError;
+    return Release("DisposeAddParHdl", addPars);
 }
 
 } // namespace Host::Ops
