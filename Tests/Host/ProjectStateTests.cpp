@@ -1,5 +1,6 @@
 // Teamwork reservation and the workspace filter, element lists and selection, layer
 // combinations, Suspend Groups, stories, zone categories and library parts.
+#include <algorithm>
 #include <cstring>
 
 #include "../../Sources/Host/RS/RS.hpp"
@@ -204,6 +205,40 @@ TEST_F(ProjectStateTest, StoriesCategoriesAndLibraryParts)
     EXPECT_EQ(app->MemosOutstanding(), 2);
     ACAPI_DisposeAddParHdl(&params);
     ACAPI_DisposeElemMemoHdls(&memo);
+}
+
+} // namespace
+
+namespace {
+
+// The GUID index stays right when code appends to or replaces the elements directly.
+TEST(ProjectIndex, FindStaysCorrectAfterDirectEdits)
+{
+    Host::Project project;
+    for (int i = 0; i < 10000; ++i) {
+        Host::Element element;
+        element.guid = Host::GuidFromName("Z" + std::to_string(i));
+        element.id = "Z" + std::to_string(i);
+        project.elements.push_back(element);
+    }
+    ASSERT_NE(project.Find(Host::GuidFromName("Z9999")), nullptr);
+    EXPECT_EQ(project.Find(Host::GuidFromName("Z9999"))->id, "Z9999");
+    EXPECT_EQ(project.Find(Host::GuidFromName("missing")), nullptr);
+
+    Host::Element added;
+    added.guid = Host::GuidFromName("added");
+    added.id = "added";
+    project.elements.push_back(added);
+    ASSERT_NE(project.Find(added.guid), nullptr);
+    EXPECT_EQ(project.Find(added.guid)->id, "added");
+
+    // Same size, other elements: a lookup of a new GUID must not trust the old index.
+    std::reverse(project.elements.begin(), project.elements.end());
+    project.elements[5000].guid = Host::GuidFromName("swapped");
+    ASSERT_NE(project.Find(Host::GuidFromName("swapped")), nullptr);
+    EXPECT_EQ(project.Find(Host::GuidFromName("Z0"))->id, "Z0");
+    const Host::Project copy = project;
+    EXPECT_EQ(copy.Find(Host::GuidFromName("Z17"))->id, "Z17");
 }
 
 } // namespace

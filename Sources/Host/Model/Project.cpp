@@ -18,6 +18,21 @@ void RebuildIndex(const Project& project)
         project.guidIndex[project.elements[i].guid] = i;
 }
 
+// A miss is trusted when the index covers every element and its ends still map to the ends of
+// `elements`; otherwise (elements appended or replaced directly) the index is rebuilt first.
+bool IndexLooksStale(const Project& project)
+{
+    const auto& elements = project.elements;
+    const auto& index = project.guidIndex;
+    if (index.size() != elements.size())
+        return true;
+    if (elements.empty())
+        return false;
+    auto first = index.find(elements.front().guid);
+    auto last = index.find(elements.back().guid);
+    return first == index.end() || first->second != 0 || last == index.end() || last->second != elements.size() - 1;
+}
+
 std::size_t FindPosition(const Project& project, const API_Guid& guid)
 {
     auto hit = [&]() -> std::size_t {
@@ -28,7 +43,7 @@ std::size_t FindPosition(const Project& project, const API_Guid& guid)
         return project.elements.size();
     };
     std::size_t position = hit();
-    if (position == project.elements.size()) {
+    if (position == project.elements.size() && IndexLooksStale(project)) {
         RebuildIndex(project);
         position = hit();
     }
