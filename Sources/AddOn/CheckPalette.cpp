@@ -47,6 +47,10 @@ GS::UniString DecimalText(Int32 value)
 // construction can be retried and the host can drop the palette when it reloads the add-on.
 std::unique_ptr<CheckPalette>& InstanceSlot()
 {
+    // Statics die in the reverse order of their construction: asking the dialog library for the
+    // palette first makes its palette registry outlive the palette, which leaves it on destruction.
+    static const bool registryFirst = DG::FindPalette(CheckPalette::paletteGuid) == nullptr;
+    (void)registryFirst;
     static std::unique_ptr<CheckPalette> instance;
     return instance;
 }
