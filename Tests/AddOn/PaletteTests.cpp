@@ -145,6 +145,25 @@ TEST_F(PaletteTest, DeclinedReservationOfAnUpdateShowsNoFailure)
     EXPECT_TRUE(LinkIds("la").empty());
 }
 
+TEST_F(PaletteTest, SetOperationsRefillTheListsAndIgnoreAbsentEntries)
+{
+    LabelSpec foreign;
+    foreign.id = "g"; // a label without al_apartmentId: its TOP column stays empty
+    Open(Builder().Zone(BadZone("a1", "A")).Zone(BadZone("a2", "A")).Label(Arealist("la", "A", {})).Label(foreign));
+    CheckPalette& palette = Palette();
+
+    palette.AddWrongStamps({G("la"), G("g")});
+    palette.AddWrongStamps({G("la")});
+    EXPECT_EQ(RowsOf(StampsList), (Rows{{"0", "A"}, {"0", ""}}));
+    palette.ConsiderStampsCorrect({G("la"), G("never-listed")});
+    EXPECT_EQ(RowsOf(StampsList), (Rows{{"0", ""}}));
+
+    palette.AddInconsistentRooms({G("a1"), G("a2")});
+    palette.ConsiderConsistent({G("a1"), G("never-listed")});
+    EXPECT_EQ(RowsOf(RoomsList), (Rows{{"a2", "Room a2", "0", "A"}}));
+    EXPECT_FALSE(PaletteVisible()); // adding entries does not show the palette
+}
+
 TEST_F(PaletteTest, ResizeLaysOutItemsAndColumns)
 {
     Open(Builder());
