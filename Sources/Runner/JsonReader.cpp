@@ -65,6 +65,13 @@ bool ParseJsonText(const std::string& text, const std::string& file, Json& out, 
             what = what.substr(colon + 2);
         error = file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": invalid JSON: " + what;
         return false;
+    } catch (const Json::out_of_range&) {
+        // A number literal too large for a double (e.g. 7E660).
+        error = file + ": invalid JSON: a number is too large";
+        return false;
+    } catch (const Json::exception& e) {
+        error = file + ": invalid JSON: " + e.what();
+        return false;
     }
     if (!duplicate.empty()) {
         error = file + ": duplicate key \"" + duplicate + "\"";

@@ -60,6 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, BadProject,
     testing::Values(
         BadCase{"Syntax", "{\"zones\": [", "p.json:1:"},
+        BadCase{"NumberOverflow", WithBase(R"("zones": [{"id": "Z1", "quantities": [7E660, 1, 1, 1, 0]}])"),
+                "p.json: invalid JSON: a number is too large"},
         BadCase{"DuplicateKey", R"({"zones": [], "zones": []})", "duplicate key \"zones\""},
         BadCase{"UnknownTopKey", WithBase(R"("zonez": [])"), "/zonez: unknown key"},
         BadCase{"UnknownZoneKey", WithBase(R"("zones": [{"id": "Z1", "area": 3}])"), "/zones/0/area: unknown key"},
