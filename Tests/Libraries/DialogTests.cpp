@@ -90,7 +90,7 @@ TEST_F(DialogLibrary, AlertFallsBackToItsDefaultButton)
 TEST_F(DialogLibrary, HostAlertsHaveIdZeroAndTheirTextsFirst)
 {
     agent.answers = {2, 2};
-    EXPECT_EQ(DG::InformationAlert("Please choose a TOP ID!", "", "OK"), 1);  // button 2 does not exist
+    EXPECT_EQ(DG::InformationAlert("Please choose a TOP ID!", "", "OK"), 1); // button 2 does not exist
     EXPECT_EQ(DG::ErrorAlert("Failed \"x\"", "small", "OK", "Retry"), 2);
     ASSERT_EQ(agent.alerts.size(), 2u);
     EXPECT_EQ(agent.alerts[0].id, 0);

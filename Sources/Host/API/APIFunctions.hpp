@@ -7,6 +7,7 @@
 
 using APIUndoableCommand = std::function<GSErrCode()>;
 
+// clang-format off
 #define API_FUNCTION_LIST(X)                                                                                       \
     X(GSErrCode, Element_GetElemList, APIERR_MISSINGCODE,                                                          \
       (API_ElemTypeID typeID, GS::Array<API_Guid>* elemList, API_ElemFilterFlags filterBits,                       \
@@ -93,3 +94,4 @@ using APIUndoableCommand = std::function<GSErrCode()>;
     X(GSErrCode, WriteReport, APIERR_MISSINGCODE, (const GS::UniString& text, bool withDialog), (text, withDialog)) \
     X(GSErrCode, DisposeElemMemoHdls, APIERR_MISSINGCODE, (API_ElementMemo * memo), (memo))                        \
     X(GSErrCode, DisposeAddParHdl, APIERR_MISSINGCODE, (API_AddParHandle * addPars), (addPars))
+// clang-format on

@@ -7,33 +7,33 @@
 #include "../GSRoot/Array.hpp"
 #include "../GSRoot/GSGuid.hpp"
 #include "../GSRoot/GSMemory.hpp"
+#include "../GSRoot/GSUtils.hpp"
 #include "../GSRoot/HashSet.hpp"
 #include "../GSRoot/HashTable.hpp"
-#include "../GSRoot/GSUtils.hpp"
 #include "../GSRoot/UniString.hpp"
 
 // ---------------------------------------------------------------------------------------------
 // Result codes. Every operation answers 0 or one of these; each refusal has a code of its own.
 
-constexpr GSErrCode APIERR_GENERAL = GSErrCode(0x81060001);          // general failure
-constexpr GSErrCode APIERR_MEMFULL = GSErrCode(0x81060002);          // out of memory
-constexpr GSErrCode APIERR_CANCEL = GSErrCode(0x81060003);           // cancelled by the user
-constexpr GSErrCode APIERR_BADINDEX = GSErrCode(0x81060065);         // no attribute or part with that index
-constexpr GSErrCode APIERR_BADID = GSErrCode(0x81060066);            // bad type or identifier
-constexpr GSErrCode APIERR_BADPARS = GSErrCode(0x81060067);          // bad parameters
-constexpr GSErrCode APIERR_REFUSEDCMD = GSErrCode(0x81060068);       // a change outside an undoable command or callback
-constexpr GSErrCode APIERR_NOSEL = GSErrCode(0x810600CE);            // nothing selected
-constexpr GSErrCode APIERR_LAYERHIDDEN = GSErrCode(0x810600CF);      // the element's layer is hidden
-constexpr GSErrCode APIERR_LINKEXIST = GSErrCode(0x810600DE);        // link or observer exists already
-constexpr GSErrCode APIERR_LINKNOTEXIST = GSErrCode(0x810600DF);     // no such link
-constexpr GSErrCode APIERR_DELETED = GSErrCode(0x8106012E);          // the element or attribute no longer exists
-constexpr GSErrCode APIERR_LAYERLOCKED = GSErrCode(0x8106012F);      // the element's layer is locked
-constexpr GSErrCode APIERR_NOTMINE = GSErrCode(0x81060130);          // Teamwork: not reserved for the user
-constexpr GSErrCode APIERR_READONLYPROJECT = GSErrCode(0x81060131);  // the project cannot be changed at all
-constexpr GSErrCode APIERR_ELEMLOCKED = GSErrCode(0x81060132);       // the element itself is locked
-constexpr GSErrCode APIERR_BADELEMTYPE = GSErrCode(0x81060133);      // operation not valid for this element type
-constexpr GSErrCode APIERR_NOTSUPPORTED = GSErrCode(0x81060134);     // unknown function code
-constexpr GSErrCode APIERR_MISSINGCODE = GSErrCode(0x81060387);      // the host offers no such function
+constexpr GSErrCode APIERR_GENERAL = GSErrCode(0x81060001);         // general failure
+constexpr GSErrCode APIERR_MEMFULL = GSErrCode(0x81060002);         // out of memory
+constexpr GSErrCode APIERR_CANCEL = GSErrCode(0x81060003);          // cancelled by the user
+constexpr GSErrCode APIERR_BADINDEX = GSErrCode(0x81060065);        // no attribute or part with that index
+constexpr GSErrCode APIERR_BADID = GSErrCode(0x81060066);           // bad type or identifier
+constexpr GSErrCode APIERR_BADPARS = GSErrCode(0x81060067);         // bad parameters
+constexpr GSErrCode APIERR_REFUSEDCMD = GSErrCode(0x81060068);      // a change outside an undoable command or callback
+constexpr GSErrCode APIERR_NOSEL = GSErrCode(0x810600CE);           // nothing selected
+constexpr GSErrCode APIERR_LAYERHIDDEN = GSErrCode(0x810600CF);     // the element's layer is hidden
+constexpr GSErrCode APIERR_LINKEXIST = GSErrCode(0x810600DE);       // link or observer exists already
+constexpr GSErrCode APIERR_LINKNOTEXIST = GSErrCode(0x810600DF);    // no such link
+constexpr GSErrCode APIERR_DELETED = GSErrCode(0x8106012E);         // the element or attribute no longer exists
+constexpr GSErrCode APIERR_LAYERLOCKED = GSErrCode(0x8106012F);     // the element's layer is locked
+constexpr GSErrCode APIERR_NOTMINE = GSErrCode(0x81060130);         // Teamwork: not reserved for the user
+constexpr GSErrCode APIERR_READONLYPROJECT = GSErrCode(0x81060131); // the project cannot be changed at all
+constexpr GSErrCode APIERR_ELEMLOCKED = GSErrCode(0x81060132);      // the element itself is locked
+constexpr GSErrCode APIERR_BADELEMTYPE = GSErrCode(0x81060133);     // operation not valid for this element type
+constexpr GSErrCode APIERR_NOTSUPPORTED = GSErrCode(0x81060134);    // unknown function code
+constexpr GSErrCode APIERR_MISSINGCODE = GSErrCode(0x81060387);     // the host offers no such function
 
 // ---------------------------------------------------------------------------------------------
 // Element identifiers.
@@ -65,11 +65,16 @@ inline GS::Guid APIGuid2GSGuid(const API_Guid& guid)
     std::memcpy(static_cast<void*>(&result), &guid, sizeof result);
     return result;
 }
-inline API_Guid APIGuidFromString(const char* text) { return GSGuid2APIGuid(GS::Guid(text)); }
-inline GS::UniString APIGuidToString(const API_Guid& guid) { return APIGuid2GSGuid(guid).ToUniString(); }
+inline API_Guid APIGuidFromString(const char* text)
+{
+    return GSGuid2APIGuid(GS::Guid(text));
+}
+inline GS::UniString APIGuidToString(const API_Guid& guid)
+{
+    return APIGuid2GSGuid(guid).ToUniString();
+}
 
-template <>
-struct std::hash<API_Guid> {
+template <> struct std::hash<API_Guid> {
     std::size_t operator()(const API_Guid& guid) const noexcept
     {
         UInt64 words[2];
@@ -110,9 +115,9 @@ constexpr API_ElemVariationID APIVarId_Generic = 0;
 
 using API_ElemFilterFlags = GSFlags;
 constexpr API_ElemFilterFlags APIFilt_None = 0;
-constexpr API_ElemFilterFlags APIFilt_OnVisLayer = 0x00000002;  // on a layer that is not hidden
-constexpr API_ElemFilterFlags APIFilt_OnActFloor = 0x00000004;  // on the current story
-constexpr API_ElemFilterFlags APIFilt_InMyWorkspace = 0x00000010;  // reserved for the user, or not shared
+constexpr API_ElemFilterFlags APIFilt_OnVisLayer = 0x00000002;    // on a layer that is not hidden
+constexpr API_ElemFilterFlags APIFilt_OnActFloor = 0x00000004;    // on the current story
+constexpr API_ElemFilterFlags APIFilt_InMyWorkspace = 0x00000010; // reserved for the user, or not shared
 // Visible under the current renovation filter; the emulated host has no renovation, so every element is.
 constexpr API_ElemFilterFlags APIFilt_IsVisibleByRenovation = 0x10000000;
 
@@ -132,7 +137,7 @@ struct API_Elem_Head {
     API_Guid guid;
     short floorInd = 0;
     API_AttributeIndex layer = 0;
-    UInt16 lockId = 0;  // non-zero when the element is locked
+    UInt16 lockId = 0; // non-zero when the element is locked
     bool hasMemo = false;
     API_Guid groupGuid;
     UInt32 modiStamp = 0;
@@ -145,8 +150,8 @@ struct API_ZoneType {
     GS::UniChar roomName[API_UniLongNameLen] = {};
     GS::UniChar roomNoStr[API_UniLongNameLen] = {};
     API_AttributeIndex catInd = 0;
-    API_Coord pos;  // reference point of the zone stamp
-    Int32 libInd = 0;  // the zone stamp's library part
+    API_Coord pos;    // reference point of the zone stamp
+    Int32 libInd = 0; // the zone stamp's library part
 };
 
 enum API_LblClassID : UInt32 {
@@ -155,13 +160,13 @@ enum API_LblClassID : UInt32 {
 };
 
 struct API_LabelTextSettings {
-    double size = 2.5;   // text height in mm
-    double angle = 0.0;  // rotation of the text label
+    double size = 2.5;  // text height in mm
+    double angle = 0.0; // rotation of the text label
 };
 
 struct API_LabelSymbolSettings {
-    Int32 libInd = 0;    // the symbol's library part
-    double angle = 0.0;  // rotation of the symbol
+    Int32 libInd = 0;   // the symbol's library part
+    double angle = 0.0; // rotation of the symbol
     double xRatio = 1.0;
     double yRatio = 1.0;
 };
@@ -169,12 +174,12 @@ struct API_LabelSymbolSettings {
 struct API_LabelType {
     API_Elem_Head head;
     API_LblClassID labelClass = APILblClass_Symbol;
-    API_ElemTypeID parentType = API_ZombieElemID;  // element the label is attached to, or 0
+    API_ElemTypeID parentType = API_ZombieElemID; // element the label is attached to, or 0
     API_Guid parent;
     API_Coord begC;
     API_Coord midC;
     API_Coord endC;
-    bool createAtDefaultPosition = true;  // let the host choose the position instead of begC
+    bool createAtDefaultPosition = true; // let the host choose the position instead of begC
     API_LabelTextSettings u_text;
     API_LabelSymbolSettings u_symbol;
 };
@@ -225,12 +230,12 @@ struct API_AddParType {
     API_AddParID typ = APIParT_RealNum;
     API_ParTypeMod typeMod = API_ParSimple;
     Int16 index = 0;
-    Int32 dim1 = 0;  // rows of an array
-    Int32 dim2 = 0;  // columns of an array
+    Int32 dim1 = 0; // rows of an array
+    Int32 dim2 = 0; // columns of an array
     union {
         double real;
-        GS::UniChar uStr[256];  // scalar string, zero-terminated, at most 255 units
-        GSHandle array;         // doubles row by row, or zero-terminated UTF-16 strings packed
+        GS::UniChar uStr[256]; // scalar string, zero-terminated, at most 255 units
+        GSHandle array;        // doubles row by row, or zero-terminated UTF-16 strings packed
     } value;
 
     API_AddParType() { std::memset(static_cast<void*>(&value), 0, sizeof value); }
@@ -244,7 +249,7 @@ constexpr UInt64 APIMemoMask_AddPars = 0x00000004;
 constexpr UInt64 APIMemoMask_All = 0x3FFFFFFFBFFFFFFFull;
 
 struct API_ElementMemo {
-    API_AddParHandle params = nullptr;  // the library-part parameters
+    API_AddParHandle params = nullptr; // the library-part parameters
 };
 
 // Number of parameters held by a parameter handle.
@@ -257,32 +262,32 @@ inline Int32 API_AddParCount(API_AddParHandle params)
 // Quantities. The five zone quantities lie at byte offsets 0, 104, 128, 136 and 200.
 
 struct API_ZoneAllQuantity {
-    double area;                 // 0
-    double perimeter;            // 8
-    double holesPerimeter;       // 16
-    double wallsPerimeter;       // 24
-    double allCorners;           // 32
-    double concaveCorners;       // 40
-    double volume;               // 48
-    double floorSurface;         // 56
-    double ceilingSurface;       // 64
-    double wallsSurface;         // 72
-    double doorsWidth;           // 80
-    double doorsHeight;          // 88
-    double windowsWidth;         // 96
-    double calcArea;             // 104  quantity2
-    double windowsSurface;       // 112
-    double doorsSurface;         // 120
-    double netArea;              // 128  quantity3
-    double reducedArea;          // 136  quantity4
-    double baseLevel;            // 144
-    double floorThick;           // 152
-    double height;               // 160
-    double netPerimeter;         // 168
-    double tileArea;             // 176
-    double insulatedArea;        // 184
-    double roomHeight;           // 192
-    double wallInsetBackSideArea;  // 200  quantity5
+    double area;                  // 0
+    double perimeter;             // 8
+    double holesPerimeter;        // 16
+    double wallsPerimeter;        // 24
+    double allCorners;            // 32
+    double concaveCorners;        // 40
+    double volume;                // 48
+    double floorSurface;          // 56
+    double ceilingSurface;        // 64
+    double wallsSurface;          // 72
+    double doorsWidth;            // 80
+    double doorsHeight;           // 88
+    double windowsWidth;          // 96
+    double calcArea;              // 104  quantity2
+    double windowsSurface;        // 112
+    double doorsSurface;          // 120
+    double netArea;               // 128  quantity3
+    double reducedArea;           // 136  quantity4
+    double baseLevel;             // 144
+    double floorThick;            // 152
+    double height;                // 160
+    double netPerimeter;          // 168
+    double tileArea;              // 176
+    double insulatedArea;         // 184
+    double roomHeight;            // 192
+    double wallInsetBackSideArea; // 200  quantity5
 };
 static_assert(offsetof(API_ZoneAllQuantity, area) == 0);
 static_assert(offsetof(API_ZoneAllQuantity, calcArea) == 104);
@@ -328,8 +333,8 @@ constexpr GSFlags APILay_Locked = 0x0002;
 struct API_Attr_Head {
     API_AttrTypeID typeID = API_ZombieAttrID;
     API_AttributeIndex index = 0;
-    UInt16 flags = 0;  // layers: bit 0 hidden, bit 1 locked, other bits kept
-    char name[256] = {};  // 8-bit (UTF-8) name
+    UInt16 flags = 0;    // layers: bit 0 hidden, bit 1 locked, other bits kept
+    char name[256] = {}; // 8-bit (UTF-8) name
 };
 
 struct API_LayerType {
@@ -366,7 +371,7 @@ struct API_LibPart {
     Int32 index = 0;
     char ownUnID[128] = {};
     GS::UniChar docu_UName[128] = {};
-    IO::Location* location = nullptr;  // owned by the caller after a search
+    IO::Location* location = nullptr; // owned by the caller after a search
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -408,7 +413,7 @@ struct API_StoryInfo {
     short firstStory = 0;
     short lastStory = 0;
     short actStory = 0;
-    API_StoryType** data = nullptr;  // released by the caller with BMhKill
+    API_StoryType** data = nullptr; // released by the caller with BMhKill
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -478,7 +483,12 @@ using APIProjectEventHandlerProc = GSErrCode(API_NotifyEventID notifID, Int32 pa
 using APIMenuCommandProc = GSErrCode(const API_MenuParams* menuParams);
 using APIPaletteControlCallBackProc = GSErrCode(Int32 referenceID, API_PaletteMessageID messageID, GS::IntPtr param);
 
-enum API_AddonType : Int32 { APIAddon_DontRegister = 0, APIAddon_Normal = 1, APIAddon_Preload = 2, APIAddon_Unknown = -1 };
+enum API_AddonType : Int32 {
+    APIAddon_DontRegister = 0,
+    APIAddon_Normal = 1,
+    APIAddon_Preload = 2,
+    APIAddon_Unknown = -1
+};
 
 using APIMenuCodeID = Int32;
 constexpr APIMenuCodeID MenuCode_Palettes = 12;
@@ -500,14 +510,14 @@ struct API_EnvirParams {
 // Environment, goodies and element tools: function codes.
 
 using API_EnvironmentID = UInt32;
-constexpr API_EnvironmentID APIEnv_GetStoryInfoID = FourCharCode("GSTO");           // API_StoryInfo*
-constexpr API_EnvironmentID APIEnv_GetCurrLayerCombID = FourCharCode("GCLC");       // API_AttributeIndex*
-constexpr API_EnvironmentID APIEnv_ChangeCurrLayerCombID = FourCharCode("CCLC");    // API_AttributeIndex*
-constexpr API_EnvironmentID APIEnv_IsSuspendGroupOnID = FourCharCode("ISSG");       // bool*
+constexpr API_EnvironmentID APIEnv_GetStoryInfoID = FourCharCode("GSTO");        // API_StoryInfo*
+constexpr API_EnvironmentID APIEnv_GetCurrLayerCombID = FourCharCode("GCLC");    // API_AttributeIndex*
+constexpr API_EnvironmentID APIEnv_ChangeCurrLayerCombID = FourCharCode("CCLC"); // API_AttributeIndex*
+constexpr API_EnvironmentID APIEnv_IsSuspendGroupOnID = FourCharCode("ISSG");    // bool*
 
 using API_GoodiesID = UInt32;
-constexpr API_GoodiesID APIAny_GetBuiltInLibpartUnIdID = FourCharCode("GLUI");  // (Int32 resId, char* unId)
-constexpr API_GoodiesID APIAny_NeigIDToElemTypeID = FourCharCode("NTOE");       // (API_NeigID*, API_ElemTypeID*)
+constexpr API_GoodiesID APIAny_GetBuiltInLibpartUnIdID = FourCharCode("GLUI"); // (Int32 resId, char* unId)
+constexpr API_GoodiesID APIAny_NeigIDToElemTypeID = FourCharCode("NTOE");      // (API_NeigID*, API_ElemTypeID*)
 
 using API_ToolCmdID = UInt32;
 constexpr API_ToolCmdID APITool_Lock = FourCharCode("LOCK");

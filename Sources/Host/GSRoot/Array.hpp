@@ -9,8 +9,7 @@
 
 namespace GS {
 
-template <typename T>
-class Array {
+template <typename T> class Array {
 public:
     Array() = default;
     Array(std::initializer_list<T> items) : items(items) {}
@@ -47,4 +46,4 @@ private:
     std::vector<T> items;
 };
 
-}  // namespace GS
+} // namespace GS

@@ -18,7 +18,7 @@ public:
     // Parses "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX" (braces allowed); an invalid text gives the null GUID.
     explicit Guid(const char* text) { FromString(text); }
     bool FromString(const char* text);
-    UniString ToUniString() const;  // upper-case hex, no braces
+    UniString ToUniString() const; // upper-case hex, no braces
     bool IsNull() const;
 
     bool operator==(const Guid& other) const;
@@ -26,4 +26,4 @@ public:
 };
 static_assert(sizeof(Guid) == 16);
 
-}  // namespace GS
+} // namespace GS

@@ -20,8 +20,8 @@ using GSHandle = char**;
 using GSType = UInt32;
 
 constexpr GSErrCode NoError = 0;
-constexpr GSErrCode ErrParam = -50;        // a bad argument (e.g. no handle)
-constexpr GSErrCode ErrMemoryFull = -108;  // the allocation failed
+constexpr GSErrCode ErrParam = -50;       // a bad argument (e.g. no handle)
+constexpr GSErrCode ErrMemoryFull = -108; // the allocation failed
 
 namespace GS {
 using UniChar = char16_t;
@@ -30,7 +30,7 @@ using Int32 = ::Int32;
 using UInt32 = ::UInt32;
 using UInt16 = ::UInt16;
 using uchar_t = char16_t;
-}  // namespace GS
+} // namespace GS
 
 // Four-character codes as the host writes them, e.g. 'GSTO'.
 constexpr UInt32 FourCharCode(const char (&code)[5])

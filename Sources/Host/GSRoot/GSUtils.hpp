@@ -11,9 +11,9 @@ namespace GS {
 
 // Platform signs kept with stored data. This platform writes little-endian data with sign 'mm'.
 using PlatformSign = UInt16;
-constexpr PlatformSign Mac_Platform_Sign = 0x6D6D;     // 'mm', little-endian (this platform)
-constexpr PlatformSign Win_Platform_Sign = 0x7777;     // 'ww', little-endian
-constexpr PlatformSign MacPPC_Platform_Sign = 0x4D4D;  // 'MM', big-endian
+constexpr PlatformSign Mac_Platform_Sign = 0x6D6D;    // 'mm', little-endian (this platform)
+constexpr PlatformSign Win_Platform_Sign = 0x7777;    // 'ww', little-endian
+constexpr PlatformSign MacPPC_Platform_Sign = 0x4D4D; // 'MM', big-endian
 constexpr PlatformSign Act_Platform_Sign = Mac_Platform_Sign;
 
 bool IsBigEndianPlatform(PlatformSign sign);
@@ -22,7 +22,7 @@ bool IsBigEndianPlatform(PlatformSign sign);
 bool valuetostr(Int32 value, char* buffer, std::size_t bufferSize);
 bool valuetostr(Int32 value, UniString& text);
 
-}  // namespace GS
+} // namespace GS
 
 // Convert a value in place from the byte order of the platform that wrote it to this platform's.
 void IVLong(GS::PlatformSign writer, Int32* value);
@@ -43,4 +43,4 @@ public:
 private:
     std::string path;
 };
-}  // namespace IO
+} // namespace IO

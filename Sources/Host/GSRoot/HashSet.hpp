@@ -9,8 +9,7 @@
 
 namespace GS {
 
-template <typename T, typename Hasher = std::hash<T>>
-class HashSet {
+template <typename T, typename Hasher = std::hash<T>> class HashSet {
 public:
     HashSet() = default;
     HashSet(std::initializer_list<T> items)
@@ -62,4 +61,4 @@ private:
     std::unordered_map<T, std::size_t, Hasher> positions;
 };
 
-}  // namespace GS
+} // namespace GS

@@ -10,8 +10,7 @@
 
 namespace GS {
 
-template <typename Key, typename Value, typename Hasher = std::hash<Key>>
-class HashTable {
+template <typename Key, typename Value, typename Hasher = std::hash<Key>> class HashTable {
 public:
     struct Entry {
         Key key;
@@ -85,4 +84,4 @@ private:
     std::unordered_map<Key, std::size_t, Hasher> positions;
 };
 
-}  // namespace GS
+} // namespace GS

@@ -11,7 +11,7 @@ namespace GS {
 class UniString {
 public:
     UniString() = default;
-    UniString(const char* utf8);  // NOLINT: implicit like the host's class
+    UniString(const char* utf8); // NOLINT: implicit like the host's class
     UniString(const std::string& utf8);
     UniString(const UniChar* zeroTerminated);
     UniString(const UniChar* text, std::size_t length);
@@ -41,8 +41,7 @@ public:
     bool operator>(const UniString& other) const { return other < *this; }
 
     // Replaces each "%s" of the format by the next argument ("%%" gives "%").
-    template <typename... Args>
-    static UniString Printf(const UniString& format, const Args&... args)
+    template <typename... Args> static UniString Printf(const UniString& format, const Args&... args)
     {
         const UniString values[] = {UniString(), UniString(args)...};
         return Format(format, values + 1, sizeof...(Args));
@@ -63,9 +62,8 @@ enum GSCharCode { CC_Default = 0, CC_UTF8 = 1 };
 Int32 CHCompareTexts(const char* a, const char* b, Int32 lengthA = -1, Int32 lengthB = -1, Int32 caseMode = 0,
                      GSCharCode charCode = CC_Default);
 
-}  // namespace GS
+} // namespace GS
 
-template <>
-struct std::hash<GS::UniString> {
+template <> struct std::hash<GS::UniString> {
     std::size_t operator()(const GS::UniString& s) const noexcept { return std::hash<std::u16string>()(s.Units()); }
 };

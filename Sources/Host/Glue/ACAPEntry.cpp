@@ -10,10 +10,19 @@ API_AddonType GlueCheckEnvironment(API_EnvirParams* envir)
 {
     return ACAPGlue_HasHostTable() ? CheckEnvironment(envir) : API_AddonType(0);
 }
-GSErrCode GlueRegisterInterface() { return ACAPGlue_HasHostTable() ? RegisterInterface() : APIERR_GENERAL; }
-GSErrCode GlueInitialize() { return ACAPGlue_HasHostTable() ? Initialize() : APIERR_GENERAL; }
-GSErrCode GlueFreeData() { return ACAPGlue_HasHostTable() ? FreeData() : APIERR_GENERAL; }
-}  // namespace
+GSErrCode GlueRegisterInterface()
+{
+    return ACAPGlue_HasHostTable() ? RegisterInterface() : APIERR_GENERAL;
+}
+GSErrCode GlueInitialize()
+{
+    return ACAPGlue_HasHostTable() ? Initialize() : APIERR_GENERAL;
+}
+GSErrCode GlueFreeData()
+{
+    return ACAPGlue_HasHostTable() ? FreeData() : APIERR_GENERAL;
+}
+} // namespace
 
 GLUE_EXPORT void GetExportedFuncAddrs(API_AddOnEntryTable* entries)
 {

@@ -1,18 +1,21 @@
 // The add-on start-up glue linked into every add-on module, first half: keeps the host's
 // function table and forwards every ACAPI_ call through it. An empty slot answers the "missing
 // function" code.
+#include "ACAPGlue.hpp"
 #include "../API/ACAPinc.hpp"
 #include "../API/APIFunctionTable.hpp"
-#include "ACAPGlue.hpp"
 
 #define GLUE_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 const API_HostFunctionTable* hostTable = nullptr;
 GSResModule ownResModule = InvalidResModule;
-}  // namespace
+} // namespace
 
-bool ACAPGlue_HasHostTable() { return hostTable != nullptr; }
+bool ACAPGlue_HasHostTable()
+{
+    return hostTable != nullptr;
+}
 
 GLUE_EXPORT void SetImportedFuncAddrs(const API_HostFunctionTable* table, GSResModule resModule)
 {
@@ -20,14 +23,17 @@ GLUE_EXPORT void SetImportedFuncAddrs(const API_HostFunctionTable* table, GSResM
     ownResModule = table == nullptr ? InvalidResModule : resModule;
 }
 
-GSResModule ACAPI_GetOwnResModule() { return ownResModule; }
+GSResModule ACAPI_GetOwnResModule()
+{
+    return ownResModule;
+}
 
-#define GLUE_FORWARD(result, name, missing, params, args)                        \
-    result ACAPI_##name params                                                   \
-    {                                                                            \
-        if (hostTable == nullptr || hostTable->name == nullptr)                  \
-            return missing;                                                      \
-        return hostTable->name args;                                             \
+#define GLUE_FORWARD(result, name, missing, params, args)                                                              \
+    result ACAPI_##name params                                                                                         \
+    {                                                                                                                  \
+        if (hostTable == nullptr || hostTable->name == nullptr)                                                        \
+            return missing;                                                                                            \
+        return hostTable->name args;                                                                                   \
     }
 API_FUNCTION_LIST(GLUE_FORWARD)
 #undef GLUE_FORWARD

@@ -16,22 +16,22 @@ namespace RS {
 
 struct AlertResource {
     short id = 0;
-    GS::UniString largeText;  // "^0" to "^3" stand for the four substitution texts
+    GS::UniString largeText; // "^0" to "^3" stand for the four substitution texts
     GS::UniString smallText;
-    std::vector<GS::UniString> buttons;  // one to three captions, button 1 first
-    short defaultButton = 1;             // answered when nobody answers
+    std::vector<GS::UniString> buttons; // one to three captions, button 1 first
+    short defaultButton = 1;            // answered when nobody answers
 };
 
 struct ItemResource {
     short id = 0;
-    std::string type;  // "button", "separator", "lefttext", "listbox"
+    std::string type; // "button", "separator", "lefttext", "listbox"
     Int32 x = 0, y = 0, width = 0, height = 0;
     GS::UniString text;
 };
 
 struct PanelResource {
     short id = 0;
-    std::string kind;  // "dialog" or "palette"
+    std::string kind; // "dialog" or "palette"
     GS::UniString title;
     Int32 width = 0, height = 0;
     std::vector<ItemResource> items;
@@ -55,8 +55,8 @@ struct LibParamResource {
 struct LibPartResource {
     short id = 0;
     std::string name;
-    std::string guid;  // "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX"
-    std::string kind;  // "label", "zonestamp", ...
+    std::string guid; // "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX"
+    std::string kind; // "label", "zonestamp", ...
     std::vector<LibParamResource> params;
 };
 
@@ -71,4 +71,4 @@ const MenuResource* GetMenu(GSResModule module, short id);
 const LibPartResource* GetLibPart(GSResModule module, short id);
 std::vector<const LibPartResource*> GetLibParts(GSResModule module);
 
-}  // namespace RS
+} // namespace RS
