@@ -38,6 +38,17 @@ GSErrCode IsArealistElement(const API_Element& element, bool& isArealist)
     return NoError;
 }
 
+// Reads the element behind `guid`; `isArealist` is false for any other element.
+GSErrCode GetArealistElement(const API_Guid& guid, API_Element& element, bool& isArealist)
+{
+    isArealist = false;
+    element.header.guid = guid;
+    const GSErrCode err = ACAPI_Element_Get(&element, 0);
+    if (err != NoError)
+        return err;
+    return IsArealistElement(element, isArealist);
+}
+
 // Links both directions; a link that exists already counts as made, so that relinking an element
 // that is partly or fully linked does not fail.
 GSErrCode LinkBoth(const API_Guid& first, const API_Guid& second)
@@ -67,6 +78,70 @@ GSErrCode ListAllZones(GuidArray& zones)
     return ACAPI_Element_GetElemList(API_ZoneID, &zones, APIFilt_None, APIVarId_Generic, APINULLGuid);
 }
 
+// Appends the zones whose TOP is `top`, except those in `exclude`; `zoneWithoutTop` tells that
+// some zone had no TOP at all. Every zone's TOP is read, so that none without one goes unnoticed.
+GSErrCode CollectZonesOfTop(const GuidArray& zones, const GS::UniString& top, const GuidArray& exclude,
+                            GuidArray& topZones, bool& zoneWithoutTop)
+{
+    zoneWithoutTop = false;
+    for (const API_Guid& zone : zones) {
+        GS::UniString zoneTop;
+        bool hasTop = false;
+        const GSErrCode err = ReadZoneTop(zone, zoneTop, hasTop);
+        if (err != NoError)
+            return err;
+        if (!hasTop)
+            zoneWithoutTop = true;
+        else if (zoneTop == top && !exclude.Contains(zone))
+            topZones.Push(zone);
+    }
+    return NoError;
+}
+
+// The Arealists linked with `element`, each marked as related to and pending on the event.
+GSErrCode ListLinkedArealists(const API_Guid& element, GuidArray& arealists, GuidSet& relatedArealists,
+                              GuidSet& pendingArealists)
+{
+    const GSErrCode err = ACAPI_Element_GetLinks(element, &arealists);
+    if (err != NoError)
+        return err;
+    for (const API_Guid& arealist : arealists) {
+        relatedArealists.Add(arealist);
+        pendingArealists.Add(arealist);
+    }
+    return NoError;
+}
+
+// Reads a parameter of the element as it was before the notified change. The caller owns the memo
+// and its scope, so that the memo is released only when the whole handler is done.
+GSErrCode ReadParamBeforeChange(API_ElementMemo& beforeMemo, const GS::UniString& name, GS::UniString& value)
+{
+    API_Element before;
+    const GSErrCode err = ACAPI_Notify_GetParentElement(&before, &beforeMemo, APIMemoMask_AddPars, nullptr);
+    if (err != NoError)
+        return err;
+    return GetSingleUniStringParam(beforeMemo, name, value);
+}
+
+// Links each of `zones` with `arealist` in both directions.
+GSErrCode LinkZones(const GuidArray& zones, const API_Guid& arealist)
+{
+    for (const API_Guid& zone : zones) {
+        const GSErrCode err = LinkBoth(zone, arealist);
+        if (err != NoError)
+            return err;
+    }
+    return NoError;
+}
+
+// Asks for the reservation of `zones`, all of TOP `top`, before the add-on links them.
+GSErrCode ReserveZonesOfTop(const GS::UniString& top, const GuidArray& zones)
+{
+    TopRoomsTable oneTop;
+    oneTop.Add(top, zones);
+    return HandleNotReservedRooms(oneTop);
+}
+
 // Links `zone` with each reserved Arealist and recomputes it; each success leaves `pending`.
 GSErrCode LinkAndUpdate(const API_Guid& zone, const GuidArray& reserved, GuidSet& pendingArealists)
 {
@@ -81,6 +156,22 @@ GSErrCode LinkAndUpdate(const API_Guid& zone, const GuidArray& reserved, GuidSet
         pendingArealists.Delete(arealist);
     }
     return NoError;
+}
+
+// Reserves `arealists`, links `zone` with the reserved ones and recomputes them; the ones that
+// could not be reserved are reported, the others are still done.
+GSErrCode LinkReservedArealists(const API_Guid& zone, const GuidArray& arealists, GuidSet& pendingArealists)
+{
+    GuidArray reserved;
+    GuidArray notReserved;
+    GSErrCode err = HandleNotReservedArealists(arealists, reserved, notReserved);
+    if (err != NoError && err != ErrArealistsNotReserved)
+        return err;
+
+    err = LinkAndUpdate(zone, reserved, pendingArealists);
+    if (err != NoError)
+        return err;
+    return notReserved.IsEmpty() ? NoError : ErrArealistsNotReserved;
 }
 
 // The TOP of a placed Arealist: from the zone it is attached to, else from the TOP chooser.
@@ -120,13 +211,8 @@ GSErrCode HandleNewArealist(const API_Guid& guid, bool& markWrong)
 {
     markWrong = false;
     API_Element element;
-    element.header.guid = guid;
-    GSErrCode err = ACAPI_Element_Get(&element, 0);
-    if (err != NoError)
-        return err;
-
     bool isArealist = false;
-    err = IsArealistElement(element, isArealist);
+    GSErrCode err = GetArealistElement(guid, element, isArealist);
     if (err != NoError || !isArealist)
         return err;
 
@@ -181,9 +267,7 @@ GSErrCode HandleNewArealist(const API_Guid& guid, bool& markWrong)
     if (topZones == nullptr)
         return ErrGeneral;
 
-    TopRoomsTable oneTop;
-    oneTop.Add(top, *topZones);
-    err = HandleNotReservedRooms(oneTop);
+    err = ReserveZonesOfTop(top, *topZones);
     if (err == ErrRoomsNotReserved)
         return NoError;
     if (err != NoError)
@@ -210,17 +294,9 @@ GSErrCode HandleNewStampByDifferentUser(const API_Element& arealist)
 
     GuidArray unlinked;
     bool zoneWithoutTop = false;
-    for (const API_Guid& zone : zones) {
-        GS::UniString zoneTop;
-        bool hasTop = false;
-        err = ReadZoneTop(zone, zoneTop, hasTop);
-        if (err != NoError)
-            return err;
-        if (!hasTop)
-            zoneWithoutTop = true;
-        else if (zoneTop == top && !links.Contains(zone))
-            unlinked.Push(zone);
-    }
+    err = CollectZonesOfTop(zones, top, links, unlinked, zoneWithoutTop);
+    if (err != NoError)
+        return err;
     const GSErrCode baseResult = zoneWithoutTop ? ErrRoomsWithoutTopId : NoError;
     if (unlinked.IsEmpty())
         return baseResult;
@@ -232,16 +308,12 @@ GSErrCode HandleNewStampByDifferentUser(const API_Element& arealist)
         return err;
 
     TempUnlocker unlocker(GuidArray{guid});
-    TopRoomsTable oneTop;
-    oneTop.Add(top, unlinked);
-    err = HandleNotReservedRooms(oneTop);
+    err = ReserveZonesOfTop(top, unlinked);
     if (err != NoError)
         return err;
-    for (const API_Guid& zone : unlinked) {
-        err = LinkBoth(zone, guid);
-        if (err != NoError)
-            return err;
-    }
+    err = LinkZones(unlinked, guid);
+    if (err != NoError)
+        return err;
     err = HandleLabelUpdate(guid);
     return err != NoError ? err : baseResult;
 }
@@ -250,12 +322,8 @@ GSErrCode HandleCopiedStamp(const API_Guid& guid, const API_Element& source)
 {
     // Copies of other labels come through the same notification; they are none of our business.
     API_Element copy;
-    copy.header.guid = guid;
-    GSErrCode err = ACAPI_Element_Get(&copy, 0);
-    if (err != NoError)
-        return err;
     bool isArealist = false;
-    err = IsArealistElement(copy, isArealist);
+    GSErrCode err = GetArealistElement(guid, copy, isArealist);
     if (err != NoError || !isArealist)
         return err;
 
@@ -268,9 +336,7 @@ GSErrCode HandleCopiedStamp(const API_Guid& guid, const API_Element& source)
     if (err != NoError)
         return err;
 
-    TopRoomsTable oneTop;
-    oneTop.Add(top, sourceLinks);
-    err = HandleNotReservedRooms(oneTop);
+    err = ReserveZonesOfTop(top, sourceLinks);
     if (err == ErrRoomsNotReserved) {
         ACAPI_Element_Delete(GuidArray{guid});
         return NoError;
@@ -278,11 +344,9 @@ GSErrCode HandleCopiedStamp(const API_Guid& guid, const API_Element& source)
     if (err != NoError)
         return err;
 
-    for (const API_Guid& linked : sourceLinks) {
-        err = LinkBoth(linked, guid);
-        if (err != NoError)
-            return err;
-    }
+    err = LinkZones(sourceLinks, guid);
+    if (err != NoError)
+        return err;
     err = ACAPI_Element_AttachObserver(guid, 0);
     return err == APIERR_LINKEXIST ? NoError : err;
 }
@@ -336,22 +400,10 @@ GSErrCode RelinkZoneToArealists(const API_Guid& zone, GuidSet& relatedArealists,
     for (const API_Guid& arealist : toLink)
         pendingArealists.Add(arealist);
 
-    TopRoomsTable oneTop;
-    oneTop.Add(top, GuidArray{zone});
-    err = HandleNotReservedRooms(oneTop);
+    err = ReserveZonesOfTop(top, GuidArray{zone});
     if (err != NoError)
         return err;
-
-    GuidArray reserved;
-    GuidArray notReserved;
-    err = HandleNotReservedArealists(toLink, reserved, notReserved);
-    if (err != NoError && err != ErrArealistsNotReserved)
-        return err;
-
-    err = LinkAndUpdate(zone, reserved, pendingArealists);
-    if (err != NoError)
-        return err;
-    return notReserved.IsEmpty() ? NoError : ErrArealistsNotReserved;
+    return LinkReservedArealists(zone, toLink, pendingArealists);
 }
 
 GSErrCode HandleCopiedZone(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists)
@@ -361,28 +413,14 @@ GSErrCode HandleCopiedZone(const API_Guid& zone, GuidSet& relatedArealists, Guid
     if (err != NoError)
         return err;
     GuidArray arealists;
-    err = ACAPI_Element_GetLinks(source.header.guid, &arealists);
+    err = ListLinkedArealists(source.header.guid, arealists, relatedArealists, pendingArealists);
     if (err != NoError)
         return err;
-    for (const API_Guid& arealist : arealists) {
-        relatedArealists.Add(arealist);
-        pendingArealists.Add(arealist);
-    }
 
     err = ACAPI_Element_AttachObserver(zone, 0);
     if (err != NoError && err != APIERR_LINKEXIST)
         return err;
-
-    GuidArray reserved;
-    GuidArray notReserved;
-    err = HandleNotReservedArealists(arealists, reserved, notReserved);
-    if (err != NoError && err != ErrArealistsNotReserved)
-        return err;
-
-    err = LinkAndUpdate(zone, reserved, pendingArealists);
-    if (err != NoError)
-        return err;
-    return notReserved.IsEmpty() ? NoError : ErrArealistsNotReserved;
+    return LinkReservedArealists(zone, arealists, pendingArealists);
 }
 
 namespace {
@@ -420,13 +458,9 @@ GSErrCode CombineWithRefusal(GSErrCode result, bool refused)
 GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists)
 {
     GuidArray arealists;
-    GSErrCode err = ACAPI_Element_GetLinks(zone, &arealists);
+    GSErrCode err = ListLinkedArealists(zone, arealists, relatedArealists, pendingArealists);
     if (err != NoError)
         return err;
-    for (const API_Guid& arealist : arealists) {
-        relatedArealists.Add(arealist);
-        pendingArealists.Add(arealist);
-    }
 
     GS::UniString newTop;
     bool hasNewTop = false;
@@ -434,14 +468,10 @@ GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, Guid
     if (err != NoError)
         return err;
 
-    API_Element before;
     API_ElementMemo beforeMemo;
     ALMemoScope memoScope(beforeMemo);
-    err = ACAPI_Notify_GetParentElement(&before, &beforeMemo, APIMemoMask_AddPars, nullptr);
-    if (err != NoError)
-        return err;
     GS::UniString oldTop;
-    err = GetSingleUniStringParam(beforeMemo, zoneTopParam, oldTop);
+    err = ReadParamBeforeChange(beforeMemo, zoneTopParam, oldTop);
     if (err != NoError && err != ErrParamNotFound)
         return err;
     const bool hasOldTop = err == NoError;
@@ -471,13 +501,9 @@ GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, Guid
 GSErrCode HandleDeletedZone(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists)
 {
     GuidArray arealists;
-    GSErrCode err = ACAPI_Element_GetLinks(zone, &arealists);
+    GSErrCode err = ListLinkedArealists(zone, arealists, relatedArealists, pendingArealists);
     if (err != NoError)
         return err;
-    for (const API_Guid& arealist : arealists) {
-        relatedArealists.Add(arealist);
-        pendingArealists.Add(arealist);
-    }
 
     TempUnlocker unlocker(arealists);
     bool refused = false;
@@ -527,23 +553,15 @@ GSErrCode HandleApartmentIDChangeInStamps(const API_Guid& arealist)
     // A label whose library part was exchanged has no TOP to relink; the recomputation that
     // follows releases it.
     API_Element current;
-    current.header.guid = arealist;
-    GSErrCode err = ACAPI_Element_Get(&current, 0);
-    if (err != NoError)
-        return err;
     bool isArealist = false;
-    err = IsArealistElement(current, isArealist);
+    GSErrCode err = GetArealistElement(arealist, current, isArealist);
     if (err != NoError || !isArealist)
         return err;
 
-    API_Element before;
     API_ElementMemo beforeMemo;
     ALMemoScope memoScope(beforeMemo);
-    err = ACAPI_Notify_GetParentElement(&before, &beforeMemo, APIMemoMask_AddPars, nullptr);
-    if (err != NoError)
-        return err;
     GS::UniString oldTop;
-    err = GetSingleUniStringParam(beforeMemo, arealistTopParam, oldTop);
+    err = ReadParamBeforeChange(beforeMemo, arealistTopParam, oldTop);
     if (err != NoError)
         return err;
     GS::UniString newTop;
@@ -564,31 +582,19 @@ GSErrCode HandleApartmentIDChangeInStamps(const API_Guid& arealist)
 
     GuidArray newZones;
     bool zoneWithoutTop = false;
-    for (const API_Guid& zone : zones) {
-        GS::UniString zoneTop;
-        bool hasTop = false;
-        err = ReadZoneTop(zone, zoneTop, hasTop);
-        if (err != NoError)
-            return err;
-        if (!hasTop)
-            zoneWithoutTop = true;
-        else if (zoneTop == newTop)
-            newZones.Push(zone);
-    }
+    err = CollectZonesOfTop(zones, newTop, GuidArray{}, newZones, zoneWithoutTop);
+    if (err != NoError)
+        return err;
 
-    TopRoomsTable oneTop;
-    oneTop.Add(newTop, newZones);
-    const GSErrCode reservation = HandleNotReservedRooms(oneTop);
+    const GSErrCode reservation = ReserveZonesOfTop(newTop, newZones);
     if (reservation != NoError) {
         err = RevertArealistTop(arealist, oldTop);
         return err != NoError ? err : reservation;
     }
 
-    for (const API_Guid& zone : newZones) {
-        err = LinkBoth(zone, arealist);
-        if (err != NoError)
-            return err;
-    }
+    err = LinkZones(newZones, arealist);
+    if (err != NoError)
+        return err;
     // Zones that carry the new TOP keep the link they already had or just got.
     for (const API_Guid& linked : oldLinks) {
         if (newZones.Contains(linked))
