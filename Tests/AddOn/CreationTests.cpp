@@ -275,11 +275,7 @@ TEST_F(CreationTest, EveryFailingHostCallOfARunIsReportedOrAbsorbed)
 {
     TestSupport::FaultSweep sweep;
     sweep.setup = [this]() {
-        ResetPalette();
-        std::unique_ptr<Host::Application> host = NewApplication();
-        std::string error;
-        EXPECT_TRUE(host->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error)) << error;
-        host->StartAddOn();
+        std::unique_ptr<Host::Application> host = StartedHost();
         ZoneSpec bad = ZoneAt("a2", "A", 2);
         bad.quantities = {10.0, 12.0, 9.0, 9.0, 0.0};
         ProjectBuilder builder(host->LibraryParts());

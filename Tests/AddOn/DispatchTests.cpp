@@ -9,13 +9,6 @@
 namespace LiveTest {
 namespace {
 
-Host::ParamValue Text(const std::string& text)
-{
-    Host::ParamValue value;
-    value.text = GS::UniString(text);
-    return value;
-}
-
 const std::array<double, 5> inconsistent{10, 12, 9, 8, 0}; // quantity2 above quantity1 + quantity5
 
 class DispatchTest : public LiveFixture {

@@ -161,13 +161,6 @@ TEST_F(LiveArealistTest, DecliningTheZonesOfACopyDeletesIt)
 
 // ---- TOP identifier edits ---------------------------------------------------------------------
 
-Host::ParamValue Text(const std::string& text)
-{
-    Host::ParamValue value;
-    value.text = GS::UniString(text);
-    return value;
-}
-
 TEST_F(LiveArealistTest, NewTopMovesTheLinksAndRecomputes)
 {
     Open(Standard());

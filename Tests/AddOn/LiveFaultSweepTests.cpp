@@ -8,13 +8,6 @@
 namespace LiveTest {
 namespace {
 
-Host::ParamValue Text(const std::string& text)
-{
-    Host::ParamValue value;
-    value.text = GS::UniString(text);
-    return value;
-}
-
 struct Route {
     const char* name;
     std::function<GSErrCode(Host::Application&)> action;

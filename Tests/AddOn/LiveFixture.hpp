@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,32 @@ namespace LiveTest {
 using TestSupport::LabelSpec;
 using TestSupport::ProjectBuilder;
 using TestSupport::ZoneSpec;
+
+// A parameter edit that sets a text value.
+inline Host::ParamValue Text(const std::string& text)
+{
+    Host::ParamValue value;
+    value.text = GS::UniString(text);
+    return value;
+}
+
+// A parameter edit that removes the parameter.
+inline Host::ParamValue Removed()
+{
+    Host::ParamValue value;
+    value.remove = true;
+    return value;
+}
+
+// A zone stamp's TOP parameter.
+inline Host::Param ZoneTopParam(const std::string& top)
+{
+    Host::Param param;
+    param.name = "stApartmentId";
+    param.type = APIParT_CString;
+    param.text = GS::UniString(top);
+    return param;
+}
 
 inline const Host::Param* FindParam(const Host::Element& element, const std::string& name)
 {
@@ -229,6 +256,18 @@ protected:
     void ExpectUpToDate(const API_Guid& arealist) const
     {
         EXPECT_EQ(ArealistProblem(app->GetProject(), *app->GetProject().Find(arealist)), "");
+    }
+
+    // A host of its own with the add-on linked in and started, for runs that need a fresh one each
+    // time; the palette of an earlier host is dropped first.
+    std::unique_ptr<Host::Application> StartedHost() const
+    {
+        ResetPalette();
+        std::unique_ptr<Host::Application> host = NewApplication();
+        std::string error;
+        EXPECT_TRUE(host->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error)) << error;
+        host->StartAddOn();
+        return host;
     }
 
     // The palette outlives hosts within this process; each test starts without one.

@@ -5,20 +5,6 @@
 namespace LiveTest {
 namespace {
 
-Host::ParamValue Text(const std::string& text)
-{
-    Host::ParamValue value;
-    value.text = GS::UniString(text);
-    return value;
-}
-
-Host::ParamValue Removed()
-{
-    Host::ParamValue value;
-    value.remove = true;
-    return value;
-}
-
 class LiveZoneTest : public LiveFixture {
 protected:
     // TOP A: Z1, Z2 shown by L1 and L2; TOP B: Z3 shown by L3.
@@ -46,13 +32,8 @@ protected:
         zone.id = id;
         zone.guid = API_Guid{};
         zone.params.clear();
-        if (top) {
-            Host::Param param;
-            param.name = "stApartmentId";
-            param.type = APIParT_CString;
-            param.text = GS::UniString(*top);
-            zone.params.push_back(param);
-        }
+        if (top)
+            zone.params.push_back(ZoneTopParam(*top));
         zone.observed = false;
         API_Guid guid;
         EXPECT_EQ(app->AddZone(zone, guid), NoError);

@@ -291,11 +291,7 @@ TEST_F(PaletteTest, EveryFailingHostCallBehindTheButtonsIsReported)
 {
     TestSupport::FaultSweep sweep;
     sweep.setup = [this]() {
-        ResetPalette();
-        std::unique_ptr<Host::Application> host = NewApplication();
-        std::string error;
-        EXPECT_TRUE(host->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error)) << error;
-        host->StartAddOn();
+        std::unique_ptr<Host::Application> host = StartedHost();
         ProjectBuilder builder(host->LibraryParts());
         builder.Category(1, "LIV", "Living").Category(2, "BAL", "Balcony");
         builder.Zone(Zone("a1", "A"))

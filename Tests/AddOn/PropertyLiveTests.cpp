@@ -112,13 +112,8 @@ private:
         zone.number = GS::UniString(zone.id);
         zone.name = "Room";
         const std::optional<std::string>& top = zoneTops[Pick(zoneTops.size())];
-        if (top) {
-            Host::Param param;
-            param.name = "stApartmentId";
-            param.type = APIParT_CString;
-            param.text = GS::UniString(*top);
-            zone.params.push_back(param);
-        }
+        if (top)
+            zone.params.push_back(ZoneTopParam(*top));
         log << "zone add " << zone.id << " top=" << (top ? "\"" + *top + "\"" : "none");
         API_Guid guid;
         app.AddZone(zone, guid);
