@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "ArealistParams.hpp"
+#include "Safeguards.hpp"
 
 // ---- The Arealist object and its parameters ---------------------------------------------------
 
@@ -136,6 +137,26 @@ GSErrCode GetRoomsInTopFromApartmentIDParam(const GS::Array<API_Guid>& zones, To
         AddRoomToTop(table, topId, zone);
     }
     return zoneWithoutTopMet ? ErrRoomsWithoutTopId : NoError;
+}
+
+GSErrCode GetAllZones(GS::Array<API_Guid>& zones)
+{
+    return ACAPI_Element_GetElemList(API_ZoneID, &zones, APIFilt_None, APIVarId_Generic, APINULLGuid);
+}
+
+GSErrCode GetAllRoomsByTop(TopRoomsTable& table, bool alreadyWarned)
+{
+    GS::Array<API_Guid> zones;
+    GSErrCode err = GetAllZones(zones);
+    if (err != NoError)
+        return err;
+    err = GetRoomsInTopFromApartmentIDParam(zones, table);
+    if (err == ErrRoomsWithoutTopId) {
+        if (!alreadyWarned)
+            ShowRoomsWoApartmentIdWarning();
+        return NoError;
+    }
+    return err;
 }
 
 GSErrCode GetSelectedRooms(GS::Array<API_Guid>& zones)

@@ -26,6 +26,11 @@ using TopRoomsTable = GS::HashTable<GS::UniString, GS::Array<API_Guid>>;
 using TopIdSet = GS::HashSet<GS::UniString>;
 
 GSErrCode GetRoomsInTopFromApartmentIDParam(const GS::Array<API_Guid>& zones, TopRoomsTable& table);
+// Every zone of the project, whatever its floor or layer.
+GSErrCode GetAllZones(GS::Array<API_Guid>& zones);
+// Every zone of the project grouped by TOP. A zone without TOP is left out and the user is warned
+// about it, unless `alreadyWarned` tells that the user has just been told.
+GSErrCode GetAllRoomsByTop(TopRoomsTable& table, bool alreadyWarned = false);
 GSErrCode GetSelectedRooms(GS::Array<API_Guid>& zones);
 GSErrCode FilterTopsContainingRooms(const TopRoomsTable& allTops, const GS::Array<API_Guid>& zones,
                                     TopRoomsTable& result);

@@ -292,16 +292,9 @@ GSErrCode CreateArealist(const GS::UniString& topId, GS::Array<API_Guid> zones, 
 
 GSErrCode CreateArealistsForAllOnFloorOrSelected(GuidSet& inconsistentRooms, GuidSet& wrongStamps)
 {
-    GS::Array<API_Guid> allZones;
-    GSErrCode err = ACAPI_Element_GetElemList(API_ZoneID, &allZones, APIFilt_None, APIVarId_Generic, APINULLGuid);
-    if (err != NoError)
-        return err;
-
     TopRoomsTable allTops;
-    err = GetRoomsInTopFromApartmentIDParam(allZones, allTops);
-    if (err == ErrRoomsWithoutTopId)
-        ShowRoomsWoApartmentIdWarning();
-    else if (err != NoError)
+    GSErrCode err = GetAllRoomsByTop(allTops);
+    if (err != NoError)
         return err;
 
     GS::Array<API_Guid> chosenZones;

@@ -73,11 +73,6 @@ GSErrCode UnlinkBoth(const API_Guid& first, const API_Guid& second)
     return NoError;
 }
 
-GSErrCode ListAllZones(GuidArray& zones)
-{
-    return ACAPI_Element_GetElemList(API_ZoneID, &zones, APIFilt_None, APIVarId_Generic, APINULLGuid);
-}
-
 // Appends the zones whose TOP is `top`, except those in `exclude`; `zoneWithoutTop` tells that
 // some zone had no TOP at all. Every zone's TOP is read, so that none without one goes unnoticed.
 GSErrCode CollectZonesOfTop(const GuidArray& zones, const GS::UniString& top, const GuidArray& exclude,
@@ -249,19 +244,11 @@ GSErrCode HandleNewArealist(const API_Guid& guid, bool& markWrong)
     element.label.parent = APINULLGuid;
     element.header.hasMemo = true;
 
-    GuidArray zones;
-    err = ListAllZones(zones);
+    // After alert 31020 the user has just been told about a zone without TOP.
+    TopRoomsTable allTops;
+    err = GetAllRoomsByTop(allTops, zoneWithoutTop);
     if (err != NoError)
         return err;
-    TopRoomsTable allTops;
-    err = GetRoomsInTopFromApartmentIDParam(zones, allTops);
-    if (err == ErrRoomsWithoutTopId) {
-        // After alert 31020 the user has just been told about such a zone.
-        if (!zoneWithoutTop)
-            ShowRoomsWoApartmentIdWarning();
-    } else if (err != NoError) {
-        return err;
-    }
 
     const GuidArray* topZones = allTops.GetPtr(top);
     if (topZones == nullptr)
@@ -284,7 +271,7 @@ GSErrCode HandleNewStampByDifferentUser(const API_Element& arealist)
     if (err != NoError)
         return err;
     GuidArray zones;
-    err = ListAllZones(zones);
+    err = GetAllZones(zones);
     if (err != NoError)
         return err;
     GS::UniString top;
@@ -576,7 +563,7 @@ GSErrCode HandleApartmentIDChangeInStamps(const API_Guid& arealist)
     if (err != NoError)
         return err;
     GuidArray zones;
-    err = ListAllZones(zones);
+    err = GetAllZones(zones);
     if (err != NoError)
         return err;
 

@@ -33,11 +33,6 @@ bool IsConsistent(const RoomAreas& room)
            GreaterWithTol(room.quantity3, room.quantity4, roomCheckTolerance);
 }
 
-GSErrCode GetAllZones(GS::Array<API_Guid>& zones)
-{
-    return ACAPI_Element_GetElemList(API_ZoneID, &zones, APIFilt_None, APIVarId_Generic, APINULLGuid);
-}
-
 GSErrCode UnlinkAll(const API_Guid& arealist, const GS::Array<API_Guid>& links)
 {
     for (const API_Guid& linked : links) {
@@ -71,16 +66,9 @@ GSErrCode UpdateCommand(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
     for (const API_Guid& arealist : wrongStamps)
         arealists.Push(arealist);
 
-    GS::Array<API_Guid> zones;
-    GSErrCode err = GetAllZones(zones);
-    if (err != NoError)
-        return err;
-
     TopRoomsTable roomsByTop;
-    err = GetRoomsInTopFromApartmentIDParam(zones, roomsByTop);
-    if (err == ErrRoomsWithoutTopId)
-        ShowRoomsWoApartmentIdWarning();
-    else if (err != NoError)
+    GSErrCode err = GetAllRoomsByTop(roomsByTop);
+    if (err != NoError)
         return err;
 
     GS::Array<API_Guid> reserved;
