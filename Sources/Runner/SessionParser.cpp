@@ -6,40 +6,12 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "../Host/Model/ErrorNames.hpp"
 #include "JsonReader.hpp"
 
 namespace Runner {
 
 namespace {
-
-struct CodeName {
-    GSErrCode code;
-    const char* name;
-};
-
-constexpr CodeName codeNames[] = {
-    {APIERR_GENERAL, "APIERR_GENERAL"},
-    {APIERR_MEMFULL, "APIERR_MEMFULL"},
-    {APIERR_CANCEL, "APIERR_CANCEL"},
-    {APIERR_BADINDEX, "APIERR_BADINDEX"},
-    {APIERR_BADID, "APIERR_BADID"},
-    {APIERR_BADPARS, "APIERR_BADPARS"},
-    {APIERR_REFUSEDCMD, "APIERR_REFUSEDCMD"},
-    {APIERR_NOSEL, "APIERR_NOSEL"},
-    {APIERR_LAYERHIDDEN, "APIERR_LAYERHIDDEN"},
-    {APIERR_LINKEXIST, "APIERR_LINKEXIST"},
-    {APIERR_LINKNOTEXIST, "APIERR_LINKNOTEXIST"},
-    {APIERR_DELETED, "APIERR_DELETED"},
-    {APIERR_LAYERLOCKED, "APIERR_LAYERLOCKED"},
-    {APIERR_NOTMINE, "APIERR_NOTMINE"},
-    {APIERR_READONLYPROJECT, "APIERR_READONLYPROJECT"},
-    {APIERR_ELEMLOCKED, "APIERR_ELEMLOCKED"},
-    {APIERR_BADELEMTYPE, "APIERR_BADELEMTYPE"},
-    {APIERR_NOTSUPPORTED, "APIERR_NOTSUPPORTED"},
-    {APIERR_MISSINGCODE, "APIERR_MISSINGCODE"},
-    {ErrParam, "ErrParam"},
-    {ErrMemoryFull, "ErrMemoryFull"},
-};
 
 class LineParser {
 public:
@@ -671,11 +643,8 @@ bool ParseSession(const std::string& text, const std::string& fileName, std::vec
 
 bool ParseErrorCode(const std::string& text, GSErrCode& code)
 {
-    for (const CodeName& entry : codeNames)
-        if (text == entry.name) {
-            code = entry.code;
-            return true;
-        }
+    if (Host::APIErrorCode(text, code))
+        return true;
     if (text.empty())
         return false;
     errno = 0;
@@ -692,9 +661,8 @@ bool ParseErrorCode(const std::string& text, GSErrCode& code)
 
 std::string ErrorCodeName(GSErrCode code)
 {
-    for (const CodeName& entry : codeNames)
-        if (entry.code == code)
-            return entry.name;
+    if (const char* name = Host::APIErrorName(code))
+        return name;
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%08X", UInt32(code));
     return std::to_string(code) + " (" + hex + ")";

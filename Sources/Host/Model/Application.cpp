@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "ApplicationImpl.hpp"
+#include "ErrorNames.hpp"
 
 namespace Host {
 
@@ -264,32 +265,16 @@ std::vector<std::string> Application::UndoTexts() const
 
 std::string CodeText(GSErrCode code)
 {
-    struct Named {
-        GSErrCode code;
-        const char* name;
-    };
-    static const Named names[] = {
-        {APIERR_GENERAL, "APIERR_GENERAL"},
-        {APIERR_BADINDEX, "APIERR_BADINDEX"},
-        {APIERR_BADID, "APIERR_BADID"},
-        {APIERR_BADPARS, "APIERR_BADPARS"},
-        {APIERR_REFUSEDCMD, "APIERR_REFUSEDCMD"},
-        {APIERR_NOSEL, "APIERR_NOSEL"},
-        {APIERR_LAYERHIDDEN, "APIERR_LAYERHIDDEN"},
-        {APIERR_LINKEXIST, "APIERR_LINKEXIST"},
-        {APIERR_LINKNOTEXIST, "APIERR_LINKNOTEXIST"},
-        {APIERR_DELETED, "APIERR_DELETED"},
-        {APIERR_LAYERLOCKED, "APIERR_LAYERLOCKED"},
-        {APIERR_NOTMINE, "APIERR_NOTMINE"},
-        {APIERR_ELEMLOCKED, "APIERR_ELEMLOCKED"},
-        {APIERR_BADELEMTYPE, "APIERR_BADELEMTYPE"},
-        {APIERR_NOTSUPPORTED, "APIERR_NOTSUPPORTED"},
-        {APIERR_MISSINGCODE, "APIERR_MISSINGCODE"},
-    };
+    // Traces of recorded sessions are compared byte for byte, and they have always shown these
+    // codes as bare numbers.
+    static const GSErrCode unnamedInTrace[] = {APIERR_MEMFULL, APIERR_CANCEL, APIERR_READONLYPROJECT, ErrParam,
+                                               ErrMemoryFull};
     std::string text = std::to_string(code);
-    for (const Named& named : names)
-        if (named.code == code)
-            return text + " (" + named.name + ")";
+    for (GSErrCode unnamed : unnamedInTrace)
+        if (unnamed == code)
+            return text;
+    if (const char* name = APIErrorName(code))
+        return text + " (" + name + ")";
     return text;
 }
 
