@@ -67,19 +67,6 @@ API_Guid FreshGuid(Project& project, const std::string& id)
     return guid;
 }
 
-// Creation by the user: the layer must be visible and unlocked.
-GSErrCode CreationRights(const Project& project, API_AttributeIndex layerIndex)
-{
-    const Layer* layer = project.FindLayer(layerIndex);
-    if (layer == nullptr)
-        return APIERR_BADINDEX;
-    if ((layer->flags & APILay_Hidden) != 0)
-        return APIERR_LAYERHIDDEN;
-    if ((layer->flags & APILay_Locked) != 0)
-        return APIERR_LAYERLOCKED;
-    return NoError;
-}
-
 Element& AddNew(Project& project, Element element)
 {
     element.creationOrder = project.nextCreationOrder++;

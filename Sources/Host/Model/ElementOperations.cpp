@@ -247,13 +247,8 @@ GSErrCode Element_Create(API_Element* element, API_ElementMemo* memo)
         return APIERR_BADELEMTYPE;
     if (GSErrCode err = CheckChangeScope(s))
         return err;
-    const Layer* layer = s.project.FindLayer(element->header.layer);
-    if (layer == nullptr)
-        return APIERR_BADINDEX;
-    if ((layer->flags & APILay_Hidden) != 0)
-        return APIERR_LAYERHIDDEN;
-    if ((layer->flags & APILay_Locked) != 0)
-        return APIERR_LAYERLOCKED;
+    if (GSErrCode err = CreationRights(s.project, element->header.layer))
+        return err;
 
     Element created;
     created.type = type;

@@ -121,6 +121,8 @@ void Trace(HostSession& session, const std::string& line);
 void AboutToChange(HostSession& session);
 // The edit-rights check for changing, deleting or locking an element (0 when allowed).
 GSErrCode CheckEditRights(const HostSession& session, const Element& element, bool checkElementLock);
+// The rights to create an element on a layer (0 when allowed).
+GSErrCode CreationRights(const Project& project, API_AttributeIndex layerIndex);
 // The check that the add-on may change the model now.
 GSErrCode CheckChangeScope(const HostSession& session);
 bool InMyWorkspace(const Project& project, const Element& element);

@@ -83,6 +83,20 @@ GSErrCode CheckEditRights(const HostSession& session, const Element& element, bo
     return NoError;
 }
 
+// Creation, by the user or the add-on: the layer must exist (APIERR_BADINDEX) and be visible and
+// unlocked.
+GSErrCode CreationRights(const Project& project, API_AttributeIndex layerIndex)
+{
+    const Layer* layer = project.FindLayer(layerIndex);
+    if (layer == nullptr)
+        return APIERR_BADINDEX;
+    if ((layer->flags & APILay_Hidden) != 0)
+        return APIERR_LAYERHIDDEN;
+    if ((layer->flags & APILay_Locked) != 0)
+        return APIERR_LAYERLOCKED;
+    return NoError;
+}
+
 // The add-on changes the model only inside ACAPI_CallUndoableCommand or inside a notification
 // callback (its changes then join the user's step); anywhere else the change is refused with
 // APIERR_REFUSEDCMD (0x81060068).
