@@ -47,6 +47,14 @@ template <typename Map> auto Find(const Map& map, short id) -> const typename Ma
     return found == map.end() ? nullptr : &found->second;
 }
 
+// One resource of a module's table: nullptr for an unknown module or id.
+template <typename Map>
+auto FindInModule(GSResModule module, Map RS::ModuleContent::*table, short id) -> const typename Map::mapped_type*
+{
+    const RS::ModuleContent* content = ContentOf(module);
+    return content == nullptr ? nullptr : Find(content->*table, id);
+}
+
 } // namespace
 
 bool RSGetIndString(GS::UniString* str, short resId, short index, GSResModule module)
@@ -104,26 +112,22 @@ void CloseModule(GSResModule module)
 
 const AlertResource* GetAlert(GSResModule module, short id)
 {
-    const ModuleContent* content = ContentOf(module);
-    return content == nullptr ? nullptr : Find(content->alerts, id);
+    return FindInModule(module, &ModuleContent::alerts, id);
 }
 
 const PanelResource* GetPanel(GSResModule module, short id)
 {
-    const ModuleContent* content = ContentOf(module);
-    return content == nullptr ? nullptr : Find(content->panels, id);
+    return FindInModule(module, &ModuleContent::panels, id);
 }
 
 const MenuResource* GetMenu(GSResModule module, short id)
 {
-    const ModuleContent* content = ContentOf(module);
-    return content == nullptr ? nullptr : Find(content->menus, id);
+    return FindInModule(module, &ModuleContent::menus, id);
 }
 
 const LibPartResource* GetLibPart(GSResModule module, short id)
 {
-    const ModuleContent* content = ContentOf(module);
-    return content == nullptr ? nullptr : Find(content->libParts, id);
+    return FindInModule(module, &ModuleContent::libParts, id);
 }
 
 std::vector<const LibPartResource*> GetLibParts(GSResModule module)
