@@ -8,6 +8,16 @@ namespace Host::Ops {
 
 namespace {
 
+// The caller's record is cleared first, so nothing of another attribute it held before survives.
+void FillAttributeHeader(API_Attribute& attribute, API_AttrTypeID type, API_AttributeIndex index,
+                         const std::string& name)
+{
+    attribute = API_Attribute();
+    attribute.header.typeID = type;
+    attribute.header.index = index;
+    std::strncpy(attribute.header.name, name.c_str(), sizeof attribute.header.name - 1);
+}
+
 API_AttributeIndex MaxIndex(const std::vector<Layer>& layers)
 {
     API_AttributeIndex result = 0;
@@ -123,11 +133,8 @@ GSErrCode Attribute_Get(API_Attribute* attribute)
         const Layer* layer = s.project.FindLayer(index);
         if (layer == nullptr)
             return APIERR_BADINDEX;
-        *attribute = API_Attribute();
-        attribute->header.typeID = type;
-        attribute->header.index = index;
+        FillAttributeHeader(*attribute, type, index, layer->name);
         attribute->header.flags = layer->flags;
-        std::strncpy(attribute->header.name, layer->name.c_str(), sizeof attribute->header.name - 1);
         return NoError;
     }
     case API_ZoneCatID: {
@@ -136,10 +143,7 @@ GSErrCode Attribute_Get(API_Attribute* attribute)
             return APIERR_BADINDEX;
         if (category->deleted)
             return APIERR_DELETED;
-        *attribute = API_Attribute();
-        attribute->header.typeID = type;
-        attribute->header.index = index;
-        std::strncpy(attribute->header.name, category->name.c_str(), sizeof attribute->header.name - 1);
+        FillAttributeHeader(*attribute, type, index, category->name);
         category->code.CopyToField(attribute->zoneCat.catCode, 25);
         return NoError;
     }
@@ -147,10 +151,7 @@ GSErrCode Attribute_Get(API_Attribute* attribute)
         const LayerCombination* combination = s.project.FindLayerCombination(index);
         if (combination == nullptr)
             return APIERR_BADINDEX;
-        *attribute = API_Attribute();
-        attribute->header.typeID = type;
-        attribute->header.index = index;
-        std::strncpy(attribute->header.name, combination->name.c_str(), sizeof attribute->header.name - 1);
+        FillAttributeHeader(*attribute, type, index, combination->name);
         return NoError;
     }
     default:
