@@ -36,6 +36,15 @@ GSErrCode FilterTopsContainingRooms(const TopRoomsTable& allTops, const GS::Arra
                                     TopRoomsTable& result);
 GSErrCode GetTopListOfCurrentFloor(TopIdSet& tops);
 
+// ---- Links between zones and Arealists ------------------------------------------------------
+
+// Links both directions, `first` to `second` first; a link that exists already counts as made, so
+// that relinking a pair that is partly or fully linked does not fail.
+GSErrCode LinkBoth(const API_Guid& first, const API_Guid& second);
+// Unlinks both directions, `first` from `second` first; a link that is gone already counts as
+// removed.
+GSErrCode UnlinkBoth(const API_Guid& first, const API_Guid& second);
+
 // ---- Arealist content -------------------------------------------------------------------------
 
 struct RoomAreas {

@@ -49,30 +49,6 @@ GSErrCode GetArealistElement(const API_Guid& guid, API_Element& element, bool& i
     return IsArealistElement(element, isArealist);
 }
 
-// Links both directions; a link that exists already counts as made, so that relinking an element
-// that is partly or fully linked does not fail.
-GSErrCode LinkBoth(const API_Guid& first, const API_Guid& second)
-{
-    GSErrCode err = ACAPI_Element_Link(first, second, 0);
-    if (err != NoError && err != APIERR_LINKEXIST)
-        return err;
-    err = ACAPI_Element_Link(second, first, 0);
-    if (err != NoError && err != APIERR_LINKEXIST)
-        return err;
-    return NoError;
-}
-
-GSErrCode UnlinkBoth(const API_Guid& first, const API_Guid& second)
-{
-    GSErrCode err = ACAPI_Element_Unlink(first, second);
-    if (err != NoError && err != APIERR_LINKNOTEXIST)
-        return err;
-    err = ACAPI_Element_Unlink(second, first);
-    if (err != NoError && err != APIERR_LINKNOTEXIST)
-        return err;
-    return NoError;
-}
-
 // Appends the zones whose TOP is `top`, except those in `exclude`; `zoneWithoutTop` tells that
 // some zone had no TOP at all. Every zone's TOP is read, so that none without one goes unnoticed.
 GSErrCode CollectZonesOfTop(const GuidArray& zones, const GS::UniString& top, const GuidArray& exclude,

@@ -36,25 +36,18 @@ bool IsConsistent(const RoomAreas& room)
 GSErrCode UnlinkAll(const API_Guid& arealist, const GS::Array<API_Guid>& links)
 {
     for (const API_Guid& linked : links) {
-        GSErrCode err = ACAPI_Element_Unlink(arealist, linked);
-        if (err != NoError && err != APIERR_LINKNOTEXIST)
-            return err;
-        err = ACAPI_Element_Unlink(linked, arealist);
-        if (err != NoError && err != APIERR_LINKNOTEXIST)
+        const GSErrCode err = UnlinkBoth(arealist, linked);
+        if (err != NoError)
             return err;
     }
     return NoError;
 }
 
-// A link that exists already is the state wanted, not a failure.
 GSErrCode LinkToZones(const API_Guid& arealist, const GS::Array<API_Guid>& zones)
 {
     for (const API_Guid& zone : zones) {
-        GSErrCode err = ACAPI_Element_Link(arealist, zone, 0);
-        if (err != NoError && err != APIERR_LINKEXIST)
-            return err;
-        err = ACAPI_Element_Link(zone, arealist, 0);
-        if (err != NoError && err != APIERR_LINKEXIST)
+        const GSErrCode err = LinkBoth(arealist, zone);
+        if (err != NoError)
             return err;
     }
     return NoError;
