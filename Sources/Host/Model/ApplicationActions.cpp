@@ -309,10 +309,10 @@ GSErrCode Application::SetCurrentStory(short story)
 GSErrCode Application::Select(const std::vector<API_Guid>& elements)
 {
     for (const API_Guid& guid : elements) {
-        const Element* element = impl->project.Find(guid);
-        if (element == nullptr || element->deleted) {
+        Element* element = nullptr;
+        if (GSErrCode err = FindLive(*impl, guid, element)) {
             Trace(*impl, "refused: select: no such element " + APIGuidToString(guid).ToUtf8());
-            return element == nullptr ? APIERR_BADID : APIERR_DELETED;
+            return err;
         }
     }
     impl->project.selection = elements;
@@ -483,22 +483,15 @@ GSErrCode Application::AddZone(Element zone, API_Guid& newGuid)
 namespace {
 // Shared by the user's changes of one element: rights, the element before, the change, the notification.
 GSErrCode ChangeElement(HostSession& impl, const API_Guid& guid, API_NotifyElementID kind,
-                        const std::function<GSErrCode(Element&)>& edit, std::vector<PendingNotification>& out)
+                        const std::function<void(Element&)>& edit, std::vector<PendingNotification>& out)
 {
-    const Element* found = impl.project.Find(guid);
-    if (found == nullptr)
-        return APIERR_BADID;
-    if (found->deleted)
-        return APIERR_DELETED;
-    if (GSErrCode err = CheckEditRights(impl, *found, true))
+    Element* found = nullptr;
+    if (GSErrCode err = FindEditable(impl, guid, true, found))
         return err;
     Element before = *found;
     AboutToChange(impl);
     Element& element = *impl.project.Find(guid);
-    if (GSErrCode err = edit(element)) {
-        element = before;
-        return err;
-    }
+    edit(element);
     element.guid = before.guid;
     element.type = before.type;
     ++element.modiStamp;
@@ -510,13 +503,7 @@ GSErrCode ChangeElement(HostSession& impl, const API_Guid& guid, API_NotifyEleme
 GSErrCode Application::SetZone(const API_Guid& zone, const std::function<void(Element&)>& edit)
 {
     return impl->Action("zone set", [&](std::vector<PendingNotification>& out) {
-        return ChangeElement(
-            *impl, zone, APINotifyElement_Change,
-            [&](Element& element) {
-                edit(element);
-                return NoError;
-            },
-            out);
+        return ChangeElement(*impl, zone, APINotifyElement_Change, edit, out);
     });
 }
 
@@ -524,12 +511,7 @@ GSErrCode Application::SetZoneParam(const API_Guid& zone, const std::string& nam
 {
     return impl->Action("zone set", [&](std::vector<PendingNotification>& out) {
         return ChangeElement(
-            *impl, zone, APINotifyElement_Change,
-            [&](Element& element) {
-                SetParam(element, name, value);
-                return NoError;
-            },
-            out);
+            *impl, zone, APINotifyElement_Change, [&](Element& element) { SetParam(element, name, value); }, out);
     });
 }
 
@@ -545,7 +527,6 @@ GSErrCode Application::MoveElement(const API_Guid& element, double dx, double dy
                 Offset(target.endC, dx, dy);
                 if (target.type == API_WallID)
                     Offset(target.endPoint, dx, dy);
-                return NoError;
             },
             out);
     });
@@ -558,11 +539,9 @@ GSErrCode Application::CopyElement(const API_Guid& element, const std::string& n
 {
     return impl->Action("copy " + newId, [&](std::vector<PendingNotification>& out) -> GSErrCode {
         Project& project = impl->project;
-        const Element* source = project.Find(element);
-        if (source == nullptr)
-            return APIERR_BADID;
-        if (source->deleted)
-            return APIERR_DELETED;
+        Element* source = nullptr;
+        if (GSErrCode err = FindLive(*impl, element, source))
+            return err;
         if (GSErrCode err = CreationRights(project, source->layer))
             return err;
         Element sourceCopy = *source;
@@ -586,12 +565,8 @@ GSErrCode Application::CopyElement(const API_Guid& element, const std::string& n
 GSErrCode Application::DeleteElement(const API_Guid& element)
 {
     return impl->Action("delete", [&](std::vector<PendingNotification>& out) -> GSErrCode {
-        const Element* found = impl->project.Find(element);
-        if (found == nullptr)
-            return APIERR_BADID;
-        if (found->deleted)
-            return APIERR_DELETED;
-        if (GSErrCode err = CheckEditRights(*impl, *found, true))
+        Element* found = nullptr;
+        if (GSErrCode err = FindEditable(*impl, element, true, found))
             return err;
         AboutToChange(*impl);
         impl->project.Find(element)->deleted = true;
@@ -616,14 +591,10 @@ GSErrCode Application::PlaceLabel(const std::string& newId, std::optional<API_Gu
             part = tool.libInd != 0 ? project.FindLibPart(tool.libInd) : project.FindLibPart("Generic Label");
         if (part == nullptr)
             return APIERR_BADINDEX;
-        const Element* zone = nullptr;
-        if (onZone) {
-            zone = project.Find(*onZone);
-            if (zone == nullptr)
-                return APIERR_BADID;
-            if (zone->deleted)
-                return APIERR_DELETED;
-        }
+        Element* zone = nullptr;
+        if (onZone)
+            if (GSErrCode err = FindLive(*impl, *onZone, zone))
+                return err;
         AboutToChange(*impl);
         Element label;
         label.type = API_LabelID;
@@ -703,12 +674,7 @@ GSErrCode Application::SetLabelParam(const API_Guid& label, const std::string& n
 {
     return impl->Action("label set", [&](std::vector<PendingNotification>& out) {
         return ChangeElement(
-            *impl, label, APINotifyElement_Change,
-            [&](Element& element) {
-                SetParam(element, name, value);
-                return NoError;
-            },
-            out);
+            *impl, label, APINotifyElement_Change, [&](Element& element) { SetParam(element, name, value); }, out);
     });
 }
 
@@ -726,7 +692,6 @@ GSErrCode Application::SetLabelLibPart(const API_Guid& label, const std::string&
                 element.libInd = partCopy.index;
                 element.symbolSettings.libInd = partCopy.index;
                 element.params = partCopy.params;
-                return NoError;
             },
             out);
     });
@@ -736,12 +701,8 @@ namespace {
 GSErrCode NotifyOnly(HostSession& impl, const API_Guid& guid, API_NotifyElementID kind,
                      std::vector<PendingNotification>& out)
 {
-    const Element* found = impl.project.Find(guid);
-    if (found == nullptr)
-        return APIERR_BADID;
-    if (found->deleted)
-        return APIERR_DELETED;
-    if (GSErrCode err = CheckEditRights(impl, *found, true))
+    Element* found = nullptr;
+    if (GSErrCode err = FindEditable(impl, guid, true, found))
         return err;
     out.push_back(PendingNotification{kind, guid, std::nullopt});
     return NoError;
@@ -767,12 +728,8 @@ GSErrCode Application::LockElements(const std::vector<API_Guid>& elements, bool 
 {
     return impl->Action(lock ? "Lock" : "Unlock", [&](std::vector<PendingNotification>&) -> GSErrCode {
         for (const API_Guid& guid : elements) {
-            const Element* found = impl->project.Find(guid);
-            if (found == nullptr)
-                return APIERR_BADID;
-            if (found->deleted)
-                return APIERR_DELETED;
-            if (GSErrCode err = CheckEditRights(*impl, *found, false))
+            Element* found = nullptr;
+            if (GSErrCode err = FindEditable(*impl, guid, false, found))
                 return err;
         }
         AboutToChange(*impl);

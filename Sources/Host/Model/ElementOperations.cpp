@@ -10,14 +10,16 @@ namespace Host::Ops {
 
 namespace {
 
-// Unknown GUID: APIERR_BADID. Deleted element: APIERR_DELETED (undo can bring it back).
-GSErrCode FindLive(HostSession& s, const API_Guid& guid, Element*& element)
+// Changes of several elements are all or none: every element is checked before any is touched.
+GSErrCode CheckAllEditable(HostSession& s, const GS::Array<API_Guid>& elements, bool checkElementLock)
 {
-    element = s.project.Find(guid);
-    if (element == nullptr)
-        return APIERR_BADID;
-    if (element->deleted)
-        return APIERR_DELETED;
+    if (GSErrCode err = CheckChangeScope(s))
+        return err;
+    for (const API_Guid& guid : elements) {
+        Element* found = nullptr;
+        if (GSErrCode err = FindEditable(s, guid, checkElementLock, found))
+            return err;
+    }
     return NoError;
 }
 
@@ -365,15 +367,8 @@ GSErrCode Element_Change(API_Element* element, const API_Element* mask, API_Elem
 GSErrCode Element_Delete(const GS::Array<API_Guid>& elements)
 {
     HOST_PROLOGUE("Element_Delete");
-    if (GSErrCode err = CheckChangeScope(s))
+    if (GSErrCode err = CheckAllEditable(s, elements, true))
         return err;
-    for (const API_Guid& guid : elements) {
-        Element* found = nullptr;
-        if (GSErrCode err = FindLive(s, guid, found))
-            return err;
-        if (GSErrCode err = CheckEditRights(s, *found, true))
-            return err;
-    }
     AboutToChange(s);
     for (const API_Guid& guid : elements) {
         Element* found = s.project.Find(guid);
@@ -397,15 +392,8 @@ GSErrCode Element_Tool(const GS::Array<API_Guid>& elements, API_ToolCmdID comman
     }
     if (command != APITool_Lock && command != APITool_Unlock)
         return APIERR_NOTSUPPORTED;
-    if (GSErrCode err = CheckChangeScope(s))
+    if (GSErrCode err = CheckAllEditable(s, elements, false))
         return err;
-    for (const API_Guid& guid : elements) {
-        Element* found = nullptr;
-        if (GSErrCode err = FindLive(s, guid, found))
-            return err;
-        if (GSErrCode err = CheckEditRights(s, *found, false))
-            return err;
-    }
     AboutToChange(s);
     for (const API_Guid& guid : elements) {
         Element* found = s.project.Find(guid);

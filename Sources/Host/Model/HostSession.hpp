@@ -119,6 +119,10 @@ void Debug(HostSession& session, const std::string& line);
 void Trace(HostSession& session, const std::string& line);
 // Called before every change of the project: records the undo state once per step.
 void AboutToChange(HostSession& session);
+// A live element: APIERR_BADID for an unknown GUID, APIERR_DELETED for a deleted one.
+GSErrCode FindLive(HostSession& session, const API_Guid& guid, Element*& element);
+// A live element whose edit rights allow the change (see CheckEditRights).
+GSErrCode FindEditable(HostSession& session, const API_Guid& guid, bool checkElementLock, Element*& element);
 // The edit-rights check for changing, deleting or locking an element (0 when allowed).
 GSErrCode CheckEditRights(const HostSession& session, const Element& element, bool checkElementLock);
 // The rights to create an element on a layer (0 when allowed).

@@ -61,6 +61,24 @@ void EndStep(HostSession& session)
     session.stepBefore = Project();
 }
 
+// A deleted element is still in the project: undo can bring it back.
+GSErrCode FindLive(HostSession& session, const API_Guid& guid, Element*& element)
+{
+    element = session.project.Find(guid);
+    if (element == nullptr)
+        return APIERR_BADID;
+    if (element->deleted)
+        return APIERR_DELETED;
+    return NoError;
+}
+
+GSErrCode FindEditable(HostSession& session, const API_Guid& guid, bool checkElementLock, Element*& element)
+{
+    if (GSErrCode err = FindLive(session, guid, element))
+        return err;
+    return CheckEditRights(session, *element, checkElementLock);
+}
+
 // Edit rights, in the order the host checks them; each refusal has its own code:
 //   element locked                      APIERR_ELEMLOCKED  (0x81060132)
 //   layer hidden                        APIERR_LAYERHIDDEN (0x810600CF)

@@ -22,11 +22,9 @@ GSErrCode Element_Link(const API_Guid& from, const API_Guid& to, GSFlags flags)
 {
     HOST_PROLOGUE("Element_Link");
     for (const API_Guid* guid : {&from, &to}) {
-        const Element* element = s.project.Find(*guid);
-        if (element == nullptr)
-            return APIERR_BADID;
-        if (element->deleted)
-            return APIERR_DELETED;
+        Element* element = nullptr;
+        if (GSErrCode err = FindLive(s, *guid, element))
+            return err;
     }
     if (GSErrCode err = CheckChangeScope(s))
         return err;
@@ -80,11 +78,9 @@ GSErrCode Element_GetLinks(const API_Guid& guid, GS::Array<API_Guid>* links)
 GSErrCode Element_AttachObserver(const API_Guid& guid, GSFlags)
 {
     HOST_PROLOGUE("Element_AttachObserver");
-    Element* element = s.project.Find(guid);
-    if (element == nullptr)
-        return APIERR_BADID;
-    if (element->deleted)
-        return APIERR_DELETED;
+    Element* element = nullptr;
+    if (GSErrCode err = FindLive(s, guid, element))
+        return err;
     if (element->observed)
         return APIERR_LINKEXIST;
     AboutToChange(s);
@@ -95,11 +91,9 @@ GSErrCode Element_AttachObserver(const API_Guid& guid, GSFlags)
 GSErrCode Element_DetachObserver(const API_Guid& guid)
 {
     HOST_PROLOGUE("Element_DetachObserver");
-    Element* element = s.project.Find(guid);
-    if (element == nullptr)
-        return APIERR_BADID;
-    if (element->deleted)
-        return APIERR_DELETED;
+    Element* element = nullptr;
+    if (GSErrCode err = FindLive(s, guid, element))
+        return err;
     if (!element->observed)
         return APIERR_LINKNOTEXIST;
     AboutToChange(s);
