@@ -35,6 +35,7 @@ private:
     bool Id(std::size_t index, std::string& out);
     bool Text(std::size_t index, std::string& out);
     bool ZoneKeys(std::size_t first, bool adding, ZoneFields& fields);
+    bool Copy(Command& c, const std::string& usage);
     bool Zone(Command& c);
     bool Label(Command& c);
     bool Palette(Command& c);
@@ -205,6 +206,17 @@ bool LineParser::ZoneKeys(std::size_t first, bool adding, ZoneFields& f)
     return true;
 }
 
+// "zone copy" and "label copy": REF as ID, then an optional offset DX DY.
+bool LineParser::Copy(Command& c, const std::string& usage)
+{
+    if ((words.size() != 5 && words.size() != 7) || !Keyword(3, "as"))
+        return Fail(words.size() < 4 ? words.size() : 3, usage);
+    c.refs.resize(1);
+    if (!Ref(2, c.refs[0]) || !Id(4, c.id))
+        return false;
+    return words.size() == 5 || (RealWord(5, c.dx) && RealWord(6, c.dy));
+}
+
 bool LineParser::Zone(Command& c)
 {
     const std::string& verb = words.size() > 1 ? words[1].text : std::string();
@@ -230,12 +242,7 @@ bool LineParser::Zone(Command& c)
     }
     if (Keyword(1, "copy")) {
         c.kind = CommandKind::ZoneCopy;
-        if ((words.size() != 5 && words.size() != 7) || !Keyword(3, "as"))
-            return Fail(words.size() < 4 ? words.size() : 3, "usage: zone copy REF as ID [DX DY]");
-        c.refs.resize(1);
-        if (!Ref(2, c.refs[0]) || !Id(4, c.id))
-            return false;
-        return words.size() == 5 || (RealWord(5, c.dx) && RealWord(6, c.dy));
+        return Copy(c, "usage: zone copy REF as ID [DX DY]");
     }
     if (Keyword(1, "delete")) {
         c.kind = CommandKind::ZoneDelete;
@@ -316,12 +323,7 @@ bool LineParser::Label(Command& c)
     }
     if (Keyword(1, "copy")) {
         c.kind = CommandKind::LabelCopy;
-        if ((words.size() != 5 && words.size() != 7) || !Keyword(3, "as"))
-            return Fail(words.size() < 4 ? words.size() : 3, "usage: label copy REF as ID [DX DY]");
-        c.refs.resize(1);
-        if (!Ref(2, c.refs[0]) || !Id(4, c.id))
-            return false;
-        return words.size() == 5 || (RealWord(5, c.dx) && RealWord(6, c.dy));
+        return Copy(c, "usage: label copy REF as ID [DX DY]");
     }
     if (Keyword(1, "set")) {
         c.refs.resize(1);
