@@ -8,6 +8,9 @@ cd "$root"
 jobs="$(nproc)"
 export CTEST_OUTPUT_ON_FAILURE=1
 
+echo "== formatting"
+git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+
 echo "== g++ build and tests"
 cmake -S . -B build/gcc -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAREALIST_WERROR=ON >/dev/null
 cmake --build build/gcc -j"$jobs"

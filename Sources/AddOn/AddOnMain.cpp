@@ -13,7 +13,7 @@ namespace {
 constexpr short ID_AL_STRINGS = 32000;
 constexpr const char* versionText = "1.0.0";
 
-}  // namespace
+} // namespace
 
 // ---- Entry points -------------------------------------------------------------------------------
 
@@ -70,8 +70,8 @@ GSErrCode Initialize()
         DBPrintf("AL: Initialize() ACAPI_RegisterModelessWindow failed.\n");
         return err;
     }
-    err = ACAPI_Notify_CatchProjectEvent(APINotify_New | APINotify_NewAndReset | APINotify_Open,
-                                         ProjectEventHandlerProc);
+    err =
+        ACAPI_Notify_CatchProjectEvent(APINotify_New | APINotify_NewAndReset | APINotify_Open, ProjectEventHandlerProc);
     if (err != NoError) {
         DBPrintf("AL: ACAPI_Notify_CatchProjectEvent failed.\n");
         return err;
@@ -93,7 +93,10 @@ GSErrCode Initialize()
     return ACAPI_Notify_CatchNewElement(&labelType, ElementEventHandlerProc);
 }
 
-GSErrCode FreeData() { return ACAPI_UnregisterModelessWindow(CheckPalette::refId); }
+GSErrCode FreeData()
+{
+    return ACAPI_UnregisterModelessWindow(CheckPalette::refId);
+}
 
 // ---- Menu commands ------------------------------------------------------------------------------
 
@@ -103,28 +106,28 @@ GSErrCode MenuCommandHandler(const API_MenuParams* menuParams)
         return NoError;
 
     switch (menuParams->menuItemRef.menuResID) {
-        case ID_AL_MENU: {
-            // The results of one run go straight to the palette, not to the dispatcher's sets.
-            GuidSet inconsistentRooms;
-            GuidSet wrongStamps;
-            const GSErrCode err = CreateArealistsForAllOnFloorOrSelected(inconsistentRooms, wrongStamps);
-            if (err != NoError) {
-                ShowFailureAlert(err);
-                return err;
-            }
-            if (!inconsistentRooms.IsEmpty() || !wrongStamps.IsEmpty()) {
-                CheckPalette& palette = CheckPalette::GetInstance();
-                palette.AddInconsistentRooms(inconsistentRooms);
-                palette.AddWrongStamps(wrongStamps);
-                palette.Show(-32768);
-            }
-            return NoError;
+    case ID_AL_MENU: {
+        // The results of one run go straight to the palette, not to the dispatcher's sets.
+        GuidSet inconsistentRooms;
+        GuidSet wrongStamps;
+        const GSErrCode err = CreateArealistsForAllOnFloorOrSelected(inconsistentRooms, wrongStamps);
+        if (err != NoError) {
+            ShowFailureAlert(err);
+            return err;
         }
-        case ID_AL_PALETTE_MENU:
-            CheckPalette::ShowPalette();
-            return NoError;
-        default:
-            return NoError;
+        if (!inconsistentRooms.IsEmpty() || !wrongStamps.IsEmpty()) {
+            CheckPalette& palette = CheckPalette::GetInstance();
+            palette.AddInconsistentRooms(inconsistentRooms);
+            palette.AddWrongStamps(wrongStamps);
+            palette.Show(-32768);
+        }
+        return NoError;
+    }
+    case ID_AL_PALETTE_MENU:
+        CheckPalette::ShowPalette();
+        return NoError;
+    default:
+        return NoError;
     }
 }
 
@@ -136,8 +139,8 @@ GSErrCode ProjectEventHandlerProc(API_NotifyEventID notifID, Int32 /*param*/)
         return NoError;
 
     GS::Array<API_Guid> zones;
-    GSErrCode err = ACAPI_Element_GetElemList(API_ZoneID, &zones, APIFilt_IsVisibleByRenovation, APIVarId_Generic,
-                                              APINULLGuid);
+    GSErrCode err =
+        ACAPI_Element_GetElemList(API_ZoneID, &zones, APIFilt_IsVisibleByRenovation, APIVarId_Generic, APINULLGuid);
     if (err != NoError) {
         DBPrintf("AL: Can't get room list.\n");
         return err;
@@ -245,23 +248,23 @@ GSErrCode HandleResults(GSErrCode handlerResult, GSErrCode checkResult)
     ALSeriesResults& results = SeriesResults();
     GSErrCode result = NoError;
     switch (handlerResult) {
-        case NoError:
-        case ErrArealistsNotReserved:
-        case ErrRoomsNotReserved:
-            break;
-        case ErrUpdateRefused:
-            results.updateError = true;
-            break;
-        case ErrUnofficialArealist:
-            results.unofficialStamp = true;
-            break;
-        case ErrRoomsWithoutTopId:
-            results.roomWOApartmentID = true;
-            break;
-        default:
-            ShowUnexpectedError(handlerResult);
-            result = handlerResult;
-            break;
+    case NoError:
+    case ErrArealistsNotReserved:
+    case ErrRoomsNotReserved:
+        break;
+    case ErrUpdateRefused:
+        results.updateError = true;
+        break;
+    case ErrUnofficialArealist:
+        results.unofficialStamp = true;
+        break;
+    case ErrRoomsWithoutTopId:
+        results.roomWOApartmentID = true;
+        break;
+    default:
+        ShowUnexpectedError(handlerResult);
+        result = handlerResult;
+        break;
     }
     if (checkResult != NoError && checkResult != ErrRoomsInconsistent)
         ShowUnexpectedError(checkResult);
@@ -297,35 +300,34 @@ GSErrCode DispatchLabelEvent(const API_NotifyElementType& notification)
     const API_Guid& label = notification.elemHead.guid;
     GSErrCode handlerResult = NoError;
     switch (notification.notifID) {
-        case APINotifyElement_New: {
-            bool markWrong = false;
-            handlerResult = HandleNewArealist(label, markWrong);
-            if (handlerResult != NoError && markWrong)
-                results.wrongStamps.Add(label);
-            break;
-        }
-        case APINotifyElement_Copy: {
-            API_Element source;
-            handlerResult = ACAPI_Notify_GetParentElement(&source, nullptr, 0, nullptr);
-            if (handlerResult == NoError)
-                handlerResult = HandleCopiedStamp(label, source);
-            break;
-        }
-        case APINotifyElement_Change:
-            handlerResult = HandleChangedLabel(notification);
-            break;
-        case APINotifyElement_Delete:
-            results.correctStamps.Add(label);
-            break;
-        case APINotifyElement_ClassificationChange: {
-            GuidArray zones;
-            if (ACAPI_Element_GetLinks(label, &zones) == NoError &&
-                CheckRooms(zones, results.inconsistentRooms) != NoError)
-                results.wrongStamps.Add(label);
-            break;
-        }
-        default:
-            break;
+    case APINotifyElement_New: {
+        bool markWrong = false;
+        handlerResult = HandleNewArealist(label, markWrong);
+        if (handlerResult != NoError && markWrong)
+            results.wrongStamps.Add(label);
+        break;
+    }
+    case APINotifyElement_Copy: {
+        API_Element source;
+        handlerResult = ACAPI_Notify_GetParentElement(&source, nullptr, 0, nullptr);
+        if (handlerResult == NoError)
+            handlerResult = HandleCopiedStamp(label, source);
+        break;
+    }
+    case APINotifyElement_Change:
+        handlerResult = HandleChangedLabel(notification);
+        break;
+    case APINotifyElement_Delete:
+        results.correctStamps.Add(label);
+        break;
+    case APINotifyElement_ClassificationChange: {
+        GuidArray zones;
+        if (ACAPI_Element_GetLinks(label, &zones) == NoError && CheckRooms(zones, results.inconsistentRooms) != NoError)
+            results.wrongStamps.Add(label);
+        break;
+    }
+    default:
+        break;
     }
 
     GuidArray zones;
@@ -346,25 +348,25 @@ GSErrCode DispatchZoneEvent(const API_NotifyElementType& notification)
     GuidSet pendingArealists;
     GSErrCode handlerResult = NoError;
     switch (notification.notifID) {
-        case APINotifyElement_New:
-            handlerResult = ACAPI_Element_AttachObserver(zone, 0);
-            if (handlerResult == NoError || handlerResult == APIERR_LINKEXIST)
-                handlerResult = RelinkZoneToArealists(zone, relatedArealists, pendingArealists);
-            break;
-        case APINotifyElement_Copy:
-            handlerResult = HandleCopiedZone(zone, relatedArealists, pendingArealists);
-            break;
-        case APINotifyElement_Change:
-        case APINotifyElement_Edit:
-            handlerResult = HandleZoneUpdate(zone, relatedArealists, pendingArealists);
-            break;
-        case APINotifyElement_Delete:
-            handlerResult = HandleDeletedZone(zone, relatedArealists, pendingArealists);
-            if (handlerResult == NoError)
-                results.consistentRooms.Add(zone);
-            break;
-        default:
-            break;
+    case APINotifyElement_New:
+        handlerResult = ACAPI_Element_AttachObserver(zone, 0);
+        if (handlerResult == NoError || handlerResult == APIERR_LINKEXIST)
+            handlerResult = RelinkZoneToArealists(zone, relatedArealists, pendingArealists);
+        break;
+    case APINotifyElement_Copy:
+        handlerResult = HandleCopiedZone(zone, relatedArealists, pendingArealists);
+        break;
+    case APINotifyElement_Change:
+    case APINotifyElement_Edit:
+        handlerResult = HandleZoneUpdate(zone, relatedArealists, pendingArealists);
+        break;
+    case APINotifyElement_Delete:
+        handlerResult = HandleDeletedZone(zone, relatedArealists, pendingArealists);
+        if (handlerResult == NoError)
+            results.consistentRooms.Add(zone);
+        break;
+    default:
+        break;
     }
 
     AddAll(results.wrongStamps, pendingArealists);
@@ -376,24 +378,24 @@ GSErrCode DispatchZoneEvent(const API_NotifyElementType& notification)
     return HandleResults(handlerResult, checkResult);
 }
 
-}  // namespace
+} // namespace
 
 GSErrCode ElementEventHandlerProc(const API_NotifyElementType* elemType)
 {
     if (elemType == nullptr)
         return NoError;
     switch (elemType->elemHead.typeID) {
-        case API_ZombieElemID:
-            if (elemType->notifID == APINotifyElement_BeginEvents)
-                BeginSeries();
-            else if (elemType->notifID == APINotifyElement_EndEvents)
-                ReportSeries();
-            return NoError;
-        case API_LabelID:
-            return DispatchLabelEvent(*elemType);
-        case API_ZoneID:
-            return DispatchZoneEvent(*elemType);
-        default:
-            return NoError;
+    case API_ZombieElemID:
+        if (elemType->notifID == APINotifyElement_BeginEvents)
+            BeginSeries();
+        else if (elemType->notifID == APINotifyElement_EndEvents)
+            ReportSeries();
+        return NoError;
+    case API_LabelID:
+        return DispatchLabelEvent(*elemType);
+    case API_ZoneID:
+        return DispatchZoneEvent(*elemType);
+    default:
+        return NoError;
     }
 }

@@ -265,14 +265,7 @@ std::vector<std::string> Application::UndoTexts() const
 
 std::string CodeText(GSErrCode code)
 {
-    // Traces of recorded sessions are compared byte for byte, and they have always shown these
-    // codes as bare numbers.
-    static const GSErrCode unnamedInTrace[] = {APIERR_MEMFULL, APIERR_CANCEL, APIERR_READONLYPROJECT, ErrParam,
-                                               ErrMemoryFull};
     std::string text = std::to_string(code);
-    for (GSErrCode unnamed : unnamedInTrace)
-        if (unnamed == code)
-            return text;
     if (const char* name = APIErrorName(code))
         return text + " (" + name + ")";
     return text;
