@@ -31,7 +31,7 @@ std::string RowText(const Json& row)
 SessionPlayer::SessionPlayer(Host::Application& app, std::ostream& trace, std::string baseDir)
     : app(app), trace(trace), baseDir(std::move(baseDir))
 {
-    lastPalette = BuildState(app)["palette"].dump();
+    lastPalette = PaletteJson(app.GetProject()).dump();
     lastUndoCount = app.UndoTexts().size();
 }
 
@@ -102,10 +102,9 @@ void SessionPlayer::Result(GSErrCode code)
 
 void SessionPlayer::ReportChanges()
 {
-    const Json state = BuildState(app);
-    const std::string palette = state["palette"].dump();
+    const Json p = PaletteJson(app.GetProject());
+    const std::string palette = p.dump();
     if (palette != lastPalette) {
-        const Json& p = state["palette"];
         trace << "  palette: " << (p["visible"].get<bool>() ? "visible" : "hidden") << ", rooms: " << Joined(p["rooms"])
               << "; Arealists: " << Joined(p["stamps"]) << "\n";
         for (const Json& row : p["roomRows"])
@@ -452,7 +451,7 @@ bool SessionPlayer::Play(const Command& c, std::string& error)
         return true;
     }
     case CommandKind::ShowPalette:
-        trace << BuildState(app)["palette"].dump(2) << "\n";
+        trace << PaletteJson(app.GetProject()).dump(2) << "\n";
         return true;
     }
     return true;

@@ -103,6 +103,8 @@ Json RowIds(const Host::Project& project, const std::vector<std::vector<std::str
     return ids;
 }
 
+} // namespace
+
 Json PaletteJson(const Host::Project& project)
 {
     Json palette = {{"visible", false},
@@ -122,8 +124,6 @@ Json PaletteJson(const Host::Project& project)
     palette["stampRows"] = stampRows;
     return palette;
 }
-
-} // namespace
 
 std::string DumpId(const Host::Element& element)
 {

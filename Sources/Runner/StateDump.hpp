@@ -10,6 +10,8 @@
 namespace Runner {
 
 Json BuildState(const Host::Application& app);
+// The palette part of the state alone, cheap enough to compare after every command.
+Json PaletteJson(const Host::Project& project);
 
 // The id sessions and dumps use for an element: its id, or its GUID string when it has none.
 std::string DumpId(const Host::Element& element);
