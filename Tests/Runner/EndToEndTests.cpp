@@ -189,10 +189,13 @@ TEST_F(RunnerExe, LabelsTeamworkAndSeries)
     ASSERT_EQ(Run(R"(menu 32501
 label receive L7 top="TOP 3" links=Z6
 expect exists L7
+expect links L7 == Z6
 label copy L7 as L8
+expect exists L8
 name top:"TOP 1" A1
 expect top A1 == "TOP 1"
 label set A1 top="TOP 2"
+expect top A1 == "TOP 2"
 label classify A1
 label property A1
 teamwork shared on
@@ -204,16 +207,23 @@ zone move Z1 1 0
 zone move Z2 1 0
 end
 label place L9 on Z1 libpart "Generic Label"
+expect field L9 libPart == "Generic Label"
 groups suspend
 expect suspendGroups == yes
 )"),
               0)
         << out << err;
+    // In a shared project without the grant, moving zones nobody reserved is refused and traced.
+    EXPECT_NE(out.find("result: APIERR_NOTMINE"), std::string::npos) << out;
 }
 
 TEST_F(RunnerExe, FaultInjectionIsReported)
 {
-    ASSERT_EQ(Run("fail Element_Get code APIERR_GENERAL\nmenu 32501\nexpect memos == 0\n"), 0) << out << err;
+    ASSERT_EQ(Run("fail Element_Get code APIERR_GENERAL\nmenu 32501\nexpect memos == 0\nexpect alert 31016 shown\n"
+                  "expect arealists == 0\n"),
+              0)
+        << out << err;
+    EXPECT_NE(out.find("add-on: menu 32501 -> -2130313215 (APIERR_GENERAL)"), std::string::npos) << out;
 }
 
 struct BadRun {
