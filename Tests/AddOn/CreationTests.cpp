@@ -24,11 +24,11 @@ protected:
         return builder;
     }
 
-    static ZoneSpec ZoneAt(const std::string& id, const std::string& top, short story, API_AttributeIndex category = 1)
+    static ZoneEntry ZoneAt(const std::string& id, const std::string& top, short story, API_AttributeIndex category = 1)
     {
-        ZoneSpec spec = Zone(id, top, category);
-        spec.story = story;
-        return spec;
+        ZoneEntry entry = Zone(id, top, category);
+        entry.story = story;
+        return entry;
     }
 
     void RunCreate() { ASSERT_EQ(app->ChooseMenu(MenuCreate, 1), NoError); }
@@ -85,16 +85,16 @@ TEST_F(CreationTest, AnchorIsTheSmallestRoomNumberOnTheCurrentFloorOrTheOrigin)
                                                                     {"A10", API_Coord{4.0, 4.0}}};
     ProjectBuilder builder = Floors();
     for (std::size_t i = 0; i < anchors.size(); ++i) {
-        ZoneSpec spec = ZoneAt("a" + std::to_string(i), "A", 2);
-        spec.number = anchors[i].first;
-        spec.pos = anchors[i].second;
-        builder.Zone(spec);
+        ZoneEntry entry = ZoneAt("a" + std::to_string(i), "A", 2);
+        entry.number = anchors[i].first;
+        entry.pos = anchors[i].second;
+        builder.Zone(entry);
     }
-    ZoneSpec elsewhere = ZoneAt("a-below", "A", 0); // smaller number, but another floor
+    ZoneEntry elsewhere = ZoneAt("a-below", "A", 0); // smaller number, but another floor
     elsewhere.number = "0";
     elsewhere.pos = API_Coord{9.0, 9.0};
     builder.Zone(elsewhere);
-    ZoneSpec away = ZoneAt("z1", "Z", 1);
+    ZoneEntry away = ZoneAt("z1", "Z", 1);
     away.pos = API_Coord{7.0, 7.0};
     builder.Zone(away);
     Open(builder);
@@ -115,9 +115,9 @@ TEST_F(CreationTest, AnchorIsTheSmallestRoomNumberOnTheCurrentFloorOrTheOrigin)
 
 TEST_F(CreationTest, WithoutSelectionOnlyTopsWithAVisibleZoneOnTheCurrentFloorCount)
 {
-    ZoneSpec hidden = ZoneAt("h1", "H", 2);
+    ZoneEntry hidden = ZoneAt("h1", "H", 2);
     hidden.layer = 2;
-    ZoneSpec mixedHidden = ZoneAt("m1", "M", 2);
+    ZoneEntry mixedHidden = ZoneAt("m1", "M", 2);
     mixedHidden.layer = 2;
     Open(Floors()
              .Zone(hidden)
@@ -186,7 +186,7 @@ TEST_F(CreationTest, FreshTemplateGivesEveryTopOfARunItsOwnLines)
         RestartApplication();
         ResetPalette();
         LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
-        ZoneSpec empty = ZoneAt("e1", "", 2, 2);
+        ZoneEntry empty = ZoneAt("e1", "", 2, 2);
         empty.quantities = {0.0, 0.0, 0.0, 0.0, 0.0};
         Open(Floors()
                  .LabelTool(toolPart, 1)
@@ -256,7 +256,7 @@ TEST_F(CreationTest, OneUndoStepTakesTheWholeRunBack)
 
 TEST_F(CreationTest, InconsistentZonesGoToThePaletteWithTheirArealist)
 {
-    ZoneSpec bad = ZoneAt("a2", "A", 2);
+    ZoneEntry bad = ZoneAt("a2", "A", 2);
     bad.quantities = {10.0, 12.0, 9.0, 9.0, 0.0}; // calculated area above area
     Open(Floors().Zone(ZoneAt("a1", "A", 2)).Zone(bad).Zone(ZoneAt("b1", "B", 2)));
     RunCreate();
@@ -276,7 +276,7 @@ TEST_F(CreationTest, EveryFailingHostCallOfARunIsReportedOrAbsorbed)
     TestSupport::FaultSweep sweep;
     sweep.setup = [this]() {
         std::unique_ptr<Host::Application> host = StartedHost();
-        ZoneSpec bad = ZoneAt("a2", "A", 2);
+        ZoneEntry bad = ZoneAt("a2", "A", 2);
         bad.quantities = {10.0, 12.0, 9.0, 9.0, 0.0};
         ProjectBuilder builder(host->LibraryParts());
         builder.Category(1, "LIV", "Living").Category(2, "BAL", "Balcony").LabelTool("Generic Label", 1);

@@ -34,9 +34,9 @@ protected:
 
 TEST_F(TopChooserTest, OffersEachTopOfTheCurrentFloorOnceInZoneOrder)
 {
-    ZoneSpec hidden = Zone("h1", "H");
+    ZoneEntry hidden = Zone("h1", "H");
     hidden.layer = 2;
-    ZoneSpec upper = Zone("u1", "U");
+    ZoneEntry upper = Zone("u1", "U");
     upper.story = 1;
     Open(Builder()
              .Story(1, "First")

@@ -58,7 +58,7 @@ TEST_F(DispatchTest, LockedArealistOnLockedLayerIsUpdatedAndEverythingRestored)
 {
     ProjectBuilder builder = Builder().Layer(2, "Locked", APILay_Locked | APILay_Hidden | 0x40);
     builder.Zone(Zone("Z1", "A")).Zone(Zone("Z2", "A"));
-    LabelSpec label = Arealist("L1", "A", {"Z1", "Z2"});
+    LabelEntry label = Arealist("L1", "A", {"Z1", "Z2"});
     label.layer = 2;
     label.locked = true;
     builder.Label(label);
@@ -200,7 +200,7 @@ TEST_F(DispatchTest, HandlerFailureIsShownAndReturned)
 
 TEST_F(DispatchTest, LockedForeignOrOtherElementsAreNotHandled)
 {
-    LabelSpec plain;
+    LabelEntry plain;
     plain.id = "P1";
     Open(Standard().Wall("W1").Label(plain));
     // Another TOP behind the dispatcher's back: a handled change would relink the Arealist.
@@ -224,7 +224,7 @@ TEST_F(DispatchTest, LockedForeignOrOtherElementsAreNotHandled)
 TEST_F(DispatchTest, ProjectEventObservesEveryZone)
 {
     ProjectBuilder builder = Standard();
-    ZoneSpec unobserved = Zone("Z3", "B");
+    ZoneEntry unobserved = Zone("Z3", "B");
     unobserved.observed = false;
     builder.Zone(unobserved);
     Open(builder);

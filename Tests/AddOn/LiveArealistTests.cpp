@@ -140,7 +140,7 @@ TEST_F(LiveArealistTest, CopyIsLinkedToTheSourcesZonesAndKeepsItsContent)
 
 TEST_F(LiveArealistTest, CopyOfAnotherLabelIsLeftAlone)
 {
-    LabelSpec plain;
+    LabelEntry plain;
     plain.id = "P1";
     Open(Standard().Label(plain));
     API_Guid copy;

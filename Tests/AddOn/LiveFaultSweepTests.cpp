@@ -21,7 +21,7 @@ protected:
     {
         ProjectBuilder builder = Builder().Layer(2, "Locked", APILay_Hidden | APILay_Locked);
         builder.Zone(Zone("Z1", "A")).Zone(Zone("Z2", "A", 2)).Zone(Zone("Z3", "B")).Zone(Zone("Z4", std::nullopt));
-        LabelSpec locked = Arealist("L2", "A", {"Z1", "Z2"});
+        LabelEntry locked = Arealist("L2", "A", {"Z1", "Z2"});
         locked.layer = 2;
         locked.locked = true;
         builder.Label(Arealist("L1", "A", {"Z1", "Z2"})).Label(locked);

@@ -16,9 +16,9 @@
 
 namespace LiveTest {
 
-using TestSupport::LabelSpec;
+using TestSupport::LabelEntry;
 using TestSupport::ProjectBuilder;
-using TestSupport::ZoneSpec;
+using TestSupport::ZoneEntry;
 
 // A parameter edit that sets a text value.
 inline Host::ParamValue Text(const std::string& text)
@@ -185,25 +185,25 @@ protected:
         return builder;
     }
 
-    static ZoneSpec Zone(const std::string& id, std::optional<std::string> top, API_AttributeIndex category = 1)
+    static ZoneEntry Zone(const std::string& id, std::optional<std::string> top, API_AttributeIndex category = 1)
     {
-        ZoneSpec spec;
-        spec.id = id;
-        spec.top = std::move(top);
-        spec.category = category;
-        spec.observed = true;
-        return spec;
+        ZoneEntry entry;
+        entry.id = id;
+        entry.top = std::move(top);
+        entry.category = category;
+        entry.observed = true;
+        return entry;
     }
 
-    static LabelSpec Arealist(const std::string& id, const std::string& top, std::vector<std::string> links)
+    static LabelEntry Arealist(const std::string& id, const std::string& top, std::vector<std::string> links)
     {
-        LabelSpec spec;
-        spec.id = id;
-        spec.libPart = "Arealist";
-        spec.params["al_apartmentId"] = top;
-        spec.links = std::move(links);
-        spec.observed = true;
-        return spec;
+        LabelEntry entry;
+        entry.id = id;
+        entry.libPart = "Arealist";
+        entry.params["al_apartmentId"] = top;
+        entry.links = std::move(links);
+        entry.observed = true;
+        return entry;
     }
 
     int AlertCount(short id) const

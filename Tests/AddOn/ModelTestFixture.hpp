@@ -16,7 +16,7 @@
 #include "../../Sources/Host/API/APIFunctionTable.hpp"
 #include "../../Sources/Host/Model/Application.hpp"
 
-struct ZoneSpec {
+struct ZoneEntry {
     std::string id = {};
     std::optional<std::string> top = {}; // no value: the stamp lacks stApartmentId
     std::array<double, 5> quantities{10.0, 10.0, 9.0, 8.0, 0.0};
@@ -68,25 +68,25 @@ protected:
         return project.libParts.front();
     }
 
-    API_Guid AddZone(const ZoneSpec& spec)
+    API_Guid AddZone(const ZoneEntry& entry)
     {
         Host::Element zone;
-        zone.guid = Host::GuidFromName(spec.id);
-        zone.id = spec.id;
+        zone.guid = Host::GuidFromName(entry.id);
+        zone.id = entry.id;
         zone.type = API_ZoneID;
-        zone.story = spec.story;
-        zone.layer = spec.layer;
-        zone.number = GS::UniString(spec.number.empty() ? spec.id : spec.number);
-        zone.name = GS::UniString(spec.name.empty() ? "Room " + spec.id : spec.name);
-        zone.category = spec.category;
-        zone.quantities = spec.quantities;
+        zone.story = entry.story;
+        zone.layer = entry.layer;
+        zone.number = GS::UniString(entry.number.empty() ? entry.id : entry.number);
+        zone.name = GS::UniString(entry.name.empty() ? "Room " + entry.id : entry.name);
+        zone.category = entry.category;
+        zone.quantities = entry.quantities;
         zone.observed = true;
         zone.libInd = Part("Zone Stamp").index;
-        if (spec.top) {
+        if (entry.top) {
             Host::Param param;
             param.name = "stApartmentId";
             param.type = APIParT_CString;
-            param.text = GS::UniString(*spec.top);
+            param.text = GS::UniString(*entry.top);
             zone.params.push_back(param);
         }
         Host::Param other;

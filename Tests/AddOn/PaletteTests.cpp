@@ -45,11 +45,11 @@ protected:
         return rows;
     }
 
-    static ZoneSpec BadZone(const std::string& id, std::optional<std::string> top)
+    static ZoneEntry BadZone(const std::string& id, std::optional<std::string> top)
     {
-        ZoneSpec spec = Zone(id, std::move(top));
-        spec.quantities = {10.0, 12.0, 9.0, 9.0, 0.0};
-        return spec;
+        ZoneEntry entry = Zone(id, std::move(top));
+        entry.quantities = {10.0, 12.0, 9.0, 9.0, 0.0};
+        return entry;
     }
 
     std::vector<GS::UniString> AlertTexts(short id) const
@@ -64,7 +64,7 @@ protected:
 
 TEST_F(PaletteTest, FullCheckListsInconsistentZonesWithTheirColumns)
 {
-    ZoneSpec kitchen = BadZone("k", "A");
+    ZoneEntry kitchen = BadZone("k", "A");
     kitchen.number = "1.01";
     kitchen.name = "Kitchen";
     kitchen.story = 1;
@@ -147,7 +147,7 @@ TEST_F(PaletteTest, DeclinedReservationOfAnUpdateShowsNoFailure)
 
 TEST_F(PaletteTest, SetOperationsRefillTheListsAndIgnoreAbsentEntries)
 {
-    LabelSpec foreign;
+    LabelEntry foreign;
     foreign.id = "g"; // a label without al_apartmentId: its TOP column stays empty
     Open(Builder().Zone(BadZone("a1", "A")).Zone(BadZone("a2", "A")).Label(Arealist("la", "A", {})).Label(foreign));
     CheckPalette& palette = Palette();

@@ -270,7 +270,7 @@ protected:
         std::mt19937 random(seed);
         ProjectBuilder builder = Builder();
         for (int i = 0; i < 4; ++i) {
-            ZoneSpec zone = Zone("Z" + std::to_string(i + 1), zoneTops[random() % 4], API_AttributeIndex(1 + i % 3));
+            ZoneEntry zone = Zone("Z" + std::to_string(i + 1), zoneTops[random() % 4], API_AttributeIndex(1 + i % 3));
             zone.quantities = {20.0 + i, 20.0, 19.0, 18.0, 0.0};
             builder.Zone(zone);
         }

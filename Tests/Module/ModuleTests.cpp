@@ -15,7 +15,7 @@
 namespace {
 
 using TestSupport::ProjectBuilder;
-using TestSupport::ZoneSpec;
+using TestSupport::ZoneEntry;
 
 bool HasLink(const Host::Project& project, const API_Guid& from, const API_Guid& to)
 {
@@ -46,7 +46,7 @@ TEST_F(ModuleTest, BuiltModuleStartsCreatesAnArealistAndStops)
 
     ProjectBuilder builder(app->LibraryParts());
     builder.Category(1, "LIV", "Living").LabelTool("Arealist", 1);
-    ZoneSpec zone;
+    ZoneEntry zone;
     zone.id = "kitchen";
     zone.top = "A1";
     builder.Zone(zone);

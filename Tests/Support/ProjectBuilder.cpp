@@ -85,53 +85,53 @@ ProjectBuilder& ProjectBuilder::Combination(API_AttributeIndex index, const std:
     return *this;
 }
 
-ProjectBuilder& ProjectBuilder::Zone(const ZoneSpec& spec)
+ProjectBuilder& ProjectBuilder::Zone(const ZoneEntry& entry)
 {
     Host::Element zone;
-    zone.guid = Guid(spec.id);
-    zone.id = spec.id;
+    zone.guid = Guid(entry.id);
+    zone.id = entry.id;
     zone.type = API_ZoneID;
-    zone.story = spec.story;
-    zone.layer = spec.layer;
-    zone.category = spec.category;
-    zone.number = GS::UniString(spec.number.empty() ? spec.id : spec.number);
-    zone.name = GS::UniString(spec.name.empty() ? "Room " + spec.id : spec.name);
-    zone.quantities = spec.quantities;
-    zone.pos = spec.pos;
-    zone.locked = spec.locked;
-    zone.observed = spec.observed;
+    zone.story = entry.story;
+    zone.layer = entry.layer;
+    zone.category = entry.category;
+    zone.number = GS::UniString(entry.number.empty() ? entry.id : entry.number);
+    zone.name = GS::UniString(entry.name.empty() ? "Room " + entry.id : entry.name);
+    zone.quantities = entry.quantities;
+    zone.pos = entry.pos;
+    zone.locked = entry.locked;
+    zone.observed = entry.observed;
     zone.creationOrder = project.nextCreationOrder++;
-    const Host::LibPart& stamp = PartNamed(project, spec.top ? "Zone Stamp" : "Zone Stamp Plain");
+    const Host::LibPart& stamp = PartNamed(project, entry.top ? "Zone Stamp" : "Zone Stamp Plain");
     zone.libInd = stamp.index;
     zone.params = stamp.params;
-    if (spec.top)
-        SetString(zone.params, "stApartmentId", *spec.top);
+    if (entry.top)
+        SetString(zone.params, "stApartmentId", *entry.top);
     project.elements.push_back(std::move(zone));
     return *this;
 }
 
-ProjectBuilder& ProjectBuilder::Label(const LabelSpec& spec)
+ProjectBuilder& ProjectBuilder::Label(const LabelEntry& entry)
 {
-    const Host::LibPart& part = PartNamed(project, spec.libPart);
+    const Host::LibPart& part = PartNamed(project, entry.libPart);
     Host::Element label;
-    label.guid = Guid(spec.id);
-    label.id = spec.id;
+    label.guid = Guid(entry.id);
+    label.id = entry.id;
     label.type = API_LabelID;
-    label.story = spec.story;
-    label.layer = spec.layer;
+    label.story = entry.story;
+    label.layer = entry.layer;
     label.labelClass = APILblClass_Symbol;
     label.libInd = part.index;
     label.symbolSettings.libInd = part.index;
-    label.begC = label.midC = label.endC = spec.pos;
-    label.observed = spec.observed;
-    label.locked = spec.locked;
+    label.begC = label.midC = label.endC = entry.pos;
+    label.observed = entry.observed;
+    label.locked = entry.locked;
     label.params = part.params;
-    for (const auto& [name, value] : spec.params)
+    for (const auto& [name, value] : entry.params)
         SetString(label.params, name, value);
     label.creationOrder = project.nextCreationOrder++;
     project.elements.push_back(std::move(label));
-    for (const std::string& other : spec.links)
-        LinkBoth(spec.id, other);
+    for (const std::string& other : entry.links)
+        LinkBoth(entry.id, other);
     return *this;
 }
 

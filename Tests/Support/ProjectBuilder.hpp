@@ -12,7 +12,7 @@
 
 namespace TestSupport {
 
-struct ZoneSpec {
+struct ZoneEntry {
     std::string id{};
     short story = 0;
     API_AttributeIndex layer = 1;
@@ -26,7 +26,7 @@ struct ZoneSpec {
     bool observed = false;
 };
 
-struct LabelSpec {
+struct LabelEntry {
     std::string id{};
     std::string libPart = "Generic Label";
     short story = 0;
@@ -50,8 +50,8 @@ public:
                              bool deleted = false);
     ProjectBuilder& Combination(API_AttributeIndex index, const std::string& name,
                                 std::map<API_AttributeIndex, UInt16> flags);
-    ProjectBuilder& Zone(const ZoneSpec& spec);
-    ProjectBuilder& Label(const LabelSpec& spec);
+    ProjectBuilder& Zone(const ZoneEntry& entry);
+    ProjectBuilder& Label(const LabelEntry& entry);
     ProjectBuilder& Wall(const std::string& id, short story = 0, API_AttributeIndex layer = 1);
     ProjectBuilder& Lock(const std::vector<std::string>& ids);
     ProjectBuilder& LinkBoth(const std::string& a, const std::string& b);
