@@ -73,6 +73,11 @@ API_ElemTypeID Neig_To_ElemID(API_NeigID neigId)
     return typeId;
 }
 
+bool IsArealistLabel(const API_Element& element, Int32 arealistLibIndex)
+{
+    return element.header.typeID == API_LabelID && element.label.u_symbol.libInd == arealistLibIndex;
+}
+
 GSErrCode GetAllArealists(GS::Array<API_Guid>& arealists)
 {
     Int32 libIndex = 0;
@@ -91,7 +96,7 @@ GSErrCode GetAllArealists(GS::Array<API_Guid>& arealists)
         err = ACAPI_Element_Get(&element, 0);
         if (err != NoError)
             return err;
-        if (element.header.typeID == API_LabelID && element.label.u_symbol.libInd == libIndex)
+        if (IsArealistLabel(element, libIndex))
             arealists.Push(label);
     }
     return NoError;

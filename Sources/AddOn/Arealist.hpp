@@ -19,6 +19,8 @@ API_ElemTypeID Neig_To_ElemID(API_NeigID neigId);
 // Appends every label of the project whose library part is the Arealist part; a failed read ends
 // the enumeration with its code.
 GSErrCode GetAllArealists(GS::Array<API_Guid>& arealists);
+// A label is an Arealist by its library part alone: the index `FindLibPart` answered for it.
+bool IsArealistLabel(const API_Element& element, Int32 arealistLibIndex);
 
 // ---- Rooms by TOP -----------------------------------------------------------------------------
 

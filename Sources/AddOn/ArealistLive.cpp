@@ -34,7 +34,7 @@ GSErrCode IsArealistElement(const API_Element& element, bool& isArealist)
     const GSErrCode err = FindLibPart(ALArealistLibPart, libIndex);
     if (err != NoError)
         return err;
-    isArealist = element.header.typeID == API_LabelID && element.label.u_symbol.libInd == libIndex;
+    isArealist = IsArealistLabel(element, libIndex);
     return NoError;
 }
 
@@ -346,7 +346,7 @@ GSErrCode RelinkZoneToArealists(const API_Guid& zone, GuidSet& relatedArealists,
         err = ACAPI_Element_Get(&element, 0);
         if (err != NoError)
             return err;
-        if (element.label.u_symbol.libInd != libIndex)
+        if (!IsArealistLabel(element, libIndex))
             continue;
         GS::UniString arealistTop;
         err = GetSingleUniStringParam(label, arealistTopParam, arealistTop);

@@ -10,12 +10,8 @@
 class ALMemoScope {
 public:
     explicit ALMemoScope(API_ElementMemo& memo) : memo(memo) {}
-    // A refused release is tried once more: the memo must not outlive the operation.
-    ~ALMemoScope()
-    {
-        if (ACAPI_DisposeElemMemoHdls(&memo) != NoError && memo.params != nullptr)
-            ACAPI_DisposeElemMemoHdls(&memo);
-    }
+    // The host releases the handles even when it reports a failure, so there is nothing to retry.
+    ~ALMemoScope() { ACAPI_DisposeElemMemoHdls(&memo); }
     ALMemoScope(const ALMemoScope&) = delete;
     ALMemoScope& operator=(const ALMemoScope&) = delete;
 

@@ -130,7 +130,7 @@ GSErrCode HandleLabelUpdate(const API_Guid& arealist)
     if (err != NoError)
         return err;
 
-    if (element.label.u_symbol.libInd != libIndex) {
+    if (!IsArealistLabel(element, libIndex)) {
         ReleaseLabel(arealist, links);
         return ErrUnofficialArealist;
     }
