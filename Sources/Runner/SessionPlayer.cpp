@@ -94,6 +94,22 @@ bool SessionPlayer::CheckNewId(const std::string& id, std::string& error) const
     return true;
 }
 
+bool SessionPlayer::CheckLibPart(const std::string& name, std::string& error) const
+{
+    if (app.GetProject().FindLibPart(name) != nullptr)
+        return true;
+    error = "no library part named \"" + name + "\"";
+    return false;
+}
+
+bool SessionPlayer::CheckZoneCategory(const std::optional<API_AttributeIndex>& category, std::string& error) const
+{
+    if (!category || app.GetProject().FindZoneCategory(*category) != nullptr)
+        return true;
+    error = "no zone category with index " + std::to_string(*category);
+    return false;
+}
+
 void SessionPlayer::Result(GSErrCode code)
 {
     if (code != NoError)
@@ -157,10 +173,8 @@ bool SessionPlayer::ZoneAdd(const Command& c, std::string& error)
         return false;
     }
     zone.category = f.category.value_or(project.zoneCategories.empty() ? 0 : 1);
-    if (f.category && project.FindZoneCategory(*f.category) == nullptr) {
-        error = "no zone category with index " + std::to_string(*f.category);
+    if (!CheckZoneCategory(f.category, error))
         return false;
-    }
     zone.number = GS::UniString(f.number.value_or(""));
     zone.name = GS::UniString(f.name.value_or(""));
     if (f.quantities)
@@ -184,10 +198,8 @@ bool SessionPlayer::ZoneSet(const Command& c, std::string& error)
         return false;
     }
     const ZoneFields& f = c.zone;
-    if (f.category && app.GetProject().FindZoneCategory(*f.category) == nullptr) {
-        error = "no zone category with index " + std::to_string(*f.category);
+    if (!CheckZoneCategory(f.category, error))
         return false;
-    }
     const bool onlyTop = f.topGiven && !f.category && !f.number && !f.name && !f.quantities;
     if (onlyTop) {
         Host::ParamValue value;
@@ -334,10 +346,8 @@ bool SessionPlayer::Play(const Command& c, std::string& error)
                 return false;
             zone = guid;
         }
-        if (c.libPart && app.GetProject().FindLibPart(*c.libPart) == nullptr) {
-            error = "no library part named \"" + *c.libPart + "\"";
+        if (c.libPart && !CheckLibPart(*c.libPart, error))
             return false;
-        }
         Result(app.PlaceLabel(c.id, zone, c.at, c.libPart, other));
         return true;
     }
@@ -355,12 +365,8 @@ bool SessionPlayer::Play(const Command& c, std::string& error)
         return true;
     }
     case CommandKind::LabelSetLibPart:
-        if (!Resolve(c.refs[0], guid, error))
+        if (!Resolve(c.refs[0], guid, error) || !CheckLibPart(c.text, error))
             return false;
-        if (app.GetProject().FindLibPart(c.text) == nullptr) {
-            error = "no library part named \"" + c.text + "\"";
-            return false;
-        }
         Result(app.SetLabelLibPart(guid, c.text));
         return true;
     case CommandKind::LabelClassify:

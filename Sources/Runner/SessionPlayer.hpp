@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -33,6 +34,8 @@ public:
 private:
     bool ResolveAll(const std::vector<ElementRef>& refs, std::vector<API_Guid>& guids, std::string& error) const;
     bool CheckNewId(const std::string& id, std::string& error) const;
+    bool CheckLibPart(const std::string& name, std::string& error) const;
+    bool CheckZoneCategory(const std::optional<API_AttributeIndex>& category, std::string& error) const;
     bool Open(const Command& c, std::string& error);
     bool ZoneAdd(const Command& c, std::string& error);
     bool ZoneSet(const Command& c, std::string& error);
