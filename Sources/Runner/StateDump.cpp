@@ -221,13 +221,13 @@ Json BuildState(const Host::Application& app)
         alerts.push_back({{"id", alert.id}, {"texts", texts}, {"answer", alert.answer}});
     }
     Json state;
-    state["zones"] = zones;
-    state["labels"] = labels;
-    state["layers"] = layers;
+    state["zones"] = std::move(zones);
+    state["labels"] = std::move(labels);
+    state["layers"] = std::move(layers);
     state["suspendGroups"] = project.suspendGroups;
     state["currentLayerCombination"] = CurrentLayerCombination(project);
     state["palette"] = PaletteJson(project);
-    state["alerts"] = alerts;
+    state["alerts"] = std::move(alerts);
     state["debug"] = app.DebugLines();
     state["undo"] = app.UndoTexts();
     state["memosOutstanding"] = app.MemosOutstanding();
