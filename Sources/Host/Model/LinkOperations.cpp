@@ -49,8 +49,7 @@ GSErrCode Element_Unlink(const API_Guid& from, const API_Guid& to)
     if (found == links.end())
         return APIERR_LINKNOTEXIST;
     AboutToChange(s);
-    s.project.links.erase(std::find_if(s.project.links.begin(), s.project.links.end(),
-                                       [&](const Link& link) { return link.from == from && link.to == to; }));
+    links.erase(found); // recording the undo state copies the project and leaves `found` valid
     return NoError;
 }
 
@@ -84,7 +83,7 @@ GSErrCode Element_AttachObserver(const API_Guid& guid, GSFlags)
     if (element->observed)
         return APIERR_LINKEXIST;
     AboutToChange(s);
-    s.project.Find(guid)->observed = true;
+    element->observed = true;
     return NoError;
 }
 
@@ -97,7 +96,7 @@ GSErrCode Element_DetachObserver(const API_Guid& guid)
     if (!element->observed)
         return APIERR_LINKNOTEXIST;
     AboutToChange(s);
-    s.project.Find(guid)->observed = false;
+    element->observed = false;
     return NoError;
 }
 
