@@ -79,6 +79,18 @@ GSErrCode FindEditable(HostSession& session, const API_Guid& guid, bool checkEle
     return CheckEditRights(session, *element, checkElementLock);
 }
 
+namespace {
+// A hidden layer refuses before a locked one, for changes and creations alike.
+GSErrCode LayerRights(const Layer& layer)
+{
+    if ((layer.flags & APILay_Hidden) != 0)
+        return APIERR_LAYERHIDDEN;
+    if ((layer.flags & APILay_Locked) != 0)
+        return APIERR_LAYERLOCKED;
+    return NoError;
+}
+} // namespace
+
 // Edit rights, in the order the host checks them; each refusal has its own code:
 //   element locked                      APIERR_ELEMLOCKED  (0x81060132)
 //   layer hidden                        APIERR_LAYERHIDDEN (0x810600CF)
@@ -90,12 +102,9 @@ GSErrCode CheckEditRights(const HostSession& session, const Element& element, bo
 {
     if (checkElementLock && element.locked)
         return APIERR_ELEMLOCKED;
-    if (const Layer* layer = session.project.FindLayer(element.layer)) {
-        if ((layer->flags & APILay_Hidden) != 0)
-            return APIERR_LAYERHIDDEN;
-        if ((layer->flags & APILay_Locked) != 0)
-            return APIERR_LAYERLOCKED;
-    }
+    if (const Layer* layer = session.project.FindLayer(element.layer))
+        if (GSErrCode err = LayerRights(*layer))
+            return err;
     if (!InMyWorkspace(session.project, element))
         return APIERR_NOTMINE;
     return NoError;
@@ -108,11 +117,7 @@ GSErrCode CreationRights(const Project& project, API_AttributeIndex layerIndex)
     const Layer* layer = project.FindLayer(layerIndex);
     if (layer == nullptr)
         return APIERR_BADINDEX;
-    if ((layer->flags & APILay_Hidden) != 0)
-        return APIERR_LAYERHIDDEN;
-    if ((layer->flags & APILay_Locked) != 0)
-        return APIERR_LAYERLOCKED;
-    return NoError;
+    return LayerRights(*layer);
 }
 
 // The add-on changes the model only inside ACAPI_CallUndoableCommand or inside a notification
