@@ -22,13 +22,11 @@ void SetParam(Element& element, const std::string& name, const ParamValue& value
                      params.end());
         return;
     }
-    auto found = std::find_if(params.begin(), params.end(), [&](const Param& p) { return p.name == name; });
-    if (found == params.end()) {
+    if (std::none_of(params.begin(), params.end(), [&](const Param& p) { return p.name == name; })) {
         Param param;
         param.name = name;
         param.type = value.text ? APIParT_CString : APIParT_RealNum;
         params.push_back(param);
-        found = params.end() - 1;
     }
     for (Param& param : params)
         if (param.name == name) {
