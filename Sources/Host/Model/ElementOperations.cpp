@@ -323,7 +323,6 @@ GSErrCode Element_Change(API_Element* element, const API_Element* mask, API_Elem
         return APIERR_BADINDEX;
 
     AboutToChange(s);
-    found = s.project.Find(element->header.guid);
     Element& target = *found;
     if (changeParams)
         target.params = std::move(newParams);
@@ -375,8 +374,7 @@ GSErrCode Element_Delete(const GS::Array<API_Guid>& elements)
         found->deleted = true;
         s.deletedInSeries.push_back(guid);
     }
-    if (s.seriesDepth == 0 && !s.stepOpen && s.undoableDepth == 0 && s.notificationDepth == 0)
-        PurgeDeletedLinks(s);
+    // The links go when the series or the undoable command ends (a change scope is open here).
     return NoError;
 }
 
