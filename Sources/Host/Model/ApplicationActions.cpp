@@ -51,32 +51,6 @@ void Offset(API_Coord& coord, double dx, double dy)
     coord.y += dy;
 }
 
-API_Guid FreshGuid(Project& project, const std::string& id)
-{
-    if (!id.empty()) {
-        const API_Guid guid = GuidFromName(id);
-        if (project.Find(guid) == nullptr)
-            return guid;
-    }
-    API_Guid guid;
-    do
-        guid = GuidFromName("new-element-" + std::to_string(++project.guidCounter));
-    while (project.Find(guid) != nullptr);
-    return guid;
-}
-
-Element& AddNew(Project& project, Element element)
-{
-    element.creationOrder = project.nextCreationOrder++;
-    element.deleted = false;
-    if (element.modiStamp == 0)
-        element.modiStamp = 1;
-    if (project.teamwork.shared && !project.IsReserved(element.guid))
-        project.teamwork.reserved.push_back(element.guid);
-    project.elements.push_back(std::move(element));
-    return project.elements.back();
-}
-
 std::map<API_Guid, std::vector<Link>, bool (*)(const API_Guid&, const API_Guid&)> LinksByElement(const Project& project)
 {
     std::map<API_Guid, std::vector<Link>, bool (*)(const API_Guid&, const API_Guid&)> result(

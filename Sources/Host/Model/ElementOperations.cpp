@@ -47,15 +47,6 @@ bool AnyByte(const void* data, std::size_t size)
 }
 #define MASKED(mask, field) AnyByte(&(mask).field, sizeof((mask).field))
 
-API_Guid NewGuid(Project& project)
-{
-    API_Guid guid;
-    do
-        guid = GuidFromName("new-element-" + std::to_string(++project.guidCounter));
-    while (project.Find(guid) != nullptr);
-    return guid;
-}
-
 API_NeigID NeigOf(API_ElemTypeID type)
 {
     switch (type) {
@@ -68,12 +59,6 @@ API_NeigID NeigOf(API_ElemTypeID type)
     default:
         return APINeig_None;
     }
-}
-
-void Reserve(Project& project, const API_Guid& guid)
-{
-    if (project.teamwork.shared && !project.IsReserved(guid))
-        project.teamwork.reserved.push_back(guid);
 }
 
 } // namespace
@@ -290,12 +275,8 @@ GSErrCode Element_Create(API_Element* element, API_ElementMemo* memo)
             ReadParams(memo->params, created.params);
     }
     AboutToChange(s);
-    created.guid = NewGuid(s.project);
-    created.creationOrder = s.project.nextCreationOrder++;
-    created.modiStamp = 1;
-    Reserve(s.project, created.guid);
-    s.project.elements.push_back(std::move(created));
-    element->header.guid = s.project.elements.back().guid;
+    created.guid = FreshGuid(s.project, std::string());
+    element->header.guid = AddNew(s.project, std::move(created)).guid;
     return NoError;
 }
 

@@ -144,6 +144,11 @@ void DisposeParams(API_AddParHandle handle);
 void HandOut(HostSession& session, API_AddParHandle handle);
 std::vector<Param> ParamsFromResource(const std::vector<RS::LibParamResource>& resources);
 
+// New elements, by the user or the add-on: a GUID not yet in the project, and the element added
+// with its creation order, and reserved for the user in a shared project.
+API_Guid FreshGuid(Project& project, const std::string& id);
+Element& AddNew(Project& project, Element element);
+
 // Element records.
 void FillHeader(const Element& element, API_Elem_Head& header);
 void FillElement(const Project& project, const Element& element, API_Element& record);

@@ -150,6 +150,34 @@ void PurgeDeletedLinks(HostSession& session)
     session.deletedInSeries.clear();
 }
 
+// GUIDs are deterministic so that runs and their traces repeat: a named element's GUID follows
+// from its name unless that one is taken, any other from the project's counter.
+API_Guid FreshGuid(Project& project, const std::string& id)
+{
+    if (!id.empty()) {
+        const API_Guid guid = GuidFromName(id);
+        if (project.Find(guid) == nullptr)
+            return guid;
+    }
+    API_Guid guid;
+    do
+        guid = GuidFromName("new-element-" + std::to_string(++project.guidCounter));
+    while (project.Find(guid) != nullptr);
+    return guid;
+}
+
+Element& AddNew(Project& project, Element element)
+{
+    element.creationOrder = project.nextCreationOrder++;
+    element.deleted = false;
+    if (element.modiStamp == 0)
+        element.modiStamp = 1;
+    if (project.teamwork.shared && !project.IsReserved(element.guid))
+        project.teamwork.reserved.push_back(element.guid);
+    project.elements.push_back(std::move(element));
+    return project.elements.back();
+}
+
 void FillHeader(const Element& element, API_Elem_Head& header)
 {
     header.typeID = element.type;
