@@ -73,6 +73,11 @@ bool SameCoord(const API_Coord& a, const API_Coord& b)
     return a.x == b.x && a.y == b.y;
 }
 
+bool SamePolygon(const std::vector<API_Coord>& a, const std::vector<API_Coord>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameCoord);
+}
+
 std::string GuidText(const API_Guid& guid)
 {
     return APIGuidToString(guid).ToUtf8();
@@ -216,6 +221,7 @@ bool SameElement(const Element& a, const Element& b)
            a.locked == b.locked && a.group == b.group && a.deleted == b.deleted && a.observed == b.observed &&
            a.creationOrder == b.creationOrder && a.modiStamp == b.modiStamp && a.number == b.number &&
            a.name == b.name && a.category == b.category && SameCoord(a.pos, b.pos) && a.quantities == b.quantities &&
+           SamePolygon(a.polygon, b.polygon) &&
            a.labelClass == b.labelClass && a.libInd == b.libInd && a.parentType == b.parentType &&
            a.parent == b.parent && SameCoord(a.begC, b.begC) && SameCoord(a.midC, b.midC) &&
            SameCoord(a.endC, b.endC) && a.textSettings.size == b.textSettings.size &&

@@ -82,6 +82,7 @@ struct Element {
     API_AttributeIndex category = 0;
     API_Coord pos;
     std::array<double, 5> quantities{}; // quantity1 to quantity5
+    std::vector<API_Coord> polygon;     // the outline in metres, when the project file gives one
 
     // Labels.
     API_LblClassID labelClass = APILblClass_Symbol;
