@@ -36,7 +36,7 @@ void LoadTenThousandZones(benchmark::State& state)
         std::string error;
         if (!Runner::LoadProjectText(text, "bench.json", library, project, error))
             state.SkipWithError(error.c_str());
-        benchmark::DoNotOptimize(project.elements.data());
+        benchmark::DoNotOptimize(project.elements.size());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }

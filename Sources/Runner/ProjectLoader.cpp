@@ -340,7 +340,6 @@ bool Loader::CommonFields(const Json& value, const std::string& path, Host::Elem
     if (value.contains("group") && !reader.Integer(value["group"], path + "/group", 0, 1000000000, number))
         return false;
     element.group = number == 0 ? APINULLGuid : Host::GuidFromName("group:" + std::to_string(number));
-    element.creationOrder = project.nextCreationOrder++;
     ids[element.id] = element.guid;
     return true;
 }
@@ -548,7 +547,7 @@ bool Loader::Zones(const Json& root)
             top = text;
         }
         SetZoneStamp(project, zone, top);
-        project.elements.push_back(std::move(zone));
+        project.elements.Add(std::move(zone));
     }
     return true;
 }
@@ -603,7 +602,7 @@ bool Loader::Labels(const Json& root)
                 return false;
             pendingLinks.push_back({label.guid, path + "/links", &value["links"]});
         }
-        project.elements.push_back(std::move(label));
+        project.elements.Add(std::move(label));
     }
     return true;
 }
@@ -637,21 +636,13 @@ bool Loader::OtherElements(const Json& root)
         if (value.contains("end") && !Coord(value["end"], path + "/end", element.endPoint))
             return false;
         element.begC = element.pos;
-        project.elements.push_back(std::move(element));
+        project.elements.Add(std::move(element));
     }
     return true;
 }
 
 bool Loader::Links()
 {
-    // Links are kept in the order made; the set answers "made already?" for large projects.
-    struct PairHash {
-        std::size_t operator()(const std::pair<API_Guid, API_Guid>& p) const
-        {
-            return std::hash<API_Guid>()(p.first) * 31 + std::hash<API_Guid>()(p.second);
-        }
-    };
-    std::unordered_set<std::pair<API_Guid, API_Guid>, PairHash> made;
     for (const PendingLinks& pending : pendingLinks) {
         for (std::size_t i = 0; i < pending.links->size(); ++i) {
             const std::string path = JsonReader::Index(pending.path, i);
@@ -660,11 +651,10 @@ bool Loader::Links()
                 return false;
             if (to == pending.from)
                 return reader.Fail(path, "an element cannot be linked to itself");
-            if (!made.insert({pending.from, to}).second)
+            // Links are made in both directions; a link made already was given twice.
+            if (!project.elements.Link(pending.from, to, 0))
                 return reader.Fail(path, "link given twice");
-            project.links.push_back(Host::Link{pending.from, to, 0});
-            if (made.insert({to, pending.from}).second)
-                project.links.push_back(Host::Link{to, pending.from, 0});
+            project.elements.Link(to, pending.from, 0);
         }
     }
     return true;
@@ -754,7 +744,7 @@ bool Loader::Teamwork(const Json& root)
                 return reader.Fail(elementPath, "\"" + id + "\" is already held by \"" + holder[id] + "\"");
             holder[id] = item.key();
             if (item.key() == teamwork.user)
-                teamwork.reserved.push_back(guid);
+                teamwork.reserved.insert(guid);
             else
                 teamwork.held[item.key()].push_back(guid);
         }

@@ -28,13 +28,11 @@ const Host::Param* FindParam(const Host::Element& element, const char* name)
 Json Links(const Host::Project& project, const Host::Element& element)
 {
     Json links = Json::array();
-    for (const Host::Link& link : project.links) {
-        if (link.from != element.guid)
-            continue;
-        const Host::Element* to = project.Find(link.to);
+    project.elements.LinksFrom(element.guid)->ForEach([&](const Host::LinkList::Entry& link) {
+        const Host::Element* to = project.Find(link.partner);
         if (to != nullptr && !to->deleted)
             links.push_back(DumpId(*to));
-    }
+    });
     return links;
 }
 

@@ -243,7 +243,7 @@ TEST_F(CreationTest, OneUndoStepTakesTheWholeRunBack)
 
     ASSERT_EQ(app->Undo(), NoError);
     const Host::Project& after = Live();
-    EXPECT_EQ(after.links, before.links);
+    EXPECT_EQ(after.AllLinks(), before.AllLinks());
     ASSERT_EQ(after.elements.size(), before.elements.size());
     for (std::size_t i = 0; i < before.elements.size(); ++i) {
         EXPECT_EQ(after.elements[i].guid, before.elements[i].guid);

@@ -204,7 +204,7 @@ TEST_F(DispatchTest, LockedForeignOrOtherElementsAreNotHandled)
     plain.id = "P1";
     Open(Standard().Wall("W1").Label(plain));
     // Another TOP behind the dispatcher's back: a handled change would relink the Arealist.
-    for (Host::Param& param : Live().Find(G("L1"))->params)
+    for (Host::Param& param : EditElem("L1").params)
         if (param.name == "al_apartmentId")
             param.text = "B";
 

@@ -67,9 +67,8 @@ inline bool ZoneTop(const Host::Element& zone, GS::UniString& top)
 inline std::vector<API_Guid> LinksFrom(const Host::Project& project, const API_Guid& from)
 {
     std::vector<API_Guid> result;
-    for (const Host::Link& link : project.links)
-        if (link.from == from)
-            result.push_back(link.to);
+    if (const Host::LinkList* links = project.elements.LinksFrom(from))
+        links->ForEach([&](const Host::LinkList::Entry& link) { result.push_back(link.partner); });
     return result;
 }
 

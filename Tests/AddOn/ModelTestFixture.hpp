@@ -94,7 +94,7 @@ protected:
         other.type = APIParT_CString;
         other.text = "x";
         zone.params.push_back(other);
-        project.elements.push_back(zone);
+        project.elements.Add(zone);
         return zone.guid;
     }
 
@@ -127,7 +127,7 @@ protected:
             param.text = top;
             label.params.push_back(param);
         }
-        project.elements.push_back(label);
+        project.elements.Add(label);
         for (const API_Guid& zone : zones)
             LinkBoth(label.guid, zone);
         return label.guid;
@@ -135,14 +135,16 @@ protected:
 
     void LinkBoth(const API_Guid& a, const API_Guid& b)
     {
-        project.links.push_back(Host::Link{a, b, 0});
-        project.links.push_back(Host::Link{b, a, 0});
+        project.elements.Link(a, b, 0);
+        project.elements.Link(b, a, 0);
     }
 
     void Open() { app->OpenProject(project); }
 
     Host::Project& Live() { return app->GetProject(); }
-    Host::Element& Elem(const API_Guid& guid) { return *app->GetProject().Find(guid); }
+    const Host::Element& Elem(const API_Guid& guid) { return *app->GetProject().Find(guid); }
+    // The live element to change directly (outside any undo step), as a test's set-up.
+    Host::Element& EditElem(const API_Guid& guid) { return *app->GetProject().elements.Edit(guid); }
 
     const Host::Param* ParamOf(const API_Guid& element, const std::string& name)
     {
@@ -157,22 +159,15 @@ protected:
     std::vector<API_Guid> LinksFrom(const API_Guid& from)
     {
         std::vector<API_Guid> result;
-        for (const Host::Link& link : app->GetProject().links) {
-            if (link.from == from)
-                result.push_back(link.to);
-        }
+        app->GetProject().elements.LinksFrom(from)->ForEach(
+            [&](const Host::LinkList::Entry& link) { result.push_back(link.partner); });
         return result;
     }
 
     bool Linked(const API_Guid& a, const API_Guid& b)
     {
-        bool ab = false;
-        bool ba = false;
-        for (const Host::Link& link : app->GetProject().links) {
-            ab = ab || (link.from == a && link.to == b);
-            ba = ba || (link.from == b && link.to == a);
-        }
-        return ab && ba;
+        const Host::ElementStore& elements = app->GetProject().elements;
+        return elements.LinksFrom(a)->Contains(b) && elements.LinksFrom(b)->Contains(a);
     }
 
     static GSErrCode InCommand(const std::function<GSErrCode()>& work)

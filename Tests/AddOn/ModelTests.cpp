@@ -228,7 +228,7 @@ TEST_F(ModelTest, SelectedRoomsAreTheSelectedZonesOnly)
     wall.id = "W1";
     wall.type = API_WallID;
     wall.layer = 1;
-    project.elements.push_back(wall);
+    project.elements.Add(wall);
     Open();
 
     GS::Array<API_Guid> zones;
@@ -344,7 +344,7 @@ TEST_F(ContentTest, RowsFollowZoneOrderLeavingOutDeletedZones)
     const API_Guid z4 = AddZone({.id = "Z4", .top = "T", .quantities = {0, 0, 0, 0, 5}, .category = 2});
     arealist = AddArealist("A1", "T", {});
     Open();
-    Elem(z2).deleted = true;
+    EditElem(z2).deleted = true;
 
     ASSERT_EQ(Compute({z1, z2, z3, z4, z1}), NoError);
     EXPECT_EQ(P("al_roomCats").dim1, 4);
@@ -369,7 +369,7 @@ TEST_F(ContentTest, NoRoomsGiveThePlaceholderRowAndNoLines)
     const API_Guid gone = AddZone({.id = "Z1", .top = "T"});
     arealist = AddArealist("A1", "T", {});
     Open();
-    Elem(gone).deleted = true;
+    EditElem(gone).deleted = true;
     lineCategories.Add(7);
 
     for (const GS::Array<API_Guid>& zones : {GS::Array<API_Guid>{}, GS::Array<API_Guid>{gone}}) {

@@ -14,7 +14,7 @@ protected:
     {
         project.layers.push_back(Host::Layer{3, "Locked", UInt16(APILay_Locked | APILay_Hidden | 0x0100)});
         locked = AddZone({.id = "Z1", .top = "T", .layer = 3});
-        project.elements.back().locked = true;
+        project.elements.Edit(project.elements.back().guid)->locked = true;
         sameLayer = AddZone({.id = "Z2", .top = "T", .layer = 3});
         plain = AddZone({.id = "Z3", .top = "T"});
     }

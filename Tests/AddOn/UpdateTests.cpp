@@ -176,8 +176,8 @@ TEST_F(RoomCheckTest, EmptyOrDeletedZonesPassAndHostFailuresAddNothing)
         Faults().Clear();
     }
 
-    Elem(bad).deleted = true;
-    Elem(bad2).deleted = true;
+    EditElem(bad).deleted = true;
+    EditElem(bad2).deleted = true;
     EXPECT_EQ(CheckRooms({bad, bad2}, inconsistent), NoError);
     EXPECT_TRUE(inconsistent.IsEmpty());
 }
@@ -197,7 +197,7 @@ protected:
         t2 = AddZone({.id = "Z3", .top = "T2", .quantities = {40, 40, 39, 38, 0}, .category = 1});
         AddZone({.id = "Z4", .top = std::nullopt});
         a1 = AddArealist("A1", "T1", {t1Ground, t2}, "Arealist", 0, 3);
-        project.elements.back().locked = true;
+        project.elements.Edit(project.elements.back().guid)->locked = true;
         a2 = AddArealist("A2", "Gone", {t1Ground});
         a3 = AddArealist("A3", "T2", {t2});
     }
@@ -256,7 +256,7 @@ TEST_F(BulkUpdateTest, RelinksToTheOwnTopOnEveryFloorRecomputesAndUndoesInOneSte
 TEST_F(BulkUpdateTest, InconsistentZonesKeepTheArealistWrongAndAreCollected)
 {
     BuildProject();
-    project.elements[2].quantities = {1, 40, 39, 38, 0}; // the zone of T2
+    project.elements.Edit(project.elements[2].guid)->quantities = {1, 40, 39, 38, 0}; // the zone of T2
     Open();
     GuidSet wrongStamps;
     wrongStamps.Add(a3);
@@ -273,7 +273,7 @@ TEST_F(BulkUpdateTest, AnArealistHeldByAnotherUserKeepsItsLinksAndStaysWrong)
     project.teamwork.shared = true;
     for (const Host::Element& element : project.elements) {
         if (element.guid != a3)
-            project.teamwork.reserved.push_back(element.guid);
+            project.teamwork.reserved.insert(element.guid);
     }
     project.teamwork.held["bob"] = {a3};
     project.teamwork.grant = false;
@@ -361,18 +361,14 @@ protected:
     bool LinkedExactly(Host::Application& host, const API_Guid& arealist, const std::vector<API_Guid>& zones)
     {
         std::vector<API_Guid> from;
-        std::set<std::pair<std::string, std::string>> all;
-        for (const Host::Link& link : host.GetProject().links) {
+        for (const Host::Link& link : host.GetProject().AllLinks())
             if (link.from == arealist)
                 from.push_back(link.to);
-            all.insert({APIGuidToString(link.from).ToUtf8(), APIGuidToString(link.to).ToUtf8()});
-        }
         if (from != zones)
             return false;
-        for (const Host::Link& link : host.GetProject().links) {
+        for (const Host::Link& link : host.GetProject().AllLinks())
             if (link.to == arealist && std::find(zones.begin(), zones.end(), link.from) == zones.end())
                 return false;
-        }
         return true;
     }
 };
@@ -422,7 +418,7 @@ TEST_F(UpdateFaultTest, BulkUpdateNeverCrashesLeaksOrLeavesLocksAndReportsFailur
 TEST_F(UpdateFaultTest, RoomCheckOfAllZonesReportsEveryFailureAndAddsNothingThen)
 {
     BuildProject();
-    project.elements[2].quantities = {1, 40, 39, 38, 0};
+    project.elements.Edit(project.elements[2].guid)->quantities = {1, 40, 39, 38, 0};
     app.reset();
 
     GuidSet inconsistentRooms;

@@ -40,7 +40,7 @@ TEST_F(LinkTest, LinksKeepTheirOrderAndAnswerTheirOwnCodes)
               }),
               NoError);
     EXPECT_EQ(LinksOf(G("L1")), (std::vector<API_Guid>{G("Z1"), G("Z3"), G("Z2")}));
-    EXPECT_EQ(Live().links.back().flags, 5u);
+    EXPECT_EQ(Live().elements.LinksFrom(G("L1"))->Entries().back().flags, 5u);
     // Links are directed: Z2 does not link back.
     EXPECT_TRUE(LinksOf(G("Z2")).empty());
 

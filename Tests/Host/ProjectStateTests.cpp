@@ -211,34 +211,77 @@ TEST_F(ProjectStateTest, StoriesCategoriesAndLibraryParts)
 
 namespace {
 
-// The GUID index stays right when code appends to or replaces the elements directly.
-TEST(ProjectIndex, FindStaysCorrectAfterDirectEdits)
+// The store's GUID and type indexes stay exact through additions, undo-style removals and
+// re-insertions out of order, and copies are independent of the original.
+TEST(ElementStore, IndexesStayExactThroughAddRestoreAndCopy)
 {
-    Host::Project project;
-    for (int i = 0; i < 10000; ++i) {
+    Host::ElementStore store;
+    for (int i = 0; i < 1000; ++i) {
         Host::Element element;
-        element.guid = Host::GuidFromName("Z" + std::to_string(i));
-        element.id = "Z" + std::to_string(i);
-        project.elements.push_back(element);
+        element.guid = Host::GuidFromName("E" + std::to_string(i));
+        element.id = "E" + std::to_string(i);
+        element.type = i % 3 == 0 ? API_LabelID : API_ZoneID;
+        store.Add(element);
     }
-    ASSERT_NE(project.Find(Host::GuidFromName("Z9999")), nullptr);
-    EXPECT_EQ(project.Find(Host::GuidFromName("Z9999"))->id, "Z9999");
-    EXPECT_EQ(project.Find(Host::GuidFromName("missing")), nullptr);
+    ASSERT_EQ(store.size(), 1000u);
+    EXPECT_EQ(store.Find(Host::GuidFromName("E999"))->id, "E999");
+    EXPECT_EQ(store.Find(Host::GuidFromName("missing")), nullptr);
+    EXPECT_EQ(store.OfType(API_LabelID).size(), 334u);
 
-    Host::Element added;
-    added.guid = Host::GuidFromName("added");
-    added.id = "added";
-    project.elements.push_back(added);
-    ASSERT_NE(project.Find(added.guid), nullptr);
-    EXPECT_EQ(project.Find(added.guid)->id, "added");
+    // A taken GUID never gets a second element.
+    Host::Element again;
+    again.guid = Host::GuidFromName("E5");
+    again.id = "other";
+    EXPECT_EQ(store.Add(again).id, "E5");
+    EXPECT_EQ(store.size(), 1000u);
 
-    // Same size, other elements: a lookup of a new GUID must not trust the old index.
-    std::reverse(project.elements.begin(), project.elements.end());
-    project.elements[5000].guid = Host::GuidFromName("swapped");
-    ASSERT_NE(project.Find(Host::GuidFromName("swapped")), nullptr);
-    EXPECT_EQ(project.Find(Host::GuidFromName("Z0"))->id, "Z0");
-    const Host::Project copy = project;
-    EXPECT_EQ(copy.Find(Host::GuidFromName("Z17"))->id, "Z17");
+    // Remove one from the middle, as undo would, and put it back: it returns to its place.
+    const API_Guid middle = Host::GuidFromName("E500");
+    const Host::StoredElement image = *store.FindStored(middle);
+    store.Restore(middle, std::nullopt);
+    EXPECT_EQ(store.Find(middle), nullptr);
+    EXPECT_EQ(store.size(), 999u);
+    EXPECT_EQ(store[500].id, "E501");
+    store.Restore(middle, image);
+    EXPECT_EQ(store[500].id, "E500");
+    EXPECT_EQ(store.Find(middle)->id, "E500");
+    EXPECT_EQ(store.OfType(API_ZoneID).size(), 666u);
+
+    const Host::ElementStore copy = store;
+    store.Edit(middle)->id = "changed";
+    EXPECT_EQ(copy.Find(middle)->id, "E500");
+    EXPECT_EQ(&copy[500], copy.Find(middle));
+}
+
+// Links keep the order they were made in, removal in the middle keeps the rest in order, and an
+// element with many partners still answers existence questions from its index.
+TEST(LinkList, KeepsOrderThroughRemovalsAtAnySize)
+{
+    for (int size : {3, 40}) {
+        Host::LinkList links;
+        std::vector<API_Guid> expected;
+        for (int i = 0; i < size; ++i) {
+            const API_Guid partner = Host::GuidFromName("P" + std::to_string(i));
+            EXPECT_TRUE(links.Add(partner, GSFlags(i)));
+            expected.push_back(partner);
+        }
+        EXPECT_FALSE(links.Add(expected[1], 99));
+        for (int i = 0; i < size; i += 2) {
+            EXPECT_TRUE(links.Remove(expected[std::size_t(i)]));
+            EXPECT_FALSE(links.Remove(expected[std::size_t(i)]));
+        }
+        std::vector<API_Guid> kept;
+        links.ForEach([&](const Host::LinkList::Entry& entry) { kept.push_back(entry.partner); });
+        std::vector<API_Guid> odd;
+        for (int i = 1; i < size; i += 2)
+            odd.push_back(expected[std::size_t(i)]);
+        EXPECT_EQ(kept, odd) << size;
+        EXPECT_EQ(links.Size(), odd.size());
+        for (int i = 0; i < size; ++i)
+            EXPECT_EQ(links.Contains(expected[std::size_t(i)]), i % 2 == 1) << size << " " << i;
+        EXPECT_TRUE(links.Add(expected[0], 0)); // a removed partner can be linked again, at the end
+        EXPECT_EQ(links.Entries().back().partner, expected[0]);
+    }
 }
 
 } // namespace

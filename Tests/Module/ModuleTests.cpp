@@ -19,8 +19,8 @@ using TestSupport::ZoneEntry;
 
 bool HasLink(const Host::Project& project, const API_Guid& from, const API_Guid& to)
 {
-    return std::any_of(project.links.begin(), project.links.end(),
-                       [&](const Host::Link& link) { return link.from == from && link.to == to; });
+    const Host::LinkList* links = project.elements.LinksFrom(from);
+    return links != nullptr && links->Contains(to);
 }
 
 class ModuleTest : public TestSupport::HostFixture {

@@ -2,6 +2,8 @@
 // good file produces (GUIDs, links both ways, zone stamps with and without TOP, teamwork).
 #include <gtest/gtest.h>
 
+#include <unordered_set>
+
 #include "../../Sources/Runner/ProjectLoader.hpp"
 
 namespace {
@@ -159,9 +161,10 @@ TEST(ProjectLoader, BuildsTheModel)
     EXPECT_EQ(project.FindLibPart(l1->symbolSettings.libInd)->name, "Arealist");
     EXPECT_TRUE(l1->observed);
     // Links given once are made in both directions, in the order given.
-    ASSERT_EQ(project.links.size(), 4u);
-    EXPECT_EQ(project.links[0], (Host::Link{l1->guid, z1->guid, 0}));
-    EXPECT_EQ(project.links[1], (Host::Link{z1->guid, l1->guid, 0}));
+    const std::vector<Host::Link> links = project.AllLinks();
+    ASSERT_EQ(links.size(), 4u);
+    EXPECT_EQ(project.elements.LinksFrom(l1->guid)->Entries().front().partner, z1->guid);
+    EXPECT_TRUE(project.elements.LinksFrom(z1->guid)->Contains(l1->guid));
     // A label parameter keeps the part's shape: al_lines stays a numeric n x 1 array.
     for (const Host::Param& p : l1->params)
         if (p.name == "al_lines") {
@@ -170,7 +173,7 @@ TEST(ProjectLoader, BuildsTheModel)
             EXPECT_EQ(p.numbers, (std::vector<double>{1, 2}));
         }
     EXPECT_TRUE(project.teamwork.shared);
-    EXPECT_EQ(project.teamwork.reserved, std::vector<API_Guid>{z1->guid});
+    EXPECT_EQ(project.teamwork.reserved, std::unordered_set<API_Guid>{z1->guid});
     EXPECT_EQ(project.teamwork.held["bob"], std::vector<API_Guid>{project.FindById("Z2")->guid});
     EXPECT_EQ(project.FindLibPart(project.labelTool.libInd)->name, "Arealist");
     // Creation order follows the file.

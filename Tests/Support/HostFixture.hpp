@@ -34,7 +34,12 @@ protected:
 
     void Open(const ProjectBuilder& builder) { app->OpenProject(builder.Build()); }
     Host::Project& Live() { return app->GetProject(); }
-    Host::Element& Elem(const std::string& id) { return *app->GetProject().Find(ProjectBuilder::Guid(id)); }
+    const Host::Element& Elem(const std::string& id) { return *app->GetProject().Find(ProjectBuilder::Guid(id)); }
+    // The live element to change directly (outside any undo step), as a test's set-up.
+    Host::Element& EditElem(const std::string& id)
+    {
+        return *app->GetProject().elements.Edit(ProjectBuilder::Guid(id));
+    }
     static API_Guid G(const std::string& id) { return ProjectBuilder::Guid(id); }
 
     std::string prefsDir;

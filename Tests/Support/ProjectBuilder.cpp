@@ -63,7 +63,7 @@ ProjectBuilder& ProjectBuilder::CurrentStory(short index)
 
 ProjectBuilder& ProjectBuilder::Layer(API_AttributeIndex index, const std::string& name, UInt16 flags)
 {
-    if (Host::Layer* layer = project.FindLayer(index)) {
+    if (Host::Layer* layer = project.EditLayer(index)) {
         *layer = Host::Layer{index, name, flags};
         return *this;
     }
@@ -100,13 +100,12 @@ ProjectBuilder& ProjectBuilder::Zone(const ZoneEntry& entry)
     zone.pos = entry.pos;
     zone.locked = entry.locked;
     zone.observed = entry.observed;
-    zone.creationOrder = project.nextCreationOrder++;
     const Host::LibPart& stamp = PartNamed(project, entry.top ? "Zone Stamp" : "Zone Stamp Plain");
     zone.libInd = stamp.index;
     zone.params = stamp.params;
     if (entry.top)
         SetString(zone.params, "stApartmentId", *entry.top);
-    project.elements.push_back(std::move(zone));
+    project.elements.Add(std::move(zone));
     return *this;
 }
 
@@ -128,8 +127,7 @@ ProjectBuilder& ProjectBuilder::Label(const LabelEntry& entry)
     label.params = part.params;
     for (const auto& [name, value] : entry.params)
         SetString(label.params, name, value);
-    label.creationOrder = project.nextCreationOrder++;
-    project.elements.push_back(std::move(label));
+    project.elements.Add(std::move(label));
     for (const std::string& other : entry.links)
         LinkBoth(entry.id, other);
     return *this;
@@ -144,23 +142,22 @@ ProjectBuilder& ProjectBuilder::Wall(const std::string& id, short story, API_Att
     wall.story = story;
     wall.layer = layer;
     wall.endPoint = API_Coord{1.0, 0.0};
-    wall.creationOrder = project.nextCreationOrder++;
-    project.elements.push_back(std::move(wall));
+    project.elements.Add(std::move(wall));
     return *this;
 }
 
 ProjectBuilder& ProjectBuilder::Lock(const std::vector<std::string>& ids)
 {
     for (const std::string& id : ids)
-        if (Host::Element* element = project.FindById(id))
-            element->locked = true;
+        if (const Host::Element* element = project.FindById(id))
+            project.elements.Edit(element->guid)->locked = true;
     return *this;
 }
 
 ProjectBuilder& ProjectBuilder::LinkBoth(const std::string& a, const std::string& b)
 {
-    project.links.push_back(Host::Link{Guid(a), Guid(b), 0});
-    project.links.push_back(Host::Link{Guid(b), Guid(a), 0});
+    project.elements.Link(Guid(a), Guid(b), 0);
+    project.elements.Link(Guid(b), Guid(a), 0);
     return *this;
 }
 
@@ -181,7 +178,7 @@ ProjectBuilder& ProjectBuilder::Held(const std::string& user, const std::vector<
 ProjectBuilder& ProjectBuilder::Reserved(const std::vector<std::string>& ids)
 {
     for (const std::string& id : ids)
-        project.teamwork.reserved.push_back(Guid(id));
+        project.teamwork.reserved.insert(Guid(id));
     return *this;
 }
 

@@ -203,9 +203,9 @@ void Application::Impl::ResetHistory()
 {
     undoSteps.clear();
     redoSteps.clear();
+    project.Attach(nullptr);
     stepOpen = false;
-    stepDirty = false;
-    stepBefore = Project();
+    stepJournal = Journal();
     deletedInSeries.clear();
 }
 

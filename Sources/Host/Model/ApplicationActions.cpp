@@ -51,15 +51,6 @@ void Offset(API_Coord& coord, double dx, double dy)
     coord.y += dy;
 }
 
-std::map<API_Guid, std::vector<Link>, bool (*)(const API_Guid&, const API_Guid&)> LinksByElement(const Project& project)
-{
-    std::map<API_Guid, std::vector<Link>, bool (*)(const API_Guid&, const API_Guid&)> result(
-        [](const API_Guid& a, const API_Guid& b) { return std::memcmp(&a, &b, sizeof a) < 0; });
-    for (const Link& link : project.links)
-        result[link.from].push_back(link);
-    return result;
-}
-
 } // namespace
 
 // --- Series, steps and dispatch -------------------------------------------------------------
@@ -183,64 +174,44 @@ GSErrCode Application::Impl::UndoOrRedo(bool undo)
     }
     UndoStep step = std::move(from.back());
     from.pop_back();
-    Project target = std::move(step.state);
-    target.teamwork = project.teamwork;
-    target.libParts = project.libParts;
-    target.selection = project.selection;
-    target.currentStory = project.currentStory;
-    target.labelTool = project.labelTool;
-    target.suspendGroups = project.suspendGroups;
 
-    std::vector<PendingNotification> notifications;
-    const auto linksNow = LinksByElement(project);
-    const auto linksThen = LinksByElement(target);
-    auto linksOf = [](const auto& table, const API_Guid& guid) {
-        auto found = table.find(guid);
-        return found == table.end() ? std::vector<Link>() : found->second;
-    };
-    auto consider = [&](const Element* now, const Element* then) {
-        const bool liveNow = now != nullptr && !now->deleted;
-        const bool liveThen = then != nullptr && !then->deleted;
-        const Element& any = now != nullptr ? *now : *then;
-        const bool observed = (now != nullptr && now->observed) || (then != nullptr && then->observed);
+    // Only what the step touched can differ between now and then.
+    std::vector<PendingNotification> before, after;
+    for (const Journal::ElementChange& change : step.journal.Elements()) {
+        const StoredElement* now = project.elements.FindStored(change.guid);
+        const std::optional<StoredElement>& then = undo ? change.before : change.after;
+        const bool liveNow = now != nullptr && !now->element.deleted;
+        const bool liveThen = then && !then->element.deleted;
+        const bool observed = (now != nullptr && now->element.observed) || (then && then->element.observed);
         if (!observed || (!liveNow && !liveThen))
-            return;
+            continue;
         API_NotifyElementID kind;
         if (liveThen && !liveNow)
             kind = undo ? APINotifyElement_Undo_Deleted : APINotifyElement_Redo_Created;
         else if (liveNow && !liveThen)
             kind = undo ? APINotifyElement_Undo_Created : APINotifyElement_Redo_Deleted;
-        else if (!SameElement(*now, *then) || linksOf(linksNow, any.guid) != linksOf(linksThen, any.guid))
+        else if (!SameElement(now->element, then->element) || !(now->linksFrom == then->linksFrom))
             kind = undo ? APINotifyElement_Undo_Modified : APINotifyElement_Redo_Modified;
         else
-            return;
-        PendingNotification notification;
-        notification.kind = kind;
-        notification.guid = any.guid;
-        notifications.push_back(notification);
-    };
-    for (const Element& then : target.elements)
-        consider(project.Find(then.guid), &then);
-    for (const Element& now : project.elements)
-        if (target.Find(now.guid) == nullptr)
-            consider(&now, nullptr);
+            continue;
+        // Elements that disappear are notified while they still exist, the others after the change.
+        const bool disappears = kind == APINotifyElement_Undo_Created || kind == APINotifyElement_Redo_Deleted;
+        (disappears ? before : after).push_back(PendingNotification{kind, change.guid, std::nullopt});
+    }
 
-    // Elements that disappear are notified while they still exist, the others after the change.
-    std::vector<PendingNotification> before, after;
-    for (const PendingNotification& n : notifications)
-        (n.kind == APINotifyElement_Undo_Created || n.kind == APINotifyElement_Redo_Deleted ? before : after)
-            .push_back(n);
-
-    to.push_back(UndoStep{step.text, project});
     Trace(*this, std::string(undo ? "undo " : "redo ") + step.text);
     BeginSeries();
     replaying = true;
     Dispatch(before);
-    project = std::move(target);
+    if (undo)
+        step.journal.Revert(project);
+    else
+        step.journal.Reapply(project);
     deletedInSeries.clear();
     Dispatch(after);
     replaying = false;
     EndSeries();
+    to.push_back(std::move(step));
     return NoError;
 }
 
@@ -281,7 +252,7 @@ GSErrCode Application::SetCurrentStory(short story)
 GSErrCode Application::Select(const std::vector<API_Guid>& elements)
 {
     for (const API_Guid& guid : elements) {
-        Element* element = nullptr;
+        const Element* element = nullptr;
         if (GSErrCode err = FindLive(*impl, guid, element)) {
             Trace(*impl, "refused: select: no such element " + APIGuidToString(guid).ToUtf8());
             return err;
@@ -294,10 +265,9 @@ GSErrCode Application::Select(const std::vector<API_Guid>& elements)
 GSErrCode Application::SetLayerFlags(API_AttributeIndex layer, UInt16 setBits, UInt16 clearBits)
 {
     return impl->Action("Layer Settings", [&](std::vector<PendingNotification>&) -> GSErrCode {
-        if (impl->project.FindLayer(layer) == nullptr)
+        Layer* target = impl->project.EditLayer(layer);
+        if (target == nullptr)
             return APIERR_BADINDEX;
-        AboutToChange(*impl);
-        Layer* target = impl->project.FindLayer(layer);
         target->flags = UInt16((target->flags | setBits) & ~clearBits);
         return NoError;
     });
@@ -323,10 +293,9 @@ void Application::Hold(const std::string& user, const std::vector<API_Guid>& ele
     Teamwork& teamwork = impl->project.teamwork;
     Release(elements);
     for (const API_Guid& guid : elements) {
-        teamwork.reserved.erase(std::remove(teamwork.reserved.begin(), teamwork.reserved.end(), guid),
-                                teamwork.reserved.end());
+        teamwork.reserved.erase(guid);
         if (user == teamwork.user)
-            teamwork.reserved.push_back(guid);
+            teamwork.reserved.insert(guid);
         else
             teamwork.held[user].push_back(guid);
     }
@@ -341,11 +310,7 @@ void Application::Release(const std::vector<API_Guid>& elements)
 
 GSErrCode Application::NameElement(const API_Guid& element, const std::string& id)
 {
-    Element* found = impl->project.Find(element);
-    if (found == nullptr)
-        return APIERR_BADID;
-    found->id = id;
-    return NoError;
+    return impl->project.elements.Rename(element, id) ? NoError : APIERR_BADID;
 }
 
 // --- Menus and the palette ----------------------------------------------------------------------
@@ -438,7 +403,6 @@ GSErrCode Application::AddZone(Element zone, API_Guid& newGuid)
             return err;
         if (zone.guid != APINULLGuid && project.Find(zone.guid) != nullptr)
             return APIERR_BADPARS;
-        AboutToChange(*impl);
         zone.type = API_ZoneID;
         if (zone.guid == APINULLGuid)
             zone.guid = FreshGuid(project, zone.id);
@@ -457,12 +421,11 @@ namespace {
 GSErrCode ChangeElement(HostSession& impl, const API_Guid& guid, API_NotifyElementID kind,
                         const std::function<void(Element&)>& edit, std::vector<PendingNotification>& out)
 {
-    Element* found = nullptr;
+    const Element* found = nullptr;
     if (GSErrCode err = FindEditable(impl, guid, true, found))
         return err;
     Element before = *found;
-    AboutToChange(impl);
-    Element& element = *impl.project.Find(guid);
+    Element& element = *impl.project.elements.Edit(guid);
     edit(element);
     element.guid = before.guid;
     element.type = before.type;
@@ -511,13 +474,12 @@ GSErrCode Application::CopyElement(const API_Guid& element, const std::string& n
 {
     return impl->Action("copy " + newId, [&](std::vector<PendingNotification>& out) -> GSErrCode {
         Project& project = impl->project;
-        Element* source = nullptr;
+        const Element* source = nullptr;
         if (GSErrCode err = FindLive(*impl, element, source))
             return err;
         if (GSErrCode err = CreationRights(project, source->layer))
             return err;
         Element sourceCopy = *source;
-        AboutToChange(*impl);
         Element created = sourceCopy;
         created.guid = FreshGuid(project, newId);
         created.id = newId;
@@ -537,11 +499,10 @@ GSErrCode Application::CopyElement(const API_Guid& element, const std::string& n
 GSErrCode Application::DeleteElement(const API_Guid& element)
 {
     return impl->Action("delete", [&](std::vector<PendingNotification>& out) -> GSErrCode {
-        Element* found = nullptr;
+        const Element* found = nullptr;
         if (GSErrCode err = FindEditable(*impl, element, true, found))
             return err;
-        AboutToChange(*impl);
-        impl->project.Find(element)->deleted = true;
+        impl->project.elements.Edit(element)->deleted = true;
         impl->deletedInSeries.push_back(element);
         out.push_back(PendingNotification{APINotifyElement_Delete, element, std::nullopt});
         return NoError;
@@ -563,11 +524,10 @@ GSErrCode Application::PlaceLabel(const std::string& newId, std::optional<API_Gu
             part = tool.libInd != 0 ? project.FindLibPart(tool.libInd) : project.FindLibPart("Generic Label");
         if (part == nullptr)
             return APIERR_BADINDEX;
-        Element* zone = nullptr;
+        const Element* zone = nullptr;
         if (onZone)
             if (GSErrCode err = FindLive(*impl, *onZone, zone))
                 return err;
-        AboutToChange(*impl);
         Element label;
         label.type = API_LabelID;
         label.id = newId;
@@ -615,7 +575,6 @@ GSErrCode Application::ReceiveLabel(const std::string& newId, const GS::UniStrin
             if (zone == nullptr || zone->deleted)
                 return APIERR_BADID;
         }
-        AboutToChange(*impl);
         Element label;
         label.type = API_LabelID;
         label.id = newId;
@@ -629,13 +588,11 @@ GSErrCode Application::ReceiveLabel(const std::string& newId, const GS::UniStrin
         SetParam(label, "al_apartmentId", value);
         label.observed = true;
         label.guid = FreshGuid(project, newId);
-        label.creationOrder = project.nextCreationOrder++;
         label.modiStamp = 1;
-        project.elements.push_back(label);
-        newGuid = label.guid;
+        newGuid = project.elements.Add(std::move(label)).guid;
         for (const API_Guid& guid : links) {
-            project.links.push_back(Link{guid, newGuid, 0});
-            project.links.push_back(Link{newGuid, guid, 0});
+            project.elements.Link(guid, newGuid, 0);
+            project.elements.Link(newGuid, guid, 0);
         }
         out.push_back(PendingNotification{APINotifyElement_New, newGuid, std::nullopt});
         return NoError;
@@ -673,7 +630,7 @@ namespace {
 GSErrCode NotifyOnly(HostSession& impl, const API_Guid& guid, API_NotifyElementID kind,
                      std::vector<PendingNotification>& out)
 {
-    Element* found = nullptr;
+    const Element* found = nullptr;
     if (GSErrCode err = FindEditable(impl, guid, true, found))
         return err;
     out.push_back(PendingNotification{kind, guid, std::nullopt});
@@ -700,13 +657,12 @@ GSErrCode Application::LockElements(const std::vector<API_Guid>& elements, bool 
 {
     return impl->Action(lock ? "Lock" : "Unlock", [&](std::vector<PendingNotification>&) -> GSErrCode {
         for (const API_Guid& guid : elements) {
-            Element* found = nullptr;
+            const Element* found = nullptr;
             if (GSErrCode err = FindEditable(*impl, guid, false, found))
                 return err;
         }
-        AboutToChange(*impl);
         for (const API_Guid& guid : elements)
-            impl->project.Find(guid)->locked = lock;
+            impl->project.elements.Edit(guid)->locked = lock;
         return NoError;
     });
 }

@@ -2,7 +2,6 @@
 // changes, deletion and the lock and suspend-groups tools, with the edit rules they enforce.
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
 
 #include "Operations.hpp"
 
@@ -16,15 +15,14 @@ GSErrCode CheckAllEditable(HostSession& s, const GS::Array<API_Guid>& elements, 
     if (GSErrCode err = CheckChangeScope(s))
         return err;
     for (const API_Guid& guid : elements) {
-        Element* found = nullptr;
+        const Element* found = nullptr;
         if (GSErrCode err = FindEditable(s, guid, checkElementLock, found))
             return err;
     }
     return NoError;
 }
 
-bool PassesFilter(const HostSession& s, const Element& element, API_ElemFilterFlags filter,
-                  const std::unordered_set<API_Guid>* reserved)
+bool PassesFilter(const HostSession& s, const Element& element, API_ElemFilterFlags filter)
 {
     if ((filter & APIFilt_OnVisLayer) != 0) {
         const Layer* layer = s.project.FindLayer(element.layer);
@@ -33,10 +31,8 @@ bool PassesFilter(const HostSession& s, const Element& element, API_ElemFilterFl
     }
     if ((filter & APIFilt_OnActFloor) != 0 && element.story != s.project.currentStory)
         return false;
-    if ((filter & APIFilt_InMyWorkspace) != 0 && s.project.teamwork.shared) {
-        if (reserved != nullptr ? reserved->count(element.guid) == 0 : !s.project.IsReserved(element.guid))
-            return false;
-    }
+    if ((filter & APIFilt_InMyWorkspace) != 0 && !InMyWorkspace(s.project, element))
+        return false;
     return true;
 }
 
@@ -69,12 +65,17 @@ GSErrCode Element_GetElemList(API_ElemTypeID typeID, GS::Array<API_Guid>* elemLi
     HOST_PROLOGUE("Element_GetElemList");
     if (elemList == nullptr)
         return APIERR_BADPARS;
-    std::unordered_set<API_Guid> reserved(s.project.teamwork.reserved.begin(), s.project.teamwork.reserved.end());
     elemList->Clear();
-    for (const Element& element : s.project.elements)
-        if (!element.deleted && (typeID == API_ZombieElemID || element.type == typeID) &&
-            PassesFilter(s, element, filterBits, &reserved))
+    auto consider = [&](const Element& element) {
+        if (!element.deleted && PassesFilter(s, element, filterBits))
             elemList->Push(element.guid);
+    };
+    if (typeID == API_ZombieElemID)
+        for (const Element& element : s.project.elements)
+            consider(element);
+    else
+        for (const StoredElement* stored : s.project.elements.OfType(typeID))
+            consider(stored->element);
     return NoError;
 }
 
@@ -83,7 +84,7 @@ GSErrCode Element_Get(API_Element* element, UInt32)
     HOST_PROLOGUE("Element_Get");
     if (element == nullptr)
         return APIERR_BADPARS;
-    Element* found = nullptr;
+    const Element* found = nullptr;
     if (GSErrCode err = FindLive(s, element->header.guid, found))
         return err;
     FillElement(s.project, *found, *element);
@@ -95,7 +96,7 @@ GSErrCode Element_GetHeader(API_Elem_Head* header, UInt32)
     HOST_PROLOGUE("Element_GetHeader");
     if (header == nullptr)
         return APIERR_BADPARS;
-    Element* found = nullptr;
+    const Element* found = nullptr;
     if (GSErrCode err = FindLive(s, header->guid, found))
         return err;
     FillHeader(*found, *header);
@@ -107,7 +108,7 @@ GSErrCode Element_GetMemo(const API_Guid& guid, API_ElementMemo* memo, UInt64)
     HOST_PROLOGUE("Element_GetMemo");
     if (memo == nullptr)
         return APIERR_BADPARS;
-    Element* found = nullptr;
+    const Element* found = nullptr;
     if (GSErrCode err = FindLive(s, guid, found))
         return err;
     memo->params = BuildParams(found->params);
@@ -125,7 +126,7 @@ GSErrCode Element_GetQuantities(const API_Guid& guid, const API_QuantityPar*, AP
     HOST_PROLOGUE("Element_GetQuantities");
     if (quantities == nullptr || quantities->zone == nullptr)
         return APIERR_BADPARS;
-    Element* found = nullptr;
+    const Element* found = nullptr;
     if (GSErrCode err = FindLive(s, guid, found))
         return err;
     if (found->type != API_ZoneID)
@@ -150,7 +151,7 @@ bool Element_Filter(const API_Guid& guid, API_ElemFilterFlags filterBits, API_El
     const Element* element = session->project.Find(guid);
     if (element == nullptr || element->deleted)
         return false;
-    return PassesFilter(*session, *element, filterBits, nullptr);
+    return PassesFilter(*session, *element, filterBits);
 }
 
 // Nothing selected: API_SelEmpty and APIERR_NOSEL.
@@ -274,7 +275,6 @@ GSErrCode Element_Create(API_Element* element, API_ElementMemo* memo)
         if (memo != nullptr && memo->params != nullptr)
             ReadParams(memo->params, created.params);
     }
-    AboutToChange(s);
     created.guid = FreshGuid(s.project, std::string());
     element->header.guid = AddNew(s.project, std::move(created)).guid;
     return NoError;
@@ -289,7 +289,7 @@ GSErrCode Element_Change(API_Element* element, const API_Element* mask, API_Elem
     HOST_PROLOGUE("Element_Change");
     if (element == nullptr)
         return APIERR_BADPARS;
-    Element* found = nullptr;
+    const Element* found = nullptr;
     if (GSErrCode err = FindLive(s, element->header.guid, found))
         return err;
     if (GSErrCode err = CheckChangeScope(s))
@@ -303,8 +303,7 @@ GSErrCode Element_Change(API_Element* element, const API_Element* mask, API_Elem
     if (mask != nullptr && mask->header.layer != 0 && s.project.FindLayer(element->header.layer) == nullptr)
         return APIERR_BADINDEX;
 
-    AboutToChange(s);
-    Element& target = *found;
+    Element& target = *s.project.elements.Edit(found->guid);
     if (changeParams)
         target.params = std::move(newParams);
     if (mask != nullptr) {
@@ -349,10 +348,8 @@ GSErrCode Element_Delete(const GS::Array<API_Guid>& elements)
     HOST_PROLOGUE("Element_Delete");
     if (GSErrCode err = CheckAllEditable(s, elements, true))
         return err;
-    AboutToChange(s);
     for (const API_Guid& guid : elements) {
-        Element* found = s.project.Find(guid);
-        found->deleted = true;
+        s.project.elements.Edit(guid)->deleted = true;
         s.deletedInSeries.push_back(guid);
     }
     // The links go when the series or the undoable command ends (a change scope is open here).
@@ -373,9 +370,8 @@ GSErrCode Element_Tool(const GS::Array<API_Guid>& elements, API_ToolCmdID comman
         return APIERR_NOTSUPPORTED;
     if (GSErrCode err = CheckAllEditable(s, elements, false))
         return err;
-    AboutToChange(s);
     for (const API_Guid& guid : elements) {
-        Element* found = s.project.Find(guid);
+        Element* found = s.project.elements.Edit(guid);
         s.lockBefore.emplace(guid, found->locked);
         found->locked = command == APITool_Lock;
     }

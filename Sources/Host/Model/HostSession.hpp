@@ -12,6 +12,7 @@
 
 #include "../RS/RS.hpp"
 #include "Application.hpp"
+#include "Journal.hpp"
 
 namespace Host {
 
@@ -30,7 +31,7 @@ struct PaletteRegistration {
 
 struct UndoStep {
     std::string text;
-    Project state; // the project before the step (undo stack) or after it (redo stack)
+    Journal journal; // what the step changed, before and after
 };
 
 // One notification as the add-on receives it, with what GetParentElement answers meanwhile.
@@ -82,11 +83,11 @@ struct HostSession {
     int undoableDepth = 0;
     int notificationDepth = 0;
 
-    // Undo: the step being recorded (its state is taken at the first change), done and undone steps.
+    // Undo: the step being recorded (its journal is attached to the model while it is open), done
+    // and undone steps.
     bool stepOpen = false;
-    bool stepDirty = false;
     std::string stepText;
-    Project stepBefore;
+    Journal stepJournal;
     std::vector<UndoStep> undoSteps;
     std::vector<UndoStep> redoSteps;
     bool replaying = false; // undo or redo is notifying: changes are not recorded
@@ -117,12 +118,11 @@ void FillFunctionTable(API_HostFunctionTable& table);
 // --- Shared helpers of the operations (HostSupport.cpp) ---------------------------------------
 void Debug(HostSession& session, const std::string& line);
 void Trace(HostSession& session, const std::string& line);
-// Called before every change of the project: records the undo state once per step.
-void AboutToChange(HostSession& session);
 // A live element: APIERR_BADID for an unknown GUID, APIERR_DELETED for a deleted one.
-GSErrCode FindLive(HostSession& session, const API_Guid& guid, Element*& element);
+GSErrCode FindLive(const HostSession& session, const API_Guid& guid, const Element*& element);
 // A live element whose edit rights allow the change (see CheckEditRights).
-GSErrCode FindEditable(HostSession& session, const API_Guid& guid, bool checkElementLock, Element*& element);
+GSErrCode FindEditable(const HostSession& session, const API_Guid& guid, bool checkElementLock,
+                       const Element*& element);
 // The edit-rights check for changing, deleting or locking an element (0 when allowed).
 GSErrCode CheckEditRights(const HostSession& session, const Element& element, bool checkElementLock);
 // The rights to create an element on a layer (0 when allowed).
@@ -147,6 +147,7 @@ std::vector<Param> ParamsFromResource(const std::vector<RS::LibParamResource>& r
 // New elements, by the user or the add-on: a GUID not yet in the project, and the element added
 // with its creation order, and reserved for the user in a shared project.
 API_Guid FreshGuid(Project& project, const std::string& id);
+// Adds the element; for elements of the user and the add-on, reserved for the user.
 Element& AddNew(Project& project, Element element);
 
 // Element records.

@@ -31,21 +31,17 @@ void Trace(HostSession& session, const std::string& line)
         session.traceSink(line);
 }
 
-void AboutToChange(HostSession& session)
-{
-    if (session.stepOpen && !session.stepDirty && !session.replaying) {
-        session.stepBefore = session.project;
-        session.stepDirty = true;
-    }
-}
-
+// Every change of the model while a step is open lands in its journal; undo and redo replay
+// what is recorded and record nothing themselves.
 void BeginStep(HostSession& session, const std::string& text)
 {
     if (session.stepOpen)
         return;
     session.stepOpen = true;
-    session.stepDirty = false;
     session.stepText = text;
+    session.stepJournal = Journal();
+    if (!session.replaying)
+        session.project.Attach(&session.stepJournal);
 }
 
 void EndStep(HostSession& session)
@@ -53,16 +49,17 @@ void EndStep(HostSession& session)
     if (!session.stepOpen)
         return;
     session.stepOpen = false;
-    if (session.stepDirty) {
-        session.undoSteps.push_back(UndoStep{session.stepText, std::move(session.stepBefore)});
+    session.project.Attach(nullptr);
+    if (!session.stepJournal.Empty()) {
+        session.stepJournal.Close(session.project);
+        session.undoSteps.push_back(UndoStep{session.stepText, std::move(session.stepJournal)});
         session.redoSteps.clear();
     }
-    session.stepDirty = false;
-    session.stepBefore = Project();
+    session.stepJournal = Journal();
 }
 
 // A deleted element is still in the project: undo can bring it back.
-GSErrCode FindLive(HostSession& session, const API_Guid& guid, Element*& element)
+GSErrCode FindLive(const HostSession& session, const API_Guid& guid, const Element*& element)
 {
     element = session.project.Find(guid);
     if (element == nullptr)
@@ -72,7 +69,7 @@ GSErrCode FindLive(HostSession& session, const API_Guid& guid, Element*& element
     return NoError;
 }
 
-GSErrCode FindEditable(HostSession& session, const API_Guid& guid, bool checkElementLock, Element*& element)
+GSErrCode FindEditable(const HostSession& session, const API_Guid& guid, bool checkElementLock, const Element*& element)
 {
     if (GSErrCode err = FindLive(session, guid, element))
         return err;
@@ -137,16 +134,11 @@ bool InMyWorkspace(const Project& project, const Element& element)
 // afterwards live elements no longer list it. Undo restores the links with the element.
 void PurgeDeletedLinks(HostSession& session)
 {
-    if (session.deletedInSeries.empty())
-        return;
-    auto isDeleted = [&](const API_Guid& guid) {
+    for (const API_Guid& guid : session.deletedInSeries) {
         const Element* element = session.project.Find(guid);
-        return element == nullptr || element->deleted;
-    };
-    auto& links = session.project.links;
-    links.erase(std::remove_if(links.begin(), links.end(),
-                               [&](const Link& link) { return isDeleted(link.from) || isDeleted(link.to); }),
-                links.end());
+        if (element != nullptr && element->deleted)
+            session.project.elements.UnlinkAll(guid);
+    }
     session.deletedInSeries.clear();
 }
 
@@ -161,21 +153,19 @@ API_Guid FreshGuid(Project& project, const std::string& id)
     }
     API_Guid guid;
     do
-        guid = GuidFromName("new-element-" + std::to_string(++project.guidCounter));
+        guid = GuidFromName("new-element-" + std::to_string(project.elements.NextGeneratedNumber()));
     while (project.Find(guid) != nullptr);
     return guid;
 }
 
 Element& AddNew(Project& project, Element element)
 {
-    element.creationOrder = project.nextCreationOrder++;
     element.deleted = false;
     if (element.modiStamp == 0)
         element.modiStamp = 1;
-    if (project.teamwork.shared && !project.IsReserved(element.guid))
-        project.teamwork.reserved.push_back(element.guid);
-    project.elements.push_back(std::move(element));
-    return project.elements.back();
+    if (project.teamwork.shared)
+        project.teamwork.reserved.insert(element.guid);
+    return project.elements.Add(std::move(element));
 }
 
 void FillHeader(const Element& element, API_Elem_Head& header)

@@ -22,18 +22,13 @@ GSErrCode Element_Link(const API_Guid& from, const API_Guid& to, GSFlags flags)
 {
     HOST_PROLOGUE("Element_Link");
     for (const API_Guid* guid : {&from, &to}) {
-        Element* element = nullptr;
+        const Element* element = nullptr;
         if (GSErrCode err = FindLive(s, *guid, element))
             return err;
     }
     if (GSErrCode err = CheckChangeScope(s))
         return err;
-    for (const Link& link : s.project.links)
-        if (link.from == from && link.to == to)
-            return APIERR_LINKEXIST;
-    AboutToChange(s);
-    s.project.links.push_back(Link{from, to, flags});
-    return NoError;
+    return s.project.elements.Link(from, to, flags) ? NoError : APIERR_LINKEXIST;
 }
 
 GSErrCode Element_Unlink(const API_Guid& from, const API_Guid& to)
@@ -43,14 +38,7 @@ GSErrCode Element_Unlink(const API_Guid& from, const API_Guid& to)
         return APIERR_BADID;
     if (GSErrCode err = CheckChangeScope(s))
         return err;
-    auto& links = s.project.links;
-    auto found =
-        std::find_if(links.begin(), links.end(), [&](const Link& link) { return link.from == from && link.to == to; });
-    if (found == links.end())
-        return APIERR_LINKNOTEXIST;
-    AboutToChange(s);
-    links.erase(found); // recording the undo state copies the project and leaves `found` valid
-    return NoError;
+    return s.project.elements.Unlink(from, to) ? NoError : APIERR_LINKNOTEXIST;
 }
 
 // The elements linked from `guid`, in the order the links were made. A deleted element's links
@@ -66,9 +54,7 @@ GSErrCode Element_GetLinks(const API_Guid& guid, GS::Array<API_Guid>* links)
     if (!LinkReadable(s, *element))
         return APIERR_DELETED;
     links->Clear();
-    for (const Link& link : s.project.links)
-        if (link.from == guid)
-            links->Push(link.to);
+    s.project.elements.LinksFrom(guid)->ForEach([&](const LinkList::Entry& entry) { links->Push(entry.partner); });
     return NoError;
 }
 
@@ -77,26 +63,24 @@ GSErrCode Element_GetLinks(const API_Guid& guid, GS::Array<API_Guid>* links)
 GSErrCode Element_AttachObserver(const API_Guid& guid, GSFlags)
 {
     HOST_PROLOGUE("Element_AttachObserver");
-    Element* element = nullptr;
+    const Element* element = nullptr;
     if (GSErrCode err = FindLive(s, guid, element))
         return err;
     if (element->observed)
         return APIERR_LINKEXIST;
-    AboutToChange(s);
-    element->observed = true;
+    s.project.elements.Edit(guid)->observed = true;
     return NoError;
 }
 
 GSErrCode Element_DetachObserver(const API_Guid& guid)
 {
     HOST_PROLOGUE("Element_DetachObserver");
-    Element* element = nullptr;
+    const Element* element = nullptr;
     if (GSErrCode err = FindLive(s, guid, element))
         return err;
     if (!element->observed)
         return APIERR_LINKNOTEXIST;
-    AboutToChange(s);
-    element->observed = false;
+    s.project.elements.Edit(guid)->observed = false;
     return NoError;
 }
 
@@ -171,11 +155,12 @@ GSErrCode CallUndoableCommand(const GS::UniString& undoString, const APIUndoable
     const GSErrCode result = command();
     --s.undoableDepth;
     if (ownStep) {
+        // The links of elements the command deleted go with its step, so that redo takes them
+        // away again.
+        PurgeDeletedLinks(s);
         EndStep(s);
         if (resumeOuter)
             BeginStep(s, outerText);
-        else if (s.seriesDepth == 0)
-            PurgeDeletedLinks(s);
     }
     return result;
 }

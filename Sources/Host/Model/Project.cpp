@@ -2,6 +2,8 @@
 // comparison of two projects that undo tests rely on.
 #include "Project.hpp"
 
+#include "Journal.hpp"
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -9,46 +11,6 @@
 namespace Host {
 
 namespace {
-
-void RebuildIndex(const Project& project)
-{
-    project.guidIndex.clear();
-    project.guidIndex.reserve(project.elements.size());
-    for (std::size_t i = 0; i < project.elements.size(); ++i)
-        project.guidIndex[project.elements[i].guid] = i;
-}
-
-// A miss is trusted when the index covers every element and its ends still map to the ends of
-// `elements`; otherwise (elements appended or replaced directly) the index is rebuilt first.
-bool IndexLooksStale(const Project& project)
-{
-    const auto& elements = project.elements;
-    const auto& index = project.guidIndex;
-    if (index.size() != elements.size())
-        return true;
-    if (elements.empty())
-        return false;
-    auto first = index.find(elements.front().guid);
-    auto last = index.find(elements.back().guid);
-    return first == index.end() || first->second != 0 || last == index.end() || last->second != elements.size() - 1;
-}
-
-std::size_t FindPosition(const Project& project, const API_Guid& guid)
-{
-    auto hit = [&]() -> std::size_t {
-        auto found = project.guidIndex.find(guid);
-        if (found != project.guidIndex.end() && found->second < project.elements.size() &&
-            project.elements[found->second].guid == guid)
-            return found->second;
-        return project.elements.size();
-    };
-    std::size_t position = hit();
-    if (position == project.elements.size() && IndexLooksStale(project)) {
-        RebuildIndex(project);
-        position = hit();
-    }
-    return position;
-}
 
 Param StringParam(const char* name, const char* value)
 {
@@ -85,27 +47,76 @@ std::string GuidText(const API_Guid& guid)
 
 } // namespace
 
-Element* Project::Find(const API_Guid& guid)
+Model::Model(const Model& other)
+    : layers(other.layers), layerCombinations(other.layerCombinations), zoneCategories(other.zoneCategories),
+      elements(other.elements)
 {
-    const std::size_t position = FindPosition(*this, guid);
-    return position < elements.size() ? &elements[position] : nullptr;
 }
 
-const Element* Project::Find(const API_Guid& guid) const
+// Copies and moved-to models record nothing until a journal is attached to them.
+Model& Model::operator=(const Model& other)
 {
-    const std::size_t position = FindPosition(*this, guid);
-    return position < elements.size() ? &elements[position] : nullptr;
+    layers = other.layers;
+    layerCombinations = other.layerCombinations;
+    zoneCategories = other.zoneCategories;
+    elements = other.elements;
+    Attach(nullptr);
+    return *this;
 }
 
-Element* Project::FindById(const std::string& id)
+Model::Model(Model&& other) noexcept
+    : layers(std::move(other.layers)), layerCombinations(std::move(other.layerCombinations)),
+      zoneCategories(std::move(other.zoneCategories)), elements(std::move(other.elements))
 {
-    for (Element& element : elements)
+    Attach(nullptr);
+}
+
+Model& Model::operator=(Model&& other) noexcept
+{
+    layers = std::move(other.layers);
+    layerCombinations = std::move(other.layerCombinations);
+    zoneCategories = std::move(other.zoneCategories);
+    elements = std::move(other.elements);
+    Attach(nullptr);
+    return *this;
+}
+
+void Model::Attach(Journal* attached)
+{
+    journal = attached;
+    elements.Attach(attached);
+}
+
+Layer* Model::EditLayer(API_AttributeIndex index)
+{
+    for (Layer& layer : layers)
+        if (layer.index == index) {
+            if (journal != nullptr)
+                journal->NoteLayers(layers);
+            return &layer;
+        }
+    return nullptr;
+}
+
+std::vector<Link> Model::AllLinks() const
+{
+    std::vector<Link> links;
+    for (const Element& element : elements)
+        elements.LinksFrom(element.guid)->ForEach([&](const LinkList::Entry& entry) {
+            links.push_back(Link{element.guid, entry.partner, entry.flags});
+        });
+    return links;
+}
+
+const Element* Project::FindById(const std::string& id) const
+{
+    for (const Element& element : elements)
         if (!element.id.empty() && element.id == id)
             return &element;
     return nullptr;
 }
 
-const Layer* Project::FindLayer(API_AttributeIndex index) const
+const Layer* Model::FindLayer(API_AttributeIndex index) const
 {
     for (const Layer& layer : layers)
         if (layer.index == index)
@@ -113,15 +124,7 @@ const Layer* Project::FindLayer(API_AttributeIndex index) const
     return nullptr;
 }
 
-Layer* Project::FindLayer(API_AttributeIndex index)
-{
-    for (Layer& layer : layers)
-        if (layer.index == index)
-            return &layer;
-    return nullptr;
-}
-
-const LibPart* Project::FindLibPart(const std::string& name) const
+const LibPart* Workspace::FindLibPart(const std::string& name) const
 {
     for (const LibPart& part : libParts)
         if (part.name == name)
@@ -129,7 +132,7 @@ const LibPart* Project::FindLibPart(const std::string& name) const
     return nullptr;
 }
 
-const LibPart* Project::FindLibPart(Int32 index) const
+const LibPart* Workspace::FindLibPart(Int32 index) const
 {
     for (const LibPart& part : libParts)
         if (part.index == index)
@@ -137,7 +140,7 @@ const LibPart* Project::FindLibPart(Int32 index) const
     return nullptr;
 }
 
-const ZoneCategory* Project::FindZoneCategory(API_AttributeIndex index) const
+const ZoneCategory* Model::FindZoneCategory(API_AttributeIndex index) const
 {
     for (const ZoneCategory& category : zoneCategories)
         if (category.index == index)
@@ -145,17 +148,12 @@ const ZoneCategory* Project::FindZoneCategory(API_AttributeIndex index) const
     return nullptr;
 }
 
-const LayerCombination* Project::FindLayerCombination(API_AttributeIndex index) const
+const LayerCombination* Model::FindLayerCombination(API_AttributeIndex index) const
 {
     for (const LayerCombination& combination : layerCombinations)
         if (combination.index == index)
             return &combination;
     return nullptr;
-}
-
-bool Project::IsReserved(const API_Guid& guid) const
-{
-    return std::find(teamwork.reserved.begin(), teamwork.reserved.end(), guid) != teamwork.reserved.end();
 }
 
 API_Guid GuidFromName(const std::string& name)
@@ -221,10 +219,9 @@ bool SameElement(const Element& a, const Element& b)
            a.locked == b.locked && a.group == b.group && a.deleted == b.deleted && a.observed == b.observed &&
            a.creationOrder == b.creationOrder && a.modiStamp == b.modiStamp && a.number == b.number &&
            a.name == b.name && a.category == b.category && SameCoord(a.pos, b.pos) && a.quantities == b.quantities &&
-           SamePolygon(a.polygon, b.polygon) &&
-           a.labelClass == b.labelClass && a.libInd == b.libInd && a.parentType == b.parentType &&
-           a.parent == b.parent && SameCoord(a.begC, b.begC) && SameCoord(a.midC, b.midC) &&
-           SameCoord(a.endC, b.endC) && a.textSettings.size == b.textSettings.size &&
+           SamePolygon(a.polygon, b.polygon) && a.labelClass == b.labelClass && a.libInd == b.libInd &&
+           a.parentType == b.parentType && a.parent == b.parent && SameCoord(a.begC, b.begC) &&
+           SameCoord(a.midC, b.midC) && SameCoord(a.endC, b.endC) && a.textSettings.size == b.textSettings.size &&
            a.textSettings.angle == b.textSettings.angle && a.symbolSettings.libInd == b.symbolSettings.libInd &&
            a.symbolSettings.angle == b.symbolSettings.angle && a.symbolSettings.xRatio == b.symbolSettings.xRatio &&
            a.symbolSettings.yRatio == b.symbolSettings.yRatio && SameCoord(a.endPoint, b.endPoint) &&
@@ -236,12 +233,22 @@ std::string ProjectDifference(const Project& a, const Project& b)
     std::ostringstream out;
     if (a.elements.size() != b.elements.size())
         return "element count " + std::to_string(a.elements.size()) + " vs " + std::to_string(b.elements.size());
-    for (std::size_t i = 0; i < a.elements.size(); ++i)
-        if (!SameElement(a.elements[i], b.elements[i]))
-            return "element " + std::to_string(i) + " (" + a.elements[i].id + " " + GuidText(a.elements[i].guid) +
-                   ") differs";
-    if (!(a.links == b.links))
-        return "links differ (" + std::to_string(a.links.size()) + " vs " + std::to_string(b.links.size()) + ")";
+    for (std::size_t i = 0; i < a.elements.size(); ++i) {
+        const Element& element = a.elements[i];
+        const std::string which = std::to_string(i) + " (" + element.id + " " + GuidText(element.guid) + ")";
+        if (!SameElement(element, b.elements[i]))
+            return "element " + which + " differs";
+        const StoredElement* other = b.elements.FindStored(element.guid);
+        if (other == nullptr || &other->element != &b.elements[i])
+            return "the GUID index of element " + which + " differs";
+        const StoredElement* mine = a.elements.FindStored(element.guid);
+        if (!(mine->linksFrom == other->linksFrom))
+            return "links from element " + which + " differ";
+        if (!(mine->linksTo == other->linksTo))
+            return "links to element " + which + " differ";
+    }
+    if (!(a.elements.GetCounters() == b.elements.GetCounters()))
+        return "generators differ";
     if (a.layers.size() != b.layers.size())
         return "layer count differs";
     for (std::size_t i = 0; i < a.layers.size(); ++i)
@@ -271,8 +278,6 @@ std::string ProjectDifference(const Project& a, const Project& b)
         return "teamwork state differs";
     if (a.selection != b.selection)
         return "selection differs";
-    if (a.nextCreationOrder != b.nextCreationOrder || a.guidCounter != b.guidCounter)
-        return "generators differ";
     if (a.libParts.size() != b.libParts.size())
         return "library differs";
     if (a.labelTool.libInd != b.labelTool.libInd || a.labelTool.layer != b.labelTool.layer ||

@@ -167,14 +167,13 @@ GSErrCode Attribute_Modify(API_Attribute* attribute, API_AttributeDefExt*)
         return APIERR_BADPARS;
     if (attribute->header.typeID != API_LayerID)
         return APIERR_NOTSUPPORTED;
-    Layer* layer = s.project.FindLayer(attribute->header.index);
+    const Layer* layer = s.project.FindLayer(attribute->header.index);
     if (layer == nullptr)
         return APIERR_BADINDEX;
     if (GSErrCode err = CheckChangeScope(s))
         return err;
     NoteLayer(s, *layer);
-    AboutToChange(s);
-    s.project.FindLayer(attribute->header.index)->flags = attribute->header.flags;
+    s.project.EditLayer(attribute->header.index)->flags = attribute->header.flags;
     return NoError;
 }
 
@@ -211,7 +210,7 @@ GSErrCode TeamworkControl_ReserveElements(const GS::Array<API_Guid>& elements,
                 conflicts->Put(guid, 1);
             continue;
         }
-        teamwork.reserved.push_back(guid);
+        teamwork.reserved.insert(guid);
     }
     return NoError;
 }
@@ -259,14 +258,11 @@ GSErrCode Environment(API_EnvironmentID code, void* par1, void*, void*)
         if (GSErrCode err = CheckChangeScope(s))
             return err;
         const auto flags = combination->flags;
-        AboutToChange(s);
-        for (Layer& layer : s.project.layers) {
-            auto found = flags.find(layer.index);
-            if (found != flags.end()) {
-                NoteLayer(s, layer);
-                layer.flags = found->second;
+        for (const auto& [index, word] : flags)
+            if (const Layer* layer = s.project.FindLayer(index)) {
+                NoteLayer(s, *layer);
+                s.project.EditLayer(index)->flags = word;
             }
-        }
         return NoError;
     }
     case APIEnv_IsSuspendGroupOnID:

@@ -1,0 +1,117 @@
+// The project's elements with their links: creation order, an exact GUID index, a list per element
+// type, and the links of each element kept with it. Every change passes through this class and
+// is recorded in the journal of the running undo step, so that no operation has to remember to.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "LinkList.hpp"
+#include "ModelTypes.hpp"
+
+namespace Host {
+
+class Journal;
+
+// One element and its links, as the store keeps it and as undo images hold it.
+struct StoredElement {
+    Element element;
+    LinkList linksFrom; // links made from this element, in the order they were made
+    LinkList linksTo;   // the elements that link to this one
+
+    bool operator==(const StoredElement& other) const;
+};
+
+class ElementStore {
+public:
+    ElementStore() = default;
+    ElementStore(const ElementStore& other);
+    ElementStore& operator=(const ElementStore& other);
+    ElementStore(ElementStore&&) noexcept = default;
+    ElementStore& operator=(ElementStore&&) noexcept = default;
+
+    // --- Reading ---------------------------------------------------------------------------
+    const Element* Find(const API_Guid& guid) const;
+    const StoredElement* FindStored(const API_Guid& guid) const;
+    const LinkList* LinksFrom(const API_Guid& guid) const;
+    std::size_t size() const { return order.size(); }
+    bool empty() const { return order.empty(); }
+    const Element& operator[](std::size_t position) const { return order[position]->element; }
+    const Element& front() const { return order.front()->element; }
+    const Element& back() const { return order.back()->element; }
+    // The elements of one type in creation order, deleted ones included.
+    const std::vector<const StoredElement*>& OfType(API_ElemTypeID type) const;
+    UInt64 NextCreationOrder() const { return nextCreationOrder; }
+
+    // Elements in creation order, deleted ones included.
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Element;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Element*;
+        using reference = const Element&;
+        explicit const_iterator(std::vector<std::unique_ptr<StoredElement>>::const_iterator at) : at(at) {}
+        const Element& operator*() const { return (*at)->element; }
+        const Element* operator->() const { return &(*at)->element; }
+        const_iterator& operator++()
+        {
+            ++at;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const = default;
+
+    private:
+        std::vector<std::unique_ptr<StoredElement>>::const_iterator at;
+    };
+    const_iterator begin() const { return const_iterator(order.begin()); }
+    const_iterator end() const { return const_iterator(order.end()); }
+
+    // --- Changing: each change first records the elements it touches ---------------------------
+    // The element to change in place; nullptr for an unknown GUID.
+    Element* Edit(const API_Guid& guid);
+    // Appends a new element with the next creation order. Its GUID must not be in the store.
+    Element& Add(Element element);
+    // Both ends must be in the store. False when the link exists (Link) or does not (Unlink).
+    bool Link(const API_Guid& from, const API_Guid& to, GSFlags flags);
+    bool Unlink(const API_Guid& from, const API_Guid& to);
+    // Removes every link from and to the element.
+    void UnlinkAll(const API_Guid& guid);
+    // Names are the runner's, not the model's: renaming records nothing. False for an unknown GUID.
+    bool Rename(const API_Guid& guid, const std::string& id);
+    // A counter for generated GUIDs that undo takes back with the elements.
+    UInt64 NextGeneratedNumber();
+
+    // The journal that records changes from now on (nullptr: changes are not recorded).
+    void Attach(Journal* journal) { this->journal = journal; }
+
+    // --- For undo: puts back an element as an image holds it (nullopt: the element is absent) --
+    void Restore(const API_Guid& guid, const std::optional<StoredElement>& image);
+    struct Counters {
+        UInt64 nextCreationOrder = 1;
+        UInt64 generatedGuids = 0;
+        bool operator==(const Counters&) const = default;
+    };
+    Counters GetCounters() const { return Counters{nextCreationOrder, generatedGuids}; }
+    void SetCounters(const Counters& counters);
+
+private:
+    StoredElement* FindMutable(const API_Guid& guid);
+    void Note(const API_Guid& guid);
+    void NoteCounters();
+    void Insert(std::unique_ptr<StoredElement> stored);
+    void Remove(const API_Guid& guid);
+    void Reindex();
+
+    std::vector<std::unique_ptr<StoredElement>> order; // by creation order
+    std::unordered_map<API_Guid, StoredElement*> byGuid;
+    std::unordered_map<Int32, std::vector<const StoredElement*>> byType;
+    UInt64 nextCreationOrder = 1;
+    UInt64 generatedGuids = 0;
+    Journal* journal = nullptr;
+};
+
+} // namespace Host
