@@ -110,6 +110,20 @@ expect undo has "Create Arealists"
     EXPECT_EQ(dump["undo"].back(), "Create Arealists");
 }
 
+TEST_F(RunnerExe, ZonePolygonIsEchoedAndMovesWithTheZone)
+{
+    Write("p.json", R"({"zones": [
+    {"id": "Z1", "top": "TOP 1", "quantities": [12, 12, 12, 12, 0], "pos": [2, 1.5],
+     "polygon": [[0, 0], [4, 0], [4, 3], [0, 3]]},
+    {"id": "Z2", "top": "TOP 1", "quantities": [5, 5, 5, 5, 0]}]})");
+    ASSERT_EQ(Run("zone move Z1 10 -1\nzone copy Z1 as Z3 0 5\n"), 0) << out << err;
+    const Runner::Json dump = Dump();
+    ASSERT_EQ(dump["zones"].size(), 3u);
+    EXPECT_EQ(dump["zones"][0]["polygon"], Runner::Json::parse("[[10, -1], [14, -1], [14, 2], [10, 2]]"));
+    EXPECT_FALSE(dump["zones"][1].contains("polygon"));
+    EXPECT_EQ(dump["zones"][2]["polygon"], Runner::Json::parse("[[10, 4], [14, 4], [14, 7], [10, 7]]"));
+}
+
 TEST_F(RunnerExe, FailedExpectationExitsOneAndStillDumps)
 {
     EXPECT_EQ(Run("expect zones == 99\nexpect zones == 6\n"), 1);
