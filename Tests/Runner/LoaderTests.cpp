@@ -3,30 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "../../Sources/Runner/ProjectLoader.hpp"
+#include "TestLibrary.hpp"
 
 namespace {
-
-std::vector<Host::LibPart> Library()
-{
-    std::vector<Host::LibPart> parts = Host::HostLibrary();
-    Host::LibPart arealist;
-    arealist.index = Int32(parts.size() + 1);
-    arealist.name = "Arealist";
-    arealist.kind = "label";
-    arealist.builtIn = true;
-    Host::Param top;
-    top.name = "al_apartmentId";
-    top.type = APIParT_CString;
-    Host::Param lines;
-    lines.name = "al_lines";
-    lines.isArray = true;
-    lines.dim1 = 1;
-    lines.dim2 = 1;
-    lines.numbers = {-2};
-    arealist.params = {top, lines};
-    parts.push_back(arealist);
-    return parts;
-}
 
 const std::string base = R"("stories": [{"index": 0, "name": "G"}], "layers": [{"index": 1, "name": "Zones"}],
     "zoneCategories": [{"index": 1, "code": "WNF", "name": "Living"}])";
@@ -48,7 +27,7 @@ TEST_P(BadProject, IsRejectedWithFileAndPath)
 {
     Host::Project project;
     std::string error;
-    EXPECT_FALSE(Runner::LoadProjectText(GetParam().json, "p.json", Library(), project, error));
+    EXPECT_FALSE(Runner::LoadProjectText(GetParam().json, "p.json", TestLibrary(), project, error));
     EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
     EXPECT_EQ(error.rfind("p.json", 0), 0u) << error;
     EXPECT_TRUE(project.elements.empty());
@@ -147,7 +126,7 @@ TEST(ProjectLoader, BuildsTheModel)
         "labelTool": {"libPart": "Arealist"})");
     Host::Project project;
     std::string error;
-    ASSERT_TRUE(Runner::LoadProjectText(json, "p.json", Library(), project, error)) << error;
+    ASSERT_TRUE(Runner::LoadProjectText(json, "p.json", TestLibrary(), project, error)) << error;
     ASSERT_EQ(project.elements.size(), 5u);
     const Host::Element* z1 = project.FindById("Z1");
     EXPECT_EQ(z1->guid, Host::GuidFromName("Z1"));
@@ -192,7 +171,7 @@ TEST(ProjectLoader, ZoneCategoryGapsAreDeletedSlots)
     Host::Project project;
     std::string error;
     ASSERT_TRUE(Runner::LoadProjectText(R"({"zoneCategories": [{"index": 3, "code": "C"}, {"index": 1, "code": "A"}]})",
-                                        "p.json", Library(), project, error))
+                                        "p.json", TestLibrary(), project, error))
         << error;
     ASSERT_EQ(project.zoneCategories.size(), 3u);
     EXPECT_FALSE(project.zoneCategories[0].deleted);
@@ -204,7 +183,8 @@ TEST(ProjectLoader, ExampleBuildingLoads)
 {
     Host::Project project;
     std::string error;
-    ASSERT_TRUE(Runner::LoadProjectFile(AREALIST_EXAMPLES_DIR "/building.json", Library(), project, error)) << error;
+    ASSERT_TRUE(Runner::LoadProjectFile(AREALIST_EXAMPLES_DIR "/building.json", TestLibrary(), project, error))
+        << error;
     EXPECT_GT(project.elements.size(), 50u);
 }
 
