@@ -1,7 +1,12 @@
 // arealist-host: the command-line host that loads the Arealist add-on, opens a project file and
-// plays a user's session. Exit 0: session ran; 1: an expect failed; 2: bad input.
+// plays a user's session, or writes a synthetic tower. Exit 0: session ran; 1: an expect failed;
+// 2: bad input.
+#include <charconv>
+#include <cstdint>
+
 #include <CLI/CLI.hpp>
 
+#include "GenerateCommand.hpp"
 #include "RunCommand.hpp"
 
 int main(int argc, char** argv)
@@ -22,6 +27,27 @@ int main(int argc, char** argv)
     run->add_option("--prefs", options.prefsDir, "folder of the stored preferences");
     run->add_option("--module", options.modulePath, "the add-on module to load");
     run->add_option("--resources", options.resourcesDir, "the add-on's resource folder");
+
+    Runner::TowerOptions tower;
+    std::string towerPath;
+    CLI::App* generate = cli.add_subcommand("generate", "write a synthetic residential tower to OUT.json");
+    generate->add_option("out", towerPath, "project file to write (JSON)")->required();
+    generate->add_option("--storeys", tower.storeys, "number of storeys")->capture_default_str();
+    generate->add_option("--tops-per-storey", tower.topsPerStorey, "TOPs (apartment units) per storey")
+        ->capture_default_str();
+    generate->add_option("--zones-per-top", tower.zonesPerTop, "zones (rooms) per TOP")->capture_default_str();
+    generate->add_flag("--arealists", tower.arealists, "add one linked Arealist per TOP");
+    generate->add_option("--seed", tower.seed, "the same seed gives the same file")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                std::uint64_t value = 0;
+                const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
+                return code == std::errc() && end == text.data() + text.size()
+                           ? std::string()
+                           : "expected a whole number from 0 to 18446744073709551615, got " + text;
+            },
+            "UINT"))
+        ->capture_default_str();
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -29,5 +55,7 @@ int main(int argc, char** argv)
         // Help is not bad input; anything else on the command line is.
         return code == 0 ? 0 : Runner::ExitBadInput;
     }
+    if (generate->parsed())
+        return Runner::Generate(tower, towerPath, std::cout, std::cerr);
     return Runner::Run(options, std::cin, std::cout, std::cerr);
 }

@@ -48,6 +48,7 @@ private:
     bool CommonFields(const Json& value, const std::string& path, Host::Element& element);
     bool LayerFlags(const Json& value, const std::string& path, UInt16& flags);
     bool Coord(const Json& value, const std::string& path, API_Coord& coord);
+    bool Polygon(const Json& value, const std::string& path, std::vector<API_Coord>& polygon);
     bool ElementRef(const Json& value, const std::string& path, API_Guid& guid);
     bool LibPartRef(const Json& value, const std::string& path, const char* kind, const Host::LibPart*& part);
     bool Params(const Json& value, const std::string& path, const Host::LibPart& part,
@@ -347,8 +348,22 @@ bool Loader::CommonFields(const Json& value, const std::string& path, Host::Elem
 bool Loader::Coord(const Json& value, const std::string& path, API_Coord& coord)
 {
     if (!value.is_array() || value.size() != 2)
-        return reader.Fail(path, "expected [x, y], got " + JsonReader::TypeName(value));
+        return reader.Fail(path, "expected [x, y], got " + (value.is_array() ? std::to_string(value.size()) + " values"
+                                                                             : JsonReader::TypeName(value)));
     return reader.Number(value[0], path + "/0", coord.x) && reader.Number(value[1], path + "/1", coord.y);
+}
+
+bool Loader::Polygon(const Json& value, const std::string& path, std::vector<API_Coord>& polygon)
+{
+    if (!reader.Array(value, path))
+        return false;
+    if (value.size() < 3)
+        return reader.Fail(path, "a polygon needs at least three points, got " + std::to_string(value.size()));
+    polygon.resize(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i)
+        if (!Coord(value[i], JsonReader::Index(path, i), polygon[i]))
+            return false;
+    return true;
 }
 
 bool Loader::ElementRef(const Json& value, const std::string& path, API_Guid& guid)
@@ -499,7 +514,7 @@ bool Loader::Zones(const Json& root)
         const Json& value = zones[i];
         if (!reader.Object(value, path,
                            {"id", "guid", "story", "layer", "category", "number", "name", "top", "quantities", "pos",
-                            "locked", "group", "observed"}))
+                            "polygon", "locked", "group", "observed"}))
             return false;
         Host::Element zone;
         zone.type = API_ZoneID;
@@ -536,6 +551,8 @@ bool Loader::Zones(const Json& root)
                     return false;
         }
         if (value.contains("pos") && !Coord(value["pos"], path + "/pos", zone.pos))
+            return false;
+        if (value.contains("polygon") && !Polygon(value["polygon"], path + "/polygon", zone.polygon))
             return false;
         std::optional<std::string> top;
         if (value.contains("top") && !value["top"].is_null()) {

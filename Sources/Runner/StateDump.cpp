@@ -189,6 +189,12 @@ Json BuildState(const Host::Application& app)
                              {"links", Links(project, element)},
                              {"observed", element.observed},
                              {"locked", element.locked}});
+            if (!element.polygon.empty()) {
+                Json polygon = Json::array();
+                for (const API_Coord& corner : element.polygon)
+                    polygon.push_back({corner.x, corner.y});
+                zones.back()["polygon"] = std::move(polygon);
+            }
         } else if (element.type == API_LabelID) {
             Json params = Json::object();
             for (const Host::Param& param : element.params)

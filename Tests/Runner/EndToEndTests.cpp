@@ -68,6 +68,16 @@ protected:
         return text.str();
     }
     Runner::Json Dump() { return Runner::Json::parse(Read("out.json")); }
+    // Runs `arealist-host generate ARGS`, keeping what it printed.
+    int Generate(const std::string& args)
+    {
+        const std::string command = std::string(AREALIST_HOST_EXE) + " generate " + args + " > " +
+                                    (dir / "stdout").string() + " 2> " + (dir / "stderr").string();
+        const int status = std::system(command.c_str());
+        out = Read("stdout");
+        err = Read("stderr");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
 
     fs::path dir;
     std::string out, err;
@@ -108,6 +118,20 @@ expect undo has "Create Arealists"
     EXPECT_EQ(label["libPart"], "Arealist");
     EXPECT_EQ(label["id"], label["guid"]); // created without an id: dumped by GUID
     EXPECT_EQ(dump["undo"].back(), "Create Arealists");
+}
+
+TEST_F(RunnerExe, ZonePolygonIsEchoedAndMovesWithTheZone)
+{
+    Write("p.json", R"({"zones": [
+    {"id": "Z1", "top": "TOP 1", "quantities": [12, 12, 12, 12, 0], "pos": [2, 1.5],
+     "polygon": [[0, 0], [4, 0], [4, 3], [0, 3]]},
+    {"id": "Z2", "top": "TOP 1", "quantities": [5, 5, 5, 5, 0]}]})");
+    ASSERT_EQ(Run("zone move Z1 10 -1\nzone copy Z1 as Z3 0 5\n"), 0) << out << err;
+    const Runner::Json dump = Dump();
+    ASSERT_EQ(dump["zones"].size(), 3u);
+    EXPECT_EQ(dump["zones"][0]["polygon"], Runner::Json::parse("[[10, -1], [14, -1], [14, 2], [10, 2]]"));
+    EXPECT_FALSE(dump["zones"][1].contains("polygon"));
+    EXPECT_EQ(dump["zones"][2]["polygon"], Runner::Json::parse("[[10, 4], [14, 4], [14, 7], [10, 7]]"));
 }
 
 TEST_F(RunnerExe, FailedExpectationExitsOneAndStillDumps)
@@ -268,6 +292,50 @@ TEST_F(RunnerExe, BadOptionsExitTwo)
     EXPECT_NE(err.find("--module"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir / "out.json"));
 }
+
+TEST_F(RunnerExe, GeneratedTowerRunsASession)
+{
+    ASSERT_EQ(Generate((dir / "p.json").string() + " --storeys 3 --tops-per-storey 4 --zones-per-top 5 --seed 9"), 0)
+        << err;
+    EXPECT_NE(out.find("12 TOPs (2 maisonettes), 60 zones (3 staircases without TOP, 3 inconsistent)"),
+              std::string::npos)
+        << out;
+    // The ground floor holds its four TOPs and the upper maisonette of the pair that starts there.
+    ASSERT_EQ(Run("menu 32501\nexpect arealists == 5\nexpect arealists \"TOP 0.01\" == 1\nexpect memos == 0\n"), 0)
+        << out << err;
+    const Runner::Json dump = Dump();
+    EXPECT_EQ(dump["zones"].size(), 60u);
+    EXPECT_EQ(dump["zones"][0]["polygon"].size(), 4u);
+}
+
+struct BadGenerate {
+    const char* name;
+    const char* args; // OUT.json is tower.json in the test's folder unless the arguments start with one
+    const char* message;
+};
+
+class GenerateBadOptions : public RunnerExe, public testing::WithParamInterface<BadGenerate> {};
+
+TEST_P(GenerateBadOptions, ExitTwoWithoutAFile)
+{
+    const std::string args = GetParam().args;
+    EXPECT_EQ(Generate(args.rfind("/", 0) == 0 ? args : (dir / "tower.json").string() + args), 2) << out << err;
+    EXPECT_NE(err.find(GetParam().message), std::string::npos) << err;
+    EXPECT_TRUE(out.empty()) << out;
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().find("tower.json"), std::string::npos) << entry.path();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GenerateBadOptions,
+    testing::Values(BadGenerate{"NoStoreys", " --storeys 0", "--storeys: expected 1 to 200, got 0"},
+                    BadGenerate{"OneRoomTops", " --zones-per-top 1", "--zones-per-top: expected 2 to 50"},
+                    BadGenerate{"TooManyZones", " --storeys 200 --tops-per-storey 1000", "at most 1000000 zones"},
+                    BadGenerate{"NotANumber", " --storeys many", "--storeys"},
+                    BadGenerate{"NegativeSeed", " --seed -1", "--seed"},
+                    BadGenerate{"UnknownOption", " --floors 3", "--floors"},
+                    BadGenerate{"NoFolder", "/nonexistent/tower.json --storeys 1", "no folder /nonexistent"}),
+    [](const testing::TestParamInfo<BadGenerate>& info) { return std::string(info.param.name); });
 
 TEST_F(RunnerExe, StandardInputPlaysLineByLine)
 {

@@ -5,30 +5,9 @@
 #include <unordered_set>
 
 #include "../../Sources/Runner/ProjectLoader.hpp"
+#include "TestLibrary.hpp"
 
 namespace {
-
-std::vector<Host::LibPart> Library()
-{
-    std::vector<Host::LibPart> parts = Host::HostLibrary();
-    Host::LibPart arealist;
-    arealist.index = Int32(parts.size() + 1);
-    arealist.name = "Arealist";
-    arealist.kind = "label";
-    arealist.builtIn = true;
-    Host::Param top;
-    top.name = "al_apartmentId";
-    top.type = APIParT_CString;
-    Host::Param lines;
-    lines.name = "al_lines";
-    lines.isArray = true;
-    lines.dim1 = 1;
-    lines.dim2 = 1;
-    lines.numbers = {-2};
-    arealist.params = {top, lines};
-    parts.push_back(arealist);
-    return parts;
-}
 
 const std::string base = R"("stories": [{"index": 0, "name": "G"}], "layers": [{"index": 1, "name": "Zones"}],
     "zoneCategories": [{"index": 1, "code": "WNF", "name": "Living"}])";
@@ -50,7 +29,7 @@ TEST_P(BadProject, IsRejectedWithFileAndPath)
 {
     Host::Project project;
     std::string error;
-    EXPECT_FALSE(Runner::LoadProjectText(GetParam().json, "p.json", Library(), project, error));
+    EXPECT_FALSE(Runner::LoadProjectText(GetParam().json, "p.json", TestLibrary(), project, error));
     EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
     EXPECT_EQ(error.rfind("p.json", 0), 0u) << error;
     EXPECT_TRUE(project.elements.empty());
@@ -78,6 +57,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "/zones/0/quantities: expected an array of five numbers, got 4 values"},
         BadCase{"QuantityText", WithBase(R"("zones": [{"id": "Z1", "quantities": [1, 2, "3", 4, 5]}])"),
                 "/zones/0/quantities/2: expected a number, got a string"},
+        BadCase{"PolygonNotArray", WithBase(R"("zones": [{"id": "Z1", "polygon": {"x": 0}}])"),
+                "/zones/0/polygon: expected an array, got an object"},
+        BadCase{"PolygonTwoPoints", WithBase(R"("zones": [{"id": "Z1", "polygon": [[0, 0], [1, 0]]}])"),
+                "/zones/0/polygon: a polygon needs at least three points, got 2"},
+        BadCase{"PolygonPointShape", WithBase(R"("zones": [{"id": "Z1", "polygon": [[0, 0], [1, 0], [1]]}])"),
+                "/zones/0/polygon/2: expected [x, y], got 1 values"},
+        BadCase{"PolygonPointNull", WithBase(R"("zones": [{"id": "Z1", "polygon": [[0, 0], null, [1, 1]]}])"),
+                "/zones/0/polygon/1: expected [x, y], got null"},
+        BadCase{"PolygonCoordText", WithBase(R"("zones": [{"id": "Z1", "polygon": [[0, 0], [1, "a"], [1, 1]]}])"),
+                "/zones/0/polygon/1/1: expected a number, got a string"},
         BadCase{"DuplicateId", WithBase(R"("zones": [{"id": "Z1"}, {"id": "Z1"}])"),
                 "/zones/1/id: duplicate element id \"Z1\""},
         BadCase{"DuplicateIdAcrossSections",
@@ -139,7 +128,7 @@ TEST(ProjectLoader, BuildsTheModel)
         "labelTool": {"libPart": "Arealist"})");
     Host::Project project;
     std::string error;
-    ASSERT_TRUE(Runner::LoadProjectText(json, "p.json", Library(), project, error)) << error;
+    ASSERT_TRUE(Runner::LoadProjectText(json, "p.json", TestLibrary(), project, error)) << error;
     ASSERT_EQ(project.elements.size(), 5u);
     const Host::Element* z1 = project.FindById("Z1");
     EXPECT_EQ(z1->guid, Host::GuidFromName("Z1"));
@@ -185,7 +174,7 @@ TEST(ProjectLoader, ZoneCategoryGapsAreDeletedSlots)
     Host::Project project;
     std::string error;
     ASSERT_TRUE(Runner::LoadProjectText(R"({"zoneCategories": [{"index": 3, "code": "C"}, {"index": 1, "code": "A"}]})",
-                                        "p.json", Library(), project, error))
+                                        "p.json", TestLibrary(), project, error))
         << error;
     ASSERT_EQ(project.zoneCategories.size(), 3u);
     EXPECT_FALSE(project.zoneCategories[0].deleted);
@@ -197,7 +186,8 @@ TEST(ProjectLoader, ExampleBuildingLoads)
 {
     Host::Project project;
     std::string error;
-    ASSERT_TRUE(Runner::LoadProjectFile(AREALIST_EXAMPLES_DIR "/building.json", Library(), project, error)) << error;
+    ASSERT_TRUE(Runner::LoadProjectFile(AREALIST_EXAMPLES_DIR "/building.json", TestLibrary(), project, error))
+        << error;
     EXPECT_GT(project.elements.size(), 50u);
 }
 

@@ -460,6 +460,8 @@ GSErrCode Application::MoveElement(const API_Guid& element, double dx, double dy
                 Offset(target.begC, dx, dy);
                 Offset(target.midC, dx, dy);
                 Offset(target.endC, dx, dy);
+                for (API_Coord& corner : target.polygon)
+                    Offset(corner, dx, dy);
                 if (target.type == API_WallID)
                     Offset(target.endPoint, dx, dy);
             },
@@ -490,6 +492,8 @@ GSErrCode Application::CopyElement(const API_Guid& element, const std::string& n
         Offset(created.begC, dx, dy);
         Offset(created.midC, dx, dy);
         Offset(created.endC, dx, dy);
+        for (API_Coord& corner : created.polygon)
+            Offset(corner, dx, dy);
         copy = AddNew(project, std::move(created)).guid;
         out.push_back(PendingNotification{APINotifyElement_Copy, copy, std::move(sourceCopy)});
         return NoError;

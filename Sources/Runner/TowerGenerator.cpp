@@ -1,0 +1,380 @@
+// The synthetic tower: a grid of TOP slots per storey, rooms side by side in each slot, every
+// number drawn from a hash of the seed so that the file is the same on every machine.
+#include "TowerGenerator.hpp"
+
+#include <algorithm>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace Runner {
+
+namespace {
+
+using Ordered = nlohmann::ordered_json;
+
+constexpr int maxStoreys = 200;
+constexpr int maxTopsPerStorey = 1000;
+constexpr int minZonesPerTop = 2; // one room of a storey's first TOP gives way to the staircase
+constexpr int maxZonesPerTop = 50;
+constexpr long long maxZones = 1000000;
+
+constexpr int topsPerRow = 10;
+constexpr long long roomWidth = 360; // centimetres, on average
+constexpr long long slotDepth = 900;
+constexpr long long wallGap = 30;
+constexpr long long corridor = 180;
+constexpr int maisonetteEvery = 4; // storeys 0, 4, 8, ... share one slot with the storey above
+
+constexpr int livingLayer = 1;
+constexpr int arealistLayer = 2;
+
+struct Category {
+    const char* code;
+    const char* name;
+};
+constexpr Category categories[] = {{"WNF", "Living"}, {"KUE", "Kitchen"}, {"SAN", "Bath"},   {"BAL", "Balcony"},
+                                   {"LOG", "Loggia"}, {"TER", "Terrace"}, {"KEL", "Cellar"}, {"VF", "Stairs"}};
+constexpr int stairsCategory = 8;
+
+struct RoomKind {
+    const char* name;
+    int category;
+    bool outdoor; // counted at half in quantity4
+};
+constexpr RoomKind roomKinds[] = {
+    {"Living room", 1, false}, {"Kitchen", 2, false}, {"Bath", 3, false},   {"Bedroom", 1, false},
+    {"Balcony", 4, true},      {"Hall", 1, false},    {"WC", 3, false},     {"Bedroom 2", 1, false},
+    {"Loggia", 5, true},       {"Cellar", 7, false},  {"Terrace", 6, true},
+};
+constexpr int roomKindCount = int(sizeof(roomKinds) / sizeof(roomKinds[0]));
+
+// Coordinates in whole centimetres keep every value exact until it is written.
+using Cm = long long;
+struct Rect {
+    long long x = 0, y = 0, width = 0, depth = 0;
+};
+
+struct Zone {
+    int storey = 0;
+    int top = -1; // -1: the staircase, no TOP
+    int room = 0; // index of the room in its TOP
+    Rect rect;
+    bool inconsistent = false;
+};
+
+enum Purpose : std::uint64_t { WidthShare = 1, DepthShare, Reduction, MaisonetteSlot, BadZone, Excess };
+
+// SplitMix64's finaliser: a well-mixed 64-bit number from any 64-bit input.
+std::uint64_t Mix(std::uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+class Tower {
+public:
+    explicit Tower(const TowerOptions& options)
+        : options(options), storeys(options.storeys), perStorey(options.topsPerStorey), rooms(options.zonesPerTop)
+    {
+    }
+
+    void Build(TowerCounts& counts);
+    std::string Text() const;
+
+private:
+    // A number for one purpose and place, independent of the order in which things are drawn.
+    std::uint64_t Draw(Purpose purpose, std::uint64_t a, std::uint64_t b = 0) const
+    {
+        return Mix(Mix(Mix(Mix(options.seed) ^ purpose) ^ a) ^ b);
+    }
+    int PairSlot(int storey) const
+    {
+        return 1 + int(Draw(MaisonetteSlot, std::uint64_t(storey)) % std::uint64_t(perStorey - 1));
+    }
+    bool PairStarts(int storey) const
+    {
+        return perStorey >= 2 && storey % maisonetteEvery == 0 && storey + 1 < storeys;
+    }
+    Rect Slot(int slot) const;
+    void LayRooms(const Rect& area, int count, std::uint64_t key, std::vector<Rect>& out) const;
+    void AddRooms(int storey, int top, int firstRoom, const std::vector<Rect>& rects, std::size_t from,
+                  std::size_t count);
+    void PickInconsistent(int storey, std::size_t firstZone);
+
+    std::string TopNumber(int top) const;
+    std::string ZoneNumber(const Zone& zone) const;
+    Ordered ZoneJson(const Zone& zone) const;
+    Ordered ArealistJson(int top) const;
+
+    const TowerOptions& options;
+    const int storeys, perStorey, rooms;
+    std::vector<Zone> zones;
+    std::vector<std::vector<std::size_t>> topZones; // per TOP, its zones in room order
+};
+
+Rect Tower::Slot(int slot) const
+{
+    const long long width = roomWidth * rooms;
+    const int column = slot % topsPerRow;
+    const int row = slot / topsPerRow;
+    return Rect{column * (width + wallGap), row * (slotDepth + corridor), width, slotDepth};
+}
+
+// Rooms side by side across the area, each with its own share of the width and part of the depth.
+void Tower::LayRooms(const Rect& area, int count, std::uint64_t key, std::vector<Rect>& out) const
+{
+    out.clear();
+    std::vector<long long> shares(std::size_t(count), 0);
+    long long total = 0;
+    for (int i = 0; i < count; ++i) {
+        shares[std::size_t(i)] = 100 + Cm(Draw(WidthShare, key, std::uint64_t(i)) % 100);
+        total += shares[std::size_t(i)];
+    }
+    long long x = area.x;
+    for (int i = 0; i < count; ++i) {
+        const long long width = i + 1 == count ? area.x + area.width - x : area.width * shares[std::size_t(i)] / total;
+        const long long depth = area.depth * (70 + Cm(Draw(DepthShare, key, std::uint64_t(i)) % 31)) / 100;
+        out.push_back(Rect{x, area.y, width, depth});
+        x += width;
+    }
+}
+
+void Tower::AddRooms(int storey, int top, int firstRoom, const std::vector<Rect>& rects, std::size_t from,
+                     std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        Zone zone;
+        zone.storey = storey;
+        zone.top = top;
+        zone.room = firstRoom + int(i);
+        zone.rect = rects[from + i];
+        if (top >= 0)
+            topZones[std::size_t(top)].push_back(zones.size());
+        zones.push_back(zone);
+    }
+}
+
+// One room of each storey does not add up: its reduced area exceeds its gross area.
+void Tower::PickInconsistent(int storey, std::size_t firstZone)
+{
+    std::vector<std::size_t> candidates;
+    for (std::size_t i = firstZone; i < zones.size(); ++i)
+        if (zones[i].top >= 0)
+            candidates.push_back(i);
+    if (!candidates.empty())
+        zones[candidates[Draw(BadZone, std::uint64_t(storey)) % candidates.size()]].inconsistent = true;
+}
+
+void Tower::Build(TowerCounts& counts)
+{
+    counts = TowerCounts();
+    topZones.assign(std::size_t(storeys) * std::size_t(perStorey), {});
+    zones.reserve(topZones.size() * std::size_t(rooms));
+    const int lowerRooms = (rooms + 1) / 2; // a maisonette's rooms on its lower storey
+    std::vector<Rect> left, right;
+    for (int storey = 0; storey < storeys; ++storey) {
+        const std::size_t firstZone = zones.size();
+        const int pairBelow = storey > 0 && PairStarts(storey - 1) ? PairSlot(storey - 1) : -1;
+        const int pairHere = PairStarts(storey) ? PairSlot(storey) : -1;
+        for (int slot = 0; slot < perStorey; ++slot) {
+            const Rect area = Slot(slot);
+            const int top = storey * perStorey + slot;
+            const std::uint64_t key = std::uint64_t(storey) * 4096 + std::uint64_t(slot) * 2;
+            if (slot == pairHere || slot == pairBelow) {
+                // Two maisonettes side by side, the left one counted on the lower storey and the
+                // right one on the upper: each has its first rooms below and the rest above.
+                const int lowerStorey = slot == pairHere ? storey : storey - 1;
+                const int first = slot == pairHere ? 0 : lowerRooms;
+                const int count = slot == pairHere ? lowerRooms : rooms - lowerRooms;
+                const Rect leftArea{area.x, area.y, area.width / 2, area.depth};
+                const Rect rightArea{area.x + leftArea.width, area.y, area.width - leftArea.width, area.depth};
+                LayRooms(leftArea, count, key, left);
+                LayRooms(rightArea, count, key + 1, right);
+                AddRooms(storey, lowerStorey * perStorey + slot, first, left, 0, std::size_t(count));
+                AddRooms(storey, (lowerStorey + 1) * perStorey + slot, first, right, 0, std::size_t(count));
+                if (slot == pairHere)
+                    counts.maisonettes += 2;
+            } else if (slot == 0) {
+                // The staircase stands in the first slot, in place of its TOP's last room.
+                LayRooms(area, rooms, key, left);
+                AddRooms(storey, top, 0, left, 0, std::size_t(rooms - 1));
+                AddRooms(storey, -1, 0, left, std::size_t(rooms - 1), 1);
+                ++counts.staircases;
+            } else {
+                LayRooms(area, rooms, key, left);
+                AddRooms(storey, top, 0, left, 0, std::size_t(rooms));
+            }
+        }
+        PickInconsistent(storey, firstZone);
+    }
+    counts.tops = int(topZones.size());
+    counts.zones = int(zones.size());
+    counts.inconsistent = int(std::count_if(zones.begin(), zones.end(), [](const Zone& z) { return z.inconsistent; }));
+    counts.arealists = options.arealists ? counts.tops : 0;
+}
+
+std::string Tower::TopNumber(int top) const
+{
+    const int width = perStorey >= 100 ? 3 : 2;
+    std::string slot = std::to_string(top % perStorey + 1);
+    if (int(slot.size()) < width)
+        slot.insert(0, std::size_t(width) - slot.size(), '0');
+    return std::to_string(top / perStorey) + "." + slot;
+}
+
+std::string Tower::ZoneNumber(const Zone& zone) const
+{
+    if (zone.top < 0)
+        return std::to_string(zone.storey) + ".ST";
+    std::string room = std::to_string(zone.room + 1);
+    if (room.size() < 2)
+        room.insert(0, "0");
+    return TopNumber(zone.top) + "." + room;
+}
+
+double Metres(long long centimetres)
+{
+    return double(centimetres) / 100.0;
+}
+
+Ordered Tower::ZoneJson(const Zone& zone) const
+{
+    const Rect& r = zone.rect;
+    const std::string number = ZoneNumber(zone);
+    const bool stairs = zone.top < 0;
+    const RoomKind kind = stairs                      ? RoomKind{"Staircase", stairsCategory, false}
+                          : zone.room < roomKindCount ? roomKinds[zone.room]
+                                                      : RoomKind{nullptr, 1, false};
+    const std::string name = kind.name != nullptr ? kind.name : "Room " + std::to_string(zone.room + 1);
+
+    // Areas in hundredths of a square metre: quantity1 is the outline's area, quantity2 equals it,
+    // quantity3 is up to 3 % less, quantity4 halves outdoor rooms.
+    const long long area = (r.width * r.depth + 50) / 100;
+    const std::uint64_t key = std::uint64_t(zone.storey) * 1000003 + std::uint64_t(&zone - zones.data());
+    long long q2 = area;
+    if (zone.inconsistent)
+        q2 = area + 100 + Cm(Draw(Excess, key) % 400);
+    const long long q3 = stairs ? q2 : q2 - q2 * Cm(Draw(Reduction, key) % 30) / 1000;
+    const long long q4 = kind.outdoor ? q3 / 2 : q3;
+
+    Ordered json;
+    json["id"] = "Z" + number;
+    json["story"] = zone.storey;
+    json["layer"] = livingLayer;
+    json["category"] = kind.category;
+    json["number"] = number;
+    json["name"] = name;
+    json["top"] = stairs ? Ordered(nullptr) : Ordered("TOP " + TopNumber(zone.top));
+    json["quantities"] = {Metres(area), Metres(q2), Metres(q3), Metres(q4), 0.0};
+    json["pos"] = {Metres(r.x + r.width / 2), Metres(r.y + r.depth / 2)};
+    json["polygon"] = {{Metres(r.x), Metres(r.y)},
+                       {Metres(r.x + r.width), Metres(r.y)},
+                       {Metres(r.x + r.width), Metres(r.y + r.depth)},
+                       {Metres(r.x), Metres(r.y + r.depth)}};
+    return json;
+}
+
+// An Arealist as the add-on would have made it: at the TOP's first room, linked to all its rooms.
+Ordered Tower::ArealistJson(int top) const
+{
+    const std::vector<std::size_t>& own = topZones[std::size_t(top)];
+    const Zone& first = zones[own.front()];
+    Ordered links = Ordered::array();
+    for (std::size_t index : own)
+        links.push_back("Z" + ZoneNumber(zones[index]));
+    Ordered json;
+    json["id"] = "A" + TopNumber(top);
+    json["libPart"] = "Arealist";
+    json["story"] = first.storey;
+    json["layer"] = arealistLayer;
+    json["pos"] = {Metres(first.rect.x + first.rect.width / 2), Metres(first.rect.y + first.rect.depth / 2)};
+    json["params"] = {{"al_apartmentId", "TOP " + TopNumber(top)}};
+    json["links"] = std::move(links);
+    json["observed"] = true;
+    return json;
+}
+
+// One line per story, layer, category, zone and label: readable, and diffs stay small.
+void Section(std::string& text, const char* key, const std::vector<Ordered>& items)
+{
+    text += std::string("\"") + key + "\": [";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        text += (i == 0 ? "\n" : ",\n") + items[i].dump();
+    text += "\n],\n";
+}
+
+std::string Tower::Text() const
+{
+    std::vector<Ordered> items;
+    std::string text = "{\n";
+    for (int storey = 0; storey < storeys; ++storey)
+        items.push_back({{"index", storey},
+                         {"name", storey == 0 ? std::string("Ground floor") : "Floor " + std::to_string(storey)},
+                         {"level", double(storey) * 3.0}});
+    Section(text, "stories", items);
+    text += "\"currentStory\": 0,\n";
+    items.clear();
+    items.push_back(Ordered{{"index", livingLayer}, {"name", "Zones"}});
+    items.push_back(Ordered{{"index", arealistLayer}, {"name", "Arealists"}});
+    items.push_back(Ordered{{"index", 3}, {"name", "Structure"}});
+    items.push_back(Ordered{{"index", 4}, {"name", "Furniture"}, {"hidden", true}});
+    Section(text, "layers", items);
+    items.clear();
+    for (int i = 0; i < int(sizeof(categories) / sizeof(categories[0])); ++i)
+        items.push_back({{"index", i + 1}, {"code", categories[i].code}, {"name", categories[i].name}});
+    Section(text, "zoneCategories", items);
+    items.clear();
+    items.reserve(zones.size());
+    for (const Zone& zone : zones)
+        items.push_back(ZoneJson(zone));
+    Section(text, "zones", items);
+    items.clear();
+    if (options.arealists)
+        for (int top = 0; top < int(topZones.size()); ++top)
+            items.push_back(ArealistJson(top));
+    Section(text, "labels", items);
+    text += R"("labelTool": {"class": "symbol", "libPart": "Arealist", "layer": )" + std::to_string(arealistLayer) +
+            "}\n}\n";
+    return text;
+}
+
+bool InRange(const char* option, long long value, long long min, long long max, std::string& error)
+{
+    if (value >= min && value <= max)
+        return true;
+    error = std::string(option) + ": expected " + std::to_string(min) + " to " + std::to_string(max) + ", got " +
+            std::to_string(value);
+    return false;
+}
+
+} // namespace
+
+bool CheckTowerOptions(const TowerOptions& options, std::string& error)
+{
+    if (!InRange("--storeys", options.storeys, 1, maxStoreys, error) ||
+        !InRange("--tops-per-storey", options.topsPerStorey, 1, maxTopsPerStorey, error) ||
+        !InRange("--zones-per-top", options.zonesPerTop, minZonesPerTop, maxZonesPerTop, error))
+        return false;
+    const long long zones = (long long)options.storeys * options.topsPerStorey * options.zonesPerTop;
+    if (zones > maxZones) {
+        error = "--storeys x --tops-per-storey x --zones-per-top: at most " + std::to_string(maxZones) +
+                " zones, got " + std::to_string(zones);
+        return false;
+    }
+    return true;
+}
+
+bool GenerateTower(const TowerOptions& options, std::string& text, TowerCounts& counts, std::string& error)
+{
+    if (!CheckTowerOptions(options, error))
+        return false;
+    Tower tower(options);
+    tower.Build(counts);
+    text = tower.Text();
+    return true;
+}
+
+} // namespace Runner
