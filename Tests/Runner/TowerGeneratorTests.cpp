@@ -115,7 +115,7 @@ TEST(TowerGenerator, SmallTowerLoadsWithWhatWasAskedFor)
     // One observed Arealist per TOP, at its first room and linked both ways to all of its rooms.
     ASSERT_EQ(labels.size(), 12u);
     std::set<std::pair<std::string, std::string>> links; // by id
-    for (const Host::Link& link : project.links)
+    for (const Host::Link& link : project.AllLinks())
         links.insert({project.Find(link.from)->id, project.Find(link.to)->id});
     std::set<std::string> labelled;
     for (const Host::Element* label : labels) {
@@ -133,7 +133,7 @@ TEST(TowerGenerator, SmallTowerLoadsWithWhatWasAskedFor)
         }
     }
     EXPECT_EQ(labelled.size(), 12u);
-    EXPECT_EQ(project.links.size(), 2u * (60u - 3u));
+    EXPECT_EQ(project.AllLinks().size(), 2u * (60u - 3u));
 }
 
 struct BadOptions {
