@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "../../Sources/Host/Model/GuidIndex.hpp"
 #include "../../Sources/Host/RS/RS.hpp"
 #include "FakeAddOn.hpp"
 
@@ -251,6 +252,26 @@ TEST(ElementStore, IndexesStayExactThroughAddRestoreAndCopy)
     store.Edit(middle)->id = "changed";
     EXPECT_EQ(copy.Find(middle)->id, "E500");
     EXPECT_EQ(&copy[500], copy.Find(middle));
+}
+
+// The GUID index finds every member and none of the erased ones, whichever members an erase has
+// to shift back along a probe run.
+TEST(GuidIndex, EraseKeepsEveryOtherMemberFindable)
+{
+    Host::GuidIndex index;
+    std::vector<Host::StoredElement> elements(5000);
+    std::vector<API_Guid> guids;
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        guids.push_back(Host::GuidFromName("G" + std::to_string(i)));
+        ASSERT_TRUE(index.Insert(guids[i], &elements[i]));
+    }
+    EXPECT_FALSE(index.Insert(guids[7], &elements[8]));
+    for (std::size_t i = 0; i < guids.size(); i += 3)
+        index.Erase(guids[i]);
+    index.Erase(Host::GuidFromName("never there"));
+    for (std::size_t i = 0; i < guids.size(); ++i)
+        EXPECT_EQ(index.Find(guids[i]), i % 3 == 0 ? nullptr : &elements[i]) << i;
+    EXPECT_EQ(index.Size(), guids.size() - (guids.size() + 2) / 3);
 }
 
 // Links keep the order they were made in, removal in the middle keeps the rest in order, and an

@@ -45,25 +45,23 @@ ElementStore& ElementStore::operator=(const ElementStore& other)
 
 void ElementStore::Reindex()
 {
-    byGuid.clear();
-    byGuid.reserve(order.size());
+    byGuid.Clear();
+    byGuid.Reserve(order.size());
     byType.clear();
     for (const auto& stored : order) {
-        byGuid.emplace(stored->element.guid, stored.get());
+        byGuid.Insert(stored->element.guid, stored.get());
         byType[Int32(stored->element.type)].push_back(stored.get());
     }
 }
 
 const StoredElement* ElementStore::FindStored(const API_Guid& guid) const
 {
-    auto found = byGuid.find(guid);
-    return found == byGuid.end() ? nullptr : found->second;
+    return byGuid.Find(guid);
 }
 
 StoredElement* ElementStore::FindMutable(const API_Guid& guid)
 {
-    auto found = byGuid.find(guid);
-    return found == byGuid.end() ? nullptr : found->second;
+    return byGuid.Find(guid);
 }
 
 const Element* ElementStore::Find(const API_Guid& guid) const
@@ -190,23 +188,22 @@ void ElementStore::Insert(std::unique_ptr<StoredElement> stored)
         return EarlierCreated(existing.get(), value);
     });
     order.insert(at, std::move(stored));
-    byGuid.emplace(raw->element.guid, raw);
+    byGuid.Insert(raw->element.guid, raw);
     auto& ofType = byType[Int32(raw->element.type)];
     ofType.insert(std::lower_bound(ofType.begin(), ofType.end(), creationOrder, EarlierCreated), raw);
 }
 
 void ElementStore::Remove(const API_Guid& guid)
 {
-    auto found = byGuid.find(guid);
-    if (found == byGuid.end())
+    const StoredElement* stored = byGuid.Find(guid);
+    if (stored == nullptr)
         return;
-    const StoredElement* stored = found->second;
     const UInt64 creationOrder = stored->element.creationOrder;
     auto& ofType = byType[Int32(stored->element.type)];
     auto inType = std::lower_bound(ofType.begin(), ofType.end(), creationOrder, EarlierCreated);
     if (inType != ofType.end() && *inType == stored)
         ofType.erase(inType);
-    byGuid.erase(found);
+    byGuid.Erase(guid);
     auto at = std::lower_bound(order.begin(), order.end(), creationOrder, [](const auto& existing, UInt64 value) {
         return EarlierCreated(existing.get(), value);
     });

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "GuidIndex.hpp"
 #include "LinkList.hpp"
 #include "ModelTypes.hpp"
 
@@ -107,7 +108,7 @@ private:
     void Reindex();
 
     std::vector<std::unique_ptr<StoredElement>> order; // by creation order
-    std::unordered_map<API_Guid, StoredElement*> byGuid;
+    GuidIndex byGuid;
     std::unordered_map<Int32, std::vector<const StoredElement*>> byType;
     UInt64 nextCreationOrder = 1;
     UInt64 generatedGuids = 0;

@@ -1,0 +1,291 @@
+// What a user's action costs on generated towers of 6,000 and 60,000 zones (4 and 40 storeys of
+// 150 TOPs with 10 rooms each): time, host calls, and the memory the model and its undo steps
+// hold. The add-on is the built module, loaded as the runner loads it.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+#include "../Sources/Host/Model/Application.hpp"
+#include "../Sources/Runner/ProjectLoader.hpp"
+#include "../Sources/Runner/TowerGenerator.hpp"
+
+namespace {
+
+constexpr short createMenu = 32501;
+constexpr short paletteMenu = 32502;
+constexpr short fullCheckButton = 5;
+constexpr short updateAllButton = 10;
+
+std::size_t HeapInUse()
+{
+    return mallinfo2().uordblks;
+}
+
+Runner::TowerOptions TowerOf(int storeys, bool arealists)
+{
+    Runner::TowerOptions options;
+    options.storeys = storeys;
+    options.arealists = arealists;
+    return options;
+}
+
+const std::string& TowerText(int storeys, bool arealists)
+{
+    static std::map<std::pair<int, bool>, std::string> texts;
+    std::string& text = texts[{storeys, arealists}];
+    if (text.empty()) {
+        Runner::TowerCounts counts;
+        std::string error;
+        if (!Runner::GenerateTower(TowerOf(storeys, arealists), text, counts, error))
+            throw std::runtime_error(error);
+    }
+    return text;
+}
+
+Host::Project LoadTower(const std::string& text, const std::vector<Host::LibPart>& library)
+{
+    Host::Project project;
+    std::string error;
+    if (!Runner::LoadProjectText(text, "tower.json", library, project, error))
+        throw std::runtime_error(error);
+    return project;
+}
+
+std::unique_ptr<Host::Application> StartedHost()
+{
+    Host::Options options;
+    options.resourcesDir = AREALIST_RESOURCES_DIR;
+    auto app = std::make_unique<Host::Application>(options);
+    std::string error;
+    if (!app->LoadAddOnModule(AREALIST_MODULE_PATH, error))
+        throw std::runtime_error(error);
+    app->StartAddOn();
+    return app;
+}
+
+// A host with the add-on module started and a tower opened, as `arealist-host run` has it.
+class Session {
+public:
+    Session(int storeys, bool arealists) : app(StartedHost())
+    {
+        app->OpenProject(LoadTower(TowerText(storeys, arealists), app->LibraryParts()));
+    }
+    ~Session() { app->StopAddOn(); }
+
+    Host::Application& App() { return *app; }
+    API_Guid Guid(const std::string& id) const
+    {
+        const Host::Element* element = app->GetProject().FindById(id);
+        if (element == nullptr)
+            throw std::runtime_error("no element " + id);
+        return element->guid;
+    }
+    Int64 Calls() const { return app->GetFaults().CallCount(); }
+
+private:
+    std::unique_ptr<Host::Application> app;
+};
+
+int Storeys(const benchmark::State& state)
+{
+    return int(state.range(0));
+}
+
+void Report(benchmark::State& state, Int64 calls)
+{
+    state.counters["zones"] = double(Storeys(state) * 1500);
+    state.counters["host_calls"] = benchmark::Counter(double(calls), benchmark::Counter::kAvgIterations);
+}
+
+// A room in the middle of the building, and a TOP next to it.
+std::string MiddleRoom(int storeys)
+{
+    return "Z" + std::to_string(storeys / 2) + ".075.02";
+}
+std::string MiddleArealist(int storeys)
+{
+    return "A" + std::to_string(storeys / 2) + ".075";
+}
+const char* const otherTop = "TOP 0.076";
+
+// --- Loading and opening ------------------------------------------------------------------------
+
+void Load(benchmark::State& state)
+{
+    const std::string& text = TowerText(Storeys(state), true);
+    const std::vector<Host::LibPart> library = StartedHost()->LibraryParts();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadTower(text, library));
+    const std::size_t before = HeapInUse();
+    const Host::Project project = LoadTower(text, library);
+    state.counters["bytes_per_zone"] = double(HeapInUse() - before) / double(Storeys(state) * 1500);
+    Report(state, 0);
+}
+
+void ProjectOpen(benchmark::State& state)
+{
+    Session session(Storeys(state), true);
+    const Host::Project project = session.App().GetProject();
+    Int64 calls = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Host::Project copy = project;
+        const Int64 before = session.Calls();
+        state.ResumeTiming();
+        session.App().OpenProject(std::move(copy));
+        calls += session.Calls() - before;
+    }
+    Report(state, calls);
+}
+
+// --- Live edits, each taken back by undo outside the timing ---------------------------------------
+
+template <typename Edit> void TimedEdits(benchmark::State& state, Session& session, Edit&& edit)
+{
+    Int64 calls = 0;
+    for (auto _ : state) {
+        const Int64 before = session.Calls();
+        edit();
+        calls += session.Calls() - before;
+        state.PauseTiming();
+        session.App().Undo();
+        state.ResumeTiming();
+    }
+    Report(state, calls);
+}
+
+void ZoneAreaEdit(benchmark::State& state)
+{
+    Session session(Storeys(state), true);
+    const API_Guid zone = session.Guid(MiddleRoom(Storeys(state)));
+    TimedEdits(state, session,
+               [&] { session.App().SetZone(zone, [](Host::Element& element) { element.quantities[0] += 1.0; }); });
+
+    // What undo keeps per edit: 1,000 edits of rooms all over the building, then taken back.
+    const std::size_t before = HeapInUse();
+    const auto& zones = session.App().GetProject().elements.OfType(API_ZoneID);
+    const int edits = 1000;
+    for (int i = 0; i < edits; ++i)
+        session.App().SetZone(zones[std::size_t(i) * zones.size() / edits]->element.guid,
+                              [](Host::Element& element) { element.quantities[0] += 1.0; });
+    state.counters["undo_step_bytes"] = double(HeapInUse() - before) / edits;
+    for (int i = 0; i < edits; ++i)
+        session.App().Undo();
+}
+
+void ZoneMovedToOtherTop(benchmark::State& state)
+{
+    Session session(Storeys(state), true);
+    const API_Guid zone = session.Guid(MiddleRoom(Storeys(state)));
+    Host::ParamValue value;
+    value.text = GS::UniString(otherTop);
+    TimedEdits(state, session, [&] { session.App().SetZoneParam(zone, "stApartmentId", value); });
+}
+
+void ArealistTopEdit(benchmark::State& state)
+{
+    Session session(Storeys(state), true);
+    const API_Guid arealist = session.Guid(MiddleArealist(Storeys(state)));
+    Host::ParamValue value;
+    value.text = GS::UniString(otherTop);
+    TimedEdits(state, session, [&] { session.App().SetLabelParam(arealist, "al_apartmentId", value); });
+}
+
+// --- Menu and palette commands -----------------------------------------------------------------
+
+void CreateStoreyArealists(benchmark::State& state)
+{
+    Session session(Storeys(state), false);
+    session.App().SetCurrentStory(short(Storeys(state) / 2));
+    TimedEdits(state, session, [&] { session.App().ChooseMenu(createMenu, 1); });
+}
+
+void UndoCreation(benchmark::State& state)
+{
+    Session session(Storeys(state), false);
+    Int64 calls = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        session.App().ChooseMenu(createMenu, 1);
+        const Int64 before = session.Calls();
+        state.ResumeTiming();
+        session.App().Undo();
+        calls += session.Calls() - before;
+    }
+    Report(state, calls);
+}
+
+void RedoCreation(benchmark::State& state)
+{
+    Session session(Storeys(state), false);
+    session.App().ChooseMenu(createMenu, 1);
+    session.App().Undo();
+    Int64 calls = 0;
+    for (auto _ : state) {
+        const Int64 before = session.Calls();
+        session.App().Redo();
+        calls += session.Calls() - before;
+        state.PauseTiming();
+        session.App().Undo();
+        state.ResumeTiming();
+    }
+    Report(state, calls);
+}
+
+void FullCheck(benchmark::State& state)
+{
+    Session session(Storeys(state), true);
+    session.App().ChooseMenu(paletteMenu, 1);
+    Int64 calls = 0;
+    for (auto _ : state) {
+        const Int64 before = session.Calls();
+        session.App().PaletteButton(fullCheckButton);
+        calls += session.Calls() - before;
+    }
+    Report(state, calls);
+}
+
+void UpdateAllArealists(benchmark::State& state)
+{
+    Session session(Storeys(state), true);
+    session.App().ChooseMenu(paletteMenu, 1);
+    TimedEdits(state, session, [&] { session.App().PaletteButton(updateAllButton); });
+}
+
+void UndoUpdateAll(benchmark::State& state)
+{
+    Session session(Storeys(state), true);
+    session.App().ChooseMenu(paletteMenu, 1);
+    Int64 calls = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        session.App().PaletteButton(updateAllButton);
+        const Int64 before = session.Calls();
+        state.ResumeTiming();
+        session.App().Undo();
+        calls += session.Calls() - before;
+    }
+    Report(state, calls);
+}
+
+void Sizes(benchmark::internal::Benchmark* bench)
+{
+    bench->Arg(4)->Arg(40)->ArgName("storeys")->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(Load)->Apply(Sizes);
+BENCHMARK(ProjectOpen)->Apply(Sizes);
+BENCHMARK(CreateStoreyArealists)->Apply(Sizes);
+BENCHMARK(ZoneAreaEdit)->Apply(Sizes);
+BENCHMARK(ZoneMovedToOtherTop)->Apply(Sizes);
+BENCHMARK(ArealistTopEdit)->Apply(Sizes);
+BENCHMARK(UndoCreation)->Apply(Sizes);
+BENCHMARK(RedoCreation)->Apply(Sizes);
+BENCHMARK(FullCheck)->Apply(Sizes);
+BENCHMARK(UpdateAllArealists)->Apply(Sizes);
+BENCHMARK(UndoUpdateAll)->Apply(Sizes);
+
+} // namespace
