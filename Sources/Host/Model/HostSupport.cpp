@@ -130,8 +130,9 @@ bool InMyWorkspace(const Project& project, const Element& element)
     return !project.teamwork.shared || project.IsReserved(element.guid);
 }
 
-// A deleted element's links stay readable from both ends until the series that deleted it ends;
-// afterwards live elements no longer list it. Undo restores the links with the element.
+// A deleted element's links stay readable from both ends until the series that deleted it ends
+// (or the undoable command of its own that deleted it); then they go, recorded in the same undo
+// step, so that undo brings them back and redo takes them away again.
 void PurgeDeletedLinks(HostSession& session)
 {
     for (const API_Guid& guid : session.deletedInSeries) {
