@@ -167,3 +167,26 @@ TEST_F(UndoTest, GetParentElementAnswersTheElementBeforeTheChange)
 }
 
 } // namespace
+
+namespace {
+
+// A linked label deleted by the add-on's own command loses its links with that step: undo brings
+// label and links back, redo takes both away again, and a name given in between survives both.
+TEST_F(UndoTest, ADeletionInACommandTakesItsLinksIntoTheSameStep)
+{
+    const Host::Project before = Live();
+    ASSERT_EQ(InCommand([] { return ACAPI_Element_Delete(GS::Array<API_Guid>{G("L1")}); }), NoError);
+    EXPECT_FALSE(Live().elements.LinksFrom(G("Z1"))->Contains(G("L1")));
+    const Host::Project after = Live();
+    ASSERT_EQ(app->UndoTexts().size(), 1u);
+
+    ASSERT_EQ(app->NameElement(G("Z1"), "Kitchen"), NoError);
+    ASSERT_EQ(app->Undo(), NoError);
+    EXPECT_EQ(Elem("Z1").id, "Kitchen");
+    ASSERT_EQ(app->NameElement(G("Z1"), "Z1"), NoError);
+    EXPECT_EQ(Host::ProjectDifference(before, Live()), "");
+    ASSERT_EQ(app->Redo(), NoError);
+    EXPECT_EQ(Host::ProjectDifference(after, Live()), "");
+}
+
+} // namespace
