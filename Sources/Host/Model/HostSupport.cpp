@@ -50,8 +50,8 @@ void EndStep(HostSession& session)
         return;
     session.stepOpen = false;
     session.project.Attach(nullptr);
+    session.stepJournal.Close(session.project);
     if (!session.stepJournal.Empty()) {
-        session.stepJournal.Close(session.project);
         session.undoSteps.push_back(UndoStep{session.stepText, std::move(session.stepJournal)});
         session.redoSteps.clear();
     }

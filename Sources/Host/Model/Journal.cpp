@@ -1,9 +1,20 @@
 // Recording an undo step as images of what it touched, and putting them back.
 #include "Journal.hpp"
 
+#include <algorithm>
+
 #include "Project.hpp"
 
 namespace Host {
+
+namespace {
+bool SameLayers(const std::vector<Layer>& a, const std::vector<Layer>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Layer& x, const Layer& y) {
+        return x.index == y.index && x.name == y.name && x.flags == y.flags;
+    });
+}
+} // namespace
 
 void Journal::NoteElement(const API_Guid& guid, const StoredElement* current)
 {
@@ -29,16 +40,33 @@ void Journal::NoteLayers(const std::vector<Layer>& now)
         layers = LayerChange{now, now};
 }
 
+// Elements that ended the step as they began it (a bulk update unlinks and relinks every zone)
+// need no images: the step keeps only what it changed.
 void Journal::Close(const Model& model)
 {
+    std::vector<ElementChange> changed;
+    changed.reserve(elements.size());
     for (ElementChange& change : elements) {
         const StoredElement* now = model.elements.FindStored(change.guid);
-        change.after = now != nullptr ? std::optional<StoredElement>(*now) : std::nullopt;
+        const bool same = now != nullptr ? change.before && *change.before == *now : !change.before;
+        if (same)
+            continue;
+        if (now != nullptr)
+            change.after = *now;
+        changed.push_back(std::move(change));
     }
-    if (counters)
+    elements = std::move(changed);
+    noted.clear();
+    if (counters) {
         counters->after = model.elements.GetCounters();
-    if (layers)
+        if (counters->after == counters->before)
+            counters.reset();
+    }
+    if (layers) {
         layers->after = model.layers;
+        if (SameLayers(layers->after, layers->before))
+            layers.reset();
+    }
 }
 
 void Journal::CarryNames(const Model& model)

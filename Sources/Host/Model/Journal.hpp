@@ -27,7 +27,8 @@ public:
     void NoteLayers(const std::vector<Layer>& layers);
 
     bool Empty() const { return elements.empty() && !counters && !layers; }
-    // Takes the after-images from the model as the step ends.
+    // Takes the after-images from the model as the step ends, and drops what ended as it began:
+    // a step whose changes all cancel out is empty then.
     void Close(const Model& model);
     // Element names are the runner's, not the model's: they survive undo and redo.
     void Revert(Model& model);
