@@ -184,6 +184,33 @@ expect alert 31016 not shown
     EXPECT_TRUE(found);
 }
 
+// Rows name the elements the add-on listed, not the first element with the same texts: Z3 made
+// to look like Z4 is listed after it; a released Arealist (its TOP reads empty) and a deleted one
+// keep their ids.
+TEST_F(RunnerExe, PaletteIdsAreTheListedElements)
+{
+    ASSERT_EQ(Run(R"(menu 32501
+name top:"TOP 2" A2
+expect palette stamps == A2
+zone set Z3 number=1.04 name=Odd quantities=30,40,29,29,0
+expect palette rooms == Z4,Z3
+zone set Z4 quantities=10,10,9,9,0
+expect palette rooms == Z3
+label set A2 libpart "Generic Label"
+expect palette stamps == A2
+expect palette stampRows == [["0", ""]]
+label delete A2
+expect palette stamps == A2
+)"),
+              0)
+        << out << err;
+    EXPECT_NE(out.find("palette: visible, rooms: Z4, Z3; Arealists: A2\n"), std::string::npos) << out;
+    const Runner::Json palette = Dump()["palette"];
+    EXPECT_EQ(palette["rooms"], Runner::Json::parse(R"(["Z3"])"));
+    EXPECT_EQ(palette["roomRows"], Runner::Json::parse(R"([["1.04", "Odd", "0", "TOP 2"]])"));
+    EXPECT_EQ(palette["stamps"], Runner::Json::parse(R"(["A2"])"));
+}
+
 TEST_F(RunnerExe, LabelsTeamworkAndSeries)
 {
     ASSERT_EQ(Run(R"(menu 32501
