@@ -243,6 +243,7 @@ CallClock& Application::GetClock()
 {
     return impl->callClock;
 }
+
 Int64 Application::MemosOutstanding() const
 {
     return Int64(impl->memosOut.size());

@@ -31,8 +31,9 @@ private:
 };
 
 // Charges the time of a scope to one side and hands the clock back to the side that ran before.
-// Scopes nest (an undoable command runs add-on code inside a host operation, an add-on callback
-// shows host alerts): every moment is charged to the innermost side only, never twice.
+// Scopes nest (host operations inside an add-on callback, the add-on's undoable command inside a
+// host operation): every moment is charged to the innermost side only, never twice. Alerts and
+// dialogs the add-on shows open no scope: they are part of its callback.
 class ClockScope {
 public:
     ClockScope(CallClock& clock, CallClock::Side side) : clock(clock.IsEnabled() ? &clock : nullptr)
