@@ -300,6 +300,7 @@ void CheckPalette::FillRoomsList()
         roomsList.SetTabItemText(DG::ListBox::BottomItem, 2, GS::UniString(zone.zone.roomName));
         roomsList.SetTabItemText(DG::ListBox::BottomItem, 3, DecimalText(zone.header.floorInd));
         roomsList.SetTabItemText(DG::ListBox::BottomItem, 4, top);
+        roomsList.SetItemGuidData(DG::ListBox::BottomItem, APIGuid2GSGuid(guid));
     }
 }
 
@@ -318,6 +319,7 @@ void CheckPalette::FillStampsList()
         stampsList.AppendItem();
         stampsList.SetTabItemText(DG::ListBox::BottomItem, 1, DecimalText(header.floorInd));
         stampsList.SetTabItemText(DG::ListBox::BottomItem, 2, top);
+        stampsList.SetItemGuidData(DG::ListBox::BottomItem, APIGuid2GSGuid(guid));
     }
 }
 

@@ -76,7 +76,8 @@ bool ParseValue(const std::string& line, const std::vector<Word>& words, std::si
 {
     const Word& word = words[first];
     const std::string raw = line.substr(word.column - 1, words.back().endColumn - word.column);
-    if (!word.hadQuotes && !word.text.empty() && word.text[0] == '[') {
+    // A list may hold quoted texts; only a word that begins with a quoted "[" is a text.
+    if (!word.text.empty() && word.text[0] == '[' && !word.quoted[0]) {
         try {
             out = Json::parse(raw);
         } catch (const Json::exception&) {

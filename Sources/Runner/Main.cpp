@@ -27,6 +27,9 @@ int main(int argc, char** argv)
     run->add_option("--prefs", options.prefsDir, "folder of the stored preferences");
     run->add_option("--module", options.modulePath, "the add-on module to load");
     run->add_option("--resources", options.resourcesDir, "the add-on's resource folder");
+    run->add_flag("--stats", options.stats,
+                  "after the session, print per command its wall time, host calls, time in the host and in the "
+                  "add-on, and the peak memory");
 
     Runner::TowerOptions tower;
     std::string towerPath;

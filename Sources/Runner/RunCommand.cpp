@@ -7,6 +7,7 @@
 
 #include "../Host/Model/Application.hpp"
 #include "ProjectLoader.hpp"
+#include "RunStats.hpp"
 #include "SessionParser.hpp"
 #include "SessionPlayer.hpp"
 #include "StateDump.hpp"
@@ -84,10 +85,13 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
     const std::string baseDir = interactive ? std::string() : fs::path(options.session).parent_path().string();
     SessionPlayer player(app, out, baseDir);
     player.ReportChanges();
+    RunStats stats(app, options.stats);
     auto play = [&](const Command& command) {
         std::string what;
+        stats.BeforeCommand();
         const bool ok = player.Play(command, what);
         player.ReportChanges();
+        stats.AfterCommand(command);
         out.flush();
         if (!ok)
             error = sessionName + ":" + std::to_string(command.line) + ": " + what;
@@ -142,6 +146,7 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
         }
     }
     app.StopAddOn();
+    stats.Print(out);
     if (player.AnyExpectFailed()) {
         err << "arealist-host: " << player.ExpectFailures() << " expectation(s) failed\n";
         return ExitExpectFailed;

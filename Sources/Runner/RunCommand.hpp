@@ -14,6 +14,7 @@ struct RunOptions {
     std::string prefsDir;
     std::string modulePath;
     std::string resourcesDir;
+    bool stats = false; // print per-command figures and the peak memory after the session
 };
 
 enum ExitCode { ExitOk = 0, ExitExpectFailed = 1, ExitBadInput = 2 };

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <unistd.h>
 
 #include "../Host/DG/DG.hpp"
@@ -51,52 +50,32 @@ API_AttributeIndex CurrentLayerCombination(const Host::Project& project)
     return 0;
 }
 
-std::vector<std::vector<std::string>> Rows(const DG::Palette& palette, short itemId)
+const DG::ListBox* List(const DG::Palette& palette, short itemId)
 {
-    std::vector<std::vector<std::string>> rows;
-    const auto* list = dynamic_cast<const DG::ListBox*>(palette.GetItem(itemId));
-    if (list == nullptr)
-        return rows;
-    for (const auto& row : list->GetRows()) {
-        std::vector<std::string> texts;
+    return dynamic_cast<const DG::ListBox*>(palette.GetItem(itemId));
+}
+
+Json RowTexts(const DG::ListBox& list)
+{
+    Json rows = Json::array();
+    for (const auto& row : list.GetRows()) {
+        Json texts = Json::array();
         for (const GS::UniString& text : row)
             texts.push_back(text.ToUtf8());
-        rows.push_back(texts);
+        rows.push_back(std::move(texts));
     }
     return rows;
 }
 
-// The palette shows texts, not elements: a row names the first live element, not yet named by
-// an earlier row, whose texts it shows (zones: number, name, floor, TOP; Arealists: floor, TOP).
-Json RowIds(const Host::Project& project, const std::vector<std::vector<std::string>>& rows, bool zones)
+// Each row carries the GUID of the element it shows, so an element keeps its id in the dump even
+// when it was released or deleted since, and the lookup costs one Find per row.
+Json RowIds(const Host::Project& project, const DG::ListBox& list)
 {
     Json ids = Json::array();
-    std::set<const Host::Element*> used;
-    for (const auto& row : rows) {
-        const Host::Element* match = nullptr;
-        for (const Host::Element& element : project.elements) {
-            if (element.deleted || used.count(&element) != 0)
-                continue;
-            if (zones && element.type == API_ZoneID && row.size() >= 4) {
-                const Host::Param* top = FindParam(element, "stApartmentId");
-                const std::string topText = top != nullptr ? top->text.ToUtf8() : "N/A";
-                if (row[0] == element.number.ToUtf8() && row[1] == element.name.ToUtf8() &&
-                    row[2] == std::to_string(element.story) && row[3] == topText)
-                    match = &element;
-            } else if (!zones && element.type == API_LabelID && row.size() >= 2) {
-                const Host::Param* top = FindParam(element, "al_apartmentId");
-                if (row[0] == std::to_string(element.story) && top != nullptr && row[1] == top->text.ToUtf8())
-                    match = &element;
-            }
-            if (match != nullptr)
-                break;
-        }
-        if (match != nullptr) {
-            used.insert(match);
-            ids.push_back(DumpId(*match));
-        } else {
-            ids.push_back(nullptr);
-        }
+    for (const GS::Guid& data : list.GetRowsGuidData()) {
+        const API_Guid guid = GSGuid2APIGuid(data);
+        const Host::Element* element = project.Find(guid);
+        ids.push_back(element != nullptr ? DumpId(*element) : APIGuidToString(guid).ToUtf8());
     }
     return ids;
 }
@@ -113,13 +92,15 @@ Json PaletteJson(const Host::Project& project)
     const DG::Palette* found = DG::FindPalette(GS::Guid(paletteGuidText));
     if (found == nullptr)
         return palette;
-    const auto roomRows = Rows(*found, roomsListId);
-    const auto stampRows = Rows(*found, stampsListId);
     palette["visible"] = found->IsVisible();
-    palette["rooms"] = RowIds(project, roomRows, true);
-    palette["stamps"] = RowIds(project, stampRows, false);
-    palette["roomRows"] = roomRows;
-    palette["stampRows"] = stampRows;
+    if (const DG::ListBox* rooms = List(*found, roomsListId)) {
+        palette["rooms"] = RowIds(project, *rooms);
+        palette["roomRows"] = RowTexts(*rooms);
+    }
+    if (const DG::ListBox* stamps = List(*found, stampsListId)) {
+        palette["stamps"] = RowIds(project, *stamps);
+        palette["stampRows"] = RowTexts(*stamps);
+    }
     return palette;
 }
 

@@ -1,6 +1,8 @@
 // Memo accounting and parameter encoding, quantities, fault injection, the empty-slot answer,
-// preferences kept across runs, and the fault-sweep harness itself.
+// preferences kept across runs, the time clock, and the fault-sweep harness itself.
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "../Support/FaultSweep.hpp"
 #include "FakeAddOn.hpp"
@@ -135,6 +137,48 @@ TEST_F(AccountingTest, FaultsFireOnTheChosenCall)
     app->GetFaults().FailOperation("DisposeElemMemoHdls", 0, APIERR_GENERAL);
     EXPECT_EQ(ACAPI_DisposeElemMemoHdls(&memo), APIERR_GENERAL);
     EXPECT_EQ(app->MemosOutstanding(), 0);
+}
+
+// The clock charges every moment to one side: the callback's own work and the undoable command
+// it runs are the add-on's, the operations called are the host's, and the sides add up to no more
+// than the wall time, so nothing is counted twice. A clock that is off charges nothing.
+TEST_F(AccountingTest, ClockChargesEachMomentToOneSide)
+{
+    OpenBasic();
+    ASSERT_EQ(ACAPI_Element_AttachObserver(G("Z1"), 0), NoError);
+    const auto pause = std::chrono::milliseconds(10);
+    FakeAddOn::reaction = [&](const API_NotifyElementType& n) {
+        if (n.notifID != APINotifyElement_Edit)
+            return;
+        std::this_thread::sleep_for(pause);
+        EXPECT_EQ(InCommand([&] {
+                      std::this_thread::sleep_for(pause);
+                      API_Elem_Head header;
+                      header.guid = G("Z1");
+                      return ACAPI_Element_GetHeader(&header, 0);
+                  }),
+                  NoError);
+    };
+    Host::CallClock& clock = app->GetClock();
+    const auto zero = Host::CallClock::Duration::zero();
+    for (const bool on : {false, true}) {
+        clock.Enable(on);
+        const auto start = std::chrono::steady_clock::now();
+        clock.Reset();
+        ASSERT_EQ(app->MoveElement(G("Z1"), 1, 0), NoError);
+        const auto host = clock.Spent(Host::CallClock::Host);
+        const auto addOn = clock.Spent(Host::CallClock::AddOn);
+        const auto outside = clock.Spent(Host::CallClock::Outside);
+        const auto wall = std::chrono::steady_clock::now() - start;
+        if (!on) {
+            EXPECT_EQ(host, zero);
+            EXPECT_EQ(addOn, zero);
+            continue;
+        }
+        EXPECT_GE(addOn, 2 * pause) << "the callback and its undoable command are the add-on's";
+        EXPECT_GT(host, zero);
+        EXPECT_LE(host + addOn + outside, wall) << "a moment was counted twice";
+    }
 }
 
 TEST_F(AccountingTest, AnEmptySlotAnswersTheMissingFunctionCode)

@@ -254,6 +254,72 @@ TEST(ListBox, RowsTabFieldsAndSelection)
     RS::CloseModule(module);
 }
 
+// A row's GUID data stays with the row when rows are inserted or deleted around it.
+TEST(ListBox, RowGuidDataMovesWithItsRow)
+{
+    std::string error;
+    const GSResModule module = RS::OpenModule(AREALIST_RESOURCES_DIR, "en", error);
+    ASSERT_NE(module, InvalidResModule) << error;
+    {
+        DG::ModalDialog dialog(module, 32510, module);
+        DG::SingleSelListBox list(dialog, 4);
+        ASSERT_TRUE(list.IsValid());
+        list.SetTabFieldCount(1);
+        auto guid = [](char digit) {
+            return GS::Guid((std::string(8, digit) + "-0000-0000-0000-000000000000").c_str());
+        };
+        auto add = [&](short before, char digit) {
+            list.InsertItem(before);
+            const short row = before == DG::ListBox::BottomItem ? list.GetItemCount() : before;
+            list.SetTabItemText(row, 1, GS::UniString(std::string(1, digit).c_str()));
+            list.SetItemGuidData(row, guid(digit));
+        };
+        // Each row's text is the digit of its GUID, so texts and data must agree after every step.
+        auto expectRows = [&](const std::string& digits) {
+            ASSERT_EQ(list.GetItemCount(), short(digits.size()));
+            ASSERT_EQ(list.GetRowsGuidData().size(), digits.size());
+            for (short row = 1; row <= list.GetItemCount(); ++row) {
+                const char digit = digits[std::size_t(row) - 1];
+                EXPECT_EQ(list.GetTabItemText(row, 1), GS::UniString(std::string(1, digit).c_str())) << digits;
+                EXPECT_EQ(list.GetItemGuidData(row), guid(digit)) << digits << " row " << row;
+                EXPECT_EQ(list.GetRowsGuidData()[std::size_t(row) - 1], guid(digit)) << digits;
+            }
+        };
+
+        add(DG::ListBox::BottomItem, '2');
+        add(DG::ListBox::BottomItem, '4');
+        add(1, '1');
+        add(3, '3');
+        add(5, '5'); // the count plus one appends
+        expectRows("12345");
+        list.AppendItem(); // a row nobody gave data
+        EXPECT_TRUE(list.GetItemGuidData(DG::ListBox::BottomItem).IsNull());
+        list.DeleteItem(DG::ListBox::BottomItem);
+        list.InsertItem(9); // no such position: nothing happens
+        list.SetItemGuidData(9, guid('9'));
+        EXPECT_TRUE(list.GetItemGuidData(9).IsNull());
+        expectRows("12345");
+
+        list.SelectItem(3);
+        list.DeleteItem(2);
+        list.DeleteItem(DG::ListBox::BottomItem);
+        expectRows("134");
+        EXPECT_EQ(list.GetSelectedItem(), 2) << "the selection moves with its row";
+        list.InsertItem(1);
+        EXPECT_EQ(list.GetSelectedItem(), 3);
+        list.DeleteItem(1);
+        list.SetItemGuidData(DG::ListBox::BottomItem, guid('6'));
+        list.SetTabItemText(DG::ListBox::BottomItem, 1, "6");
+        expectRows("136");
+
+        list.DeleteItem(DG::ListBox::AllItems);
+        EXPECT_TRUE(list.GetRowsGuidData().empty());
+        add(DG::ListBox::BottomItem, '7');
+        expectRows("7");
+    }
+    RS::CloseModule(module);
+}
+
 class ObservedPalette : public DG::Palette, public DG::PanelObserver {
 public:
     ObservedPalette(GSResModule module, const GS::Guid& guid)

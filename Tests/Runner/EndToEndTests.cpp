@@ -208,6 +208,76 @@ expect alert 31016 not shown
     EXPECT_TRUE(found);
 }
 
+// Rows name the elements the add-on listed, not the first element with the same texts: Z3 made
+// to look like Z4 is listed after it; a released Arealist (its TOP reads empty) and a deleted one
+// keep their ids.
+TEST_F(RunnerExe, PaletteIdsAreTheListedElements)
+{
+    ASSERT_EQ(Run(R"(menu 32501
+name top:"TOP 2" A2
+expect palette stamps == A2
+zone set Z3 number=1.04 name=Odd quantities=30,40,29,29,0
+expect palette rooms == Z4,Z3
+zone set Z4 quantities=10,10,9,9,0
+expect palette rooms == Z3
+label set A2 libpart "Generic Label"
+expect palette stamps == A2
+expect palette stampRows == [["0", ""]]
+label delete A2
+expect palette stamps == A2
+)"),
+              0)
+        << out << err;
+    EXPECT_NE(out.find("palette: visible, rooms: Z4, Z3; Arealists: A2\n"), std::string::npos) << out;
+    const Runner::Json palette = Dump()["palette"];
+    EXPECT_EQ(palette["rooms"], Runner::Json::parse(R"(["Z3"])"));
+    EXPECT_EQ(palette["roomRows"], Runner::Json::parse(R"([["1.04", "Odd", "0", "TOP 2"]])"));
+    EXPECT_EQ(palette["stamps"], Runner::Json::parse(R"(["A2"])"));
+}
+
+// --stats: after the trace, one row per command (line, wall, host calls, host, add-on, other,
+// the command as written), a total row and the peak memory; without it the output has none.
+TEST_F(RunnerExe, StatsRowPerCommandAfterTheTrace)
+{
+    const std::string session = "menu 32501\nexpect zones == 6\n";
+    ASSERT_EQ(Run(session), 0) << err;
+    EXPECT_EQ(out.find("stats:"), std::string::npos) << out;
+    ASSERT_EQ(Run(session, " --stats"), 0) << err;
+
+    const std::size_t header = out.find("stats:");
+    ASSERT_NE(header, std::string::npos) << out;
+    EXPECT_LT(out.find("> expect zones == 6"), header) << "the table follows the trace";
+    std::istringstream table(out.substr(header));
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream words(line);
+        std::vector<std::string> row;
+        for (std::string word; words >> word;)
+            row.push_back(word);
+        rows.push_back(row);
+    }
+    ASSERT_EQ(rows.size(), 6u) << out; // title, column names, two commands, total, peak memory
+    EXPECT_EQ(rows[1],
+              (std::vector<std::string>{"line", "wall", "host", "calls", "host", "add-on", "other", "command"}));
+    const std::vector<std::string> menu = rows[2], expect = rows[3], total = rows[4];
+    ASSERT_EQ(menu.size(), 8u) << out;
+    EXPECT_EQ(menu[0], "1");
+    EXPECT_EQ(menu[6] + " " + menu[7], "menu 32501");
+    EXPECT_GT(std::stol(menu[2]), 0) << "creating Arealists calls the host";
+    ASSERT_EQ(expect.size(), 10u) << out;
+    EXPECT_EQ(expect[0], "2");
+    EXPECT_EQ(expect[2], "0") << "an expectation makes no host call";
+    EXPECT_EQ(total[0], "total");
+    EXPECT_EQ(total[2], menu[2]);
+    for (const auto* row : {&menu, &expect, &total})
+        for (std::size_t column : {1u, 3u, 4u, 5u})
+            EXPECT_GE(std::stod((*row)[column]), 0.0) << out;
+    ASSERT_EQ(rows[5].size(), 5u) << out;
+    EXPECT_EQ(rows[5][0] + " " + rows[5][1] + " " + rows[5][2], "peak memory (RSS):");
+    EXPECT_GT(std::stod(rows[5][3]), 0.0);
+    EXPECT_EQ(rows[5][4], "MiB");
+}
+
 TEST_F(RunnerExe, LabelsTeamworkAndSeries)
 {
     ASSERT_EQ(Run(R"(menu 32501

@@ -82,6 +82,10 @@ TEST(SessionParser, ArgumentsOfEachFamily)
     c = ParseOk(R"(expect param top:"TOP 1" al_lines == [1, 2])");
     EXPECT_EQ(c.expect.subject, "param");
     EXPECT_EQ(c.expect.expected, Runner::Json::parse("[1,2]"));
+    c = ParseOk(R"(expect palette stampRows == [["0", ""], ["1", "TOP 2"]])");
+    EXPECT_EQ(c.expect.expected, Runner::Json::parse(R"([["0", ""], ["1", "TOP 2"]])"));
+    c = ParseOk(R"(expect top Z1 == "[TOP 1]")");
+    EXPECT_EQ(c.expect.expected, Runner::Json("[TOP 1]"));
 }
 
 struct BadLine {

@@ -300,8 +300,13 @@ public:
     Int32 GetItemWidth() const { return GetWidth(); }
 
     void AppendItem();
+    void InsertItem(short row); // a new row before `row`; BottomItem or the count plus one append
     void DeleteItem(short row); // AllItems (0) removes every row
     short GetItemCount() const { return short(rows.size()); }
+    // A program's own value for a row, e.g. the element it shows; it moves with the row when rows
+    // above it are inserted or deleted. A row without one answers the null GUID.
+    void SetItemGuidData(short row, const GS::Guid& data); // row BottomItem = last
+    GS::Guid GetItemGuidData(short row) const;
     void SetTabItemText(short row, short tabIndex, const GS::UniString& text); // row BottomItem = last
     GS::UniString GetTabItemText(short row, short tabIndex) const;
 
@@ -310,6 +315,8 @@ public:
 
     // The rows as shown, one text per tab field.
     const std::vector<std::vector<GS::UniString>>& GetRows() const { return rows; }
+    // The rows' GUID data, aligned with GetRows.
+    const std::vector<GS::Guid>& GetRowsGuidData() const { return rowData; }
 
 private:
     struct TabField {
@@ -324,6 +331,7 @@ private:
     std::vector<TabField> tabFields;
     std::vector<Header> headers;
     std::vector<std::vector<GS::UniString>> rows;
+    std::vector<GS::Guid> rowData; // one per row
     short selected = 0;
 };
 

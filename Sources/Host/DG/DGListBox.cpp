@@ -63,12 +63,28 @@ void ListBox::AppendItem()
 {
     // A list without tab fields still shows one text per row.
     rows.emplace_back(std::max<std::size_t>(tabFields.size(), 1));
+    rowData.emplace_back();
+}
+
+void ListBox::InsertItem(short row)
+{
+    if (row == BottomItem || std::size_t(row) == rows.size() + 1) {
+        AppendItem();
+        return;
+    }
+    if (row < 1 || std::size_t(row) > rows.size())
+        return;
+    rows.emplace(rows.begin() + (row - 1), std::max<std::size_t>(tabFields.size(), 1));
+    rowData.emplace(rowData.begin() + (row - 1));
+    if (selected >= row)
+        ++selected;
 }
 
 void ListBox::DeleteItem(short row)
 {
     if (row == AllItems) {
         rows.clear();
+        rowData.clear();
         selected = 0;
         return;
     }
@@ -77,10 +93,28 @@ void ListBox::DeleteItem(short row)
     if (row < 1 || std::size_t(row) > rows.size())
         return;
     rows.erase(rows.begin() + (row - 1));
+    rowData.erase(rowData.begin() + (row - 1));
     if (selected == row)
         selected = 0;
     else if (selected > row)
         --selected;
+}
+
+void ListBox::SetItemGuidData(short row, const GS::Guid& data)
+{
+    if (row == BottomItem && !rowData.empty())
+        rowData.back() = data;
+    else if (row >= 1 && std::size_t(row) <= rowData.size())
+        rowData[std::size_t(row) - 1] = data;
+}
+
+GS::Guid ListBox::GetItemGuidData(short row) const
+{
+    if (row == BottomItem && !rowData.empty())
+        return rowData.back();
+    if (row < 1 || std::size_t(row) > rowData.size())
+        return GS::Guid();
+    return rowData[std::size_t(row) - 1];
 }
 
 void ListBox::SetTabItemText(short row, short tabIndex, const GS::UniString& newText)

@@ -238,6 +238,12 @@ FaultInjector& Application::GetFaults()
 {
     return impl->faults;
 }
+
+CallClock& Application::GetClock()
+{
+    return impl->callClock;
+}
+
 Int64 Application::MemosOutstanding() const
 {
     return Int64(impl->memosOut.size());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../API/APIFunctionTable.hpp"
+#include "CallClock.hpp"
 #include "FaultInjector.hpp"
 #include "Project.hpp"
 #include "UserQueue.hpp"
@@ -70,6 +71,7 @@ public:
     UserQueue& GetUserQueue(); // queued alert answers and dialog steps, and the trace
     void SetTraceSink(std::function<void(const std::string&)> sink);
     FaultInjector& GetFaults();
+    CallClock& GetClock(); // time in the host's operations and in the add-on, when enabled
     Int64 MemosOutstanding() const;
     std::vector<std::string> UndoTexts() const; // steps undo would take back, oldest first
     const std::vector<std::string>& DebugLines() const;

@@ -18,7 +18,8 @@ struct Application::Impl : HostSession {
     void ProjectEvent(API_NotifyEventID event);
 
     // Every call into the add-on goes through here: locks, layer flags and the suspend-groups
-    // mode the add-on touches must be as before when its outermost callback returns.
+    // mode the add-on touches must be as before when its outermost callback returns. The time the
+    // callback runs is the add-on's, less the host operations it calls.
     template <typename F> auto CallAddOn(F&& function) -> decltype(function())
     {
         const bool outer = addOnDepth++ == 0;
@@ -27,7 +28,10 @@ struct Application::Impl : HostSession {
             lockBefore.clear();
             layerBefore.clear();
         }
-        auto result = function();
+        auto result = [&] {
+            const ClockScope addOnTime(callClock, CallClock::AddOn);
+            return function();
+        }();
         --addOnDepth;
         if (outer)
             CheckAccounting(suspendBefore);

@@ -51,6 +51,7 @@ struct HostSession {
     Options options;
     Project project;
     FaultInjector faults;
+    CallClock callClock;
     UserQueue user;
     API_HostFunctionTable table;
     std::vector<std::string> debugLines;

@@ -152,7 +152,12 @@ GSErrCode CallUndoableCommand(const GS::UniString& undoString, const APIUndoable
         BeginStep(s, undoString.ToUtf8());
     }
     ++s.undoableDepth;
-    const GSErrCode result = command();
+    GSErrCode result = NoError;
+    {
+        // The command is the add-on's own code, run inside this operation.
+        const ClockScope addOnTime(s.callClock, CallClock::AddOn);
+        result = command();
+    }
     --s.undoableDepth;
     if (ownStep) {
         // The links of elements the command deleted go with its step, so that redo takes them

@@ -1,5 +1,6 @@
 // Declarations of the host's operations (one per slot of the function table) and the prologue
-// every operation starts with: find the session and answer an injected fault if one is due.
+// every operation starts with: find the session, charge its time to the host, and answer an
+// injected fault if one is due.
 #pragma once
 
 #include "HostSession.hpp"
@@ -16,6 +17,7 @@ API_FUNCTION_LIST(HOST_DECLARE_OPERATION)
     HostSession* session = CurrentSession();                                                                           \
     if (session == nullptr)                                                                                            \
         return APIERR_GENERAL;                                                                                         \
+    const ClockScope hostTime(session->callClock, CallClock::Host);                                                    \
     if (auto injected = session->faults.OnCall(slot))                                                                  \
         return *injected;                                                                                              \
     HostSession& s = *session;                                                                                         \
