@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -67,6 +68,7 @@ std::unique_ptr<Host::Application> StartedHost()
 }
 
 // A host with the add-on module started and a tower opened, as `arealist-host run` has it.
+// A host with the add-on module started and a tower opened, as `arealist-host run` has it.
 class Session {
 public:
     Session(int storeys, bool arealists) : app(StartedHost())
@@ -94,10 +96,48 @@ int Storeys(const benchmark::State& state)
     return int(state.range(0));
 }
 
-void Report(benchmark::State& state, Int64 calls)
+// Times `act` (after an untimed `prepare`, followed by an untimed `restore`) and reports per
+// iteration the host calls it made. One more run with the host's clock on tells where the time
+// goes: the shares of the host's operations and of the add-on's own code (the rest is the host
+// application carrying out the user's action). The clock stays off while timing, so that its
+// own cost does not count.
+template <typename Prepare, typename Act, typename Restore>
+void Measure(benchmark::State& state, Session& session, Prepare&& prepare, Act&& act, Restore&& restore)
 {
+    Int64 calls = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        prepare();
+        const Int64 before = session.Calls();
+        state.ResumeTiming();
+        act();
+        state.PauseTiming();
+        calls += session.Calls() - before;
+        restore();
+        state.ResumeTiming();
+    }
+
+    prepare();
+    Host::CallClock& clock = session.App().GetClock();
+    clock.Enable(true);
+    clock.Reset();
+    const auto start = std::chrono::steady_clock::now();
+    act();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto share = [&](Host::CallClock::Side side) {
+        return wall > 0 ? 100.0 * std::chrono::duration<double>(clock.Spent(side)).count() / wall : 0.0;
+    };
+    state.counters["host_pct"] = share(Host::CallClock::Host);
+    state.counters["addon_pct"] = share(Host::CallClock::AddOn);
+    clock.Enable(false);
+    restore();
+
     state.counters["zones"] = double(Storeys(state) * 1500);
     state.counters["host_calls"] = benchmark::Counter(double(calls), benchmark::Counter::kAvgIterations);
+}
+
+void Nothing()
+{
 }
 
 // A room in the middle of the building, and a TOP next to it.
@@ -122,55 +162,34 @@ void Load(benchmark::State& state)
     const std::size_t before = HeapInUse();
     const Host::Project project = LoadTower(text, library);
     state.counters["bytes_per_zone"] = double(HeapInUse() - before) / double(Storeys(state) * 1500);
-    Report(state, 0);
+    state.counters["zones"] = double(Storeys(state) * 1500);
 }
 
 void ProjectOpen(benchmark::State& state)
 {
     Session session(Storeys(state), true);
     const Host::Project project = session.App().GetProject();
-    Int64 calls = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Host::Project copy = project;
-        const Int64 before = session.Calls();
-        state.ResumeTiming();
-        session.App().OpenProject(std::move(copy));
-        calls += session.Calls() - before;
-    }
-    Report(state, calls);
+    Host::Project copy;
+    Measure(
+        state, session, [&] { copy = project; }, [&] { session.App().OpenProject(std::move(copy)); }, Nothing);
 }
 
 // --- Live edits, each taken back by undo outside the timing ---------------------------------------
-
-template <typename Edit> void TimedEdits(benchmark::State& state, Session& session, Edit&& edit)
-{
-    Int64 calls = 0;
-    for (auto _ : state) {
-        const Int64 before = session.Calls();
-        edit();
-        calls += session.Calls() - before;
-        state.PauseTiming();
-        session.App().Undo();
-        state.ResumeTiming();
-    }
-    Report(state, calls);
-}
 
 void ZoneAreaEdit(benchmark::State& state)
 {
     Session session(Storeys(state), true);
     const API_Guid zone = session.Guid(MiddleRoom(Storeys(state)));
-    TimedEdits(state, session,
-               [&] { session.App().SetZone(zone, [](Host::Element& element) { element.quantities[0] += 1.0; }); });
+    const auto grow = [](Host::Element& element) { element.quantities[0] += 1.0; };
+    Measure(
+        state, session, Nothing, [&] { session.App().SetZone(zone, grow); }, [&] { session.App().Undo(); });
 
     // What undo keeps per edit: 1,000 edits of rooms all over the building, then taken back.
     const std::size_t before = HeapInUse();
     const auto& zones = session.App().GetProject().elements.OfType(API_ZoneID);
     const int edits = 1000;
     for (int i = 0; i < edits; ++i)
-        session.App().SetZone(zones[std::size_t(i) * zones.size() / edits]->element.guid,
-                              [](Host::Element& element) { element.quantities[0] += 1.0; });
+        session.App().SetZone(zones[std::size_t(i) * zones.size() / edits]->element.guid, grow);
     state.counters["undo_step_bytes"] = double(HeapInUse() - before) / edits;
     for (int i = 0; i < edits; ++i)
         session.App().Undo();
@@ -182,7 +201,9 @@ void ZoneMovedToOtherTop(benchmark::State& state)
     const API_Guid zone = session.Guid(MiddleRoom(Storeys(state)));
     Host::ParamValue value;
     value.text = GS::UniString(otherTop);
-    TimedEdits(state, session, [&] { session.App().SetZoneParam(zone, "stApartmentId", value); });
+    Measure(
+        state, session, Nothing, [&] { session.App().SetZoneParam(zone, "stApartmentId", value); },
+        [&] { session.App().Undo(); });
 }
 
 void ArealistTopEdit(benchmark::State& state)
@@ -191,7 +212,9 @@ void ArealistTopEdit(benchmark::State& state)
     const API_Guid arealist = session.Guid(MiddleArealist(Storeys(state)));
     Host::ParamValue value;
     value.text = GS::UniString(otherTop);
-    TimedEdits(state, session, [&] { session.App().SetLabelParam(arealist, "al_apartmentId", value); });
+    Measure(
+        state, session, Nothing, [&] { session.App().SetLabelParam(arealist, "al_apartmentId", value); },
+        [&] { session.App().Undo(); });
 }
 
 // --- Menu and palette commands -----------------------------------------------------------------
@@ -200,22 +223,15 @@ void CreateStoreyArealists(benchmark::State& state)
 {
     Session session(Storeys(state), false);
     session.App().SetCurrentStory(short(Storeys(state) / 2));
-    TimedEdits(state, session, [&] { session.App().ChooseMenu(createMenu, 1); });
+    Measure(
+        state, session, Nothing, [&] { session.App().ChooseMenu(createMenu, 1); }, [&] { session.App().Undo(); });
 }
 
 void UndoCreation(benchmark::State& state)
 {
     Session session(Storeys(state), false);
-    Int64 calls = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        session.App().ChooseMenu(createMenu, 1);
-        const Int64 before = session.Calls();
-        state.ResumeTiming();
-        session.App().Undo();
-        calls += session.Calls() - before;
-    }
-    Report(state, calls);
+    Measure(
+        state, session, [&] { session.App().ChooseMenu(createMenu, 1); }, [&] { session.App().Undo(); }, Nothing);
 }
 
 void RedoCreation(benchmark::State& state)
@@ -223,52 +239,32 @@ void RedoCreation(benchmark::State& state)
     Session session(Storeys(state), false);
     session.App().ChooseMenu(createMenu, 1);
     session.App().Undo();
-    Int64 calls = 0;
-    for (auto _ : state) {
-        const Int64 before = session.Calls();
-        session.App().Redo();
-        calls += session.Calls() - before;
-        state.PauseTiming();
-        session.App().Undo();
-        state.ResumeTiming();
-    }
-    Report(state, calls);
+    Measure(
+        state, session, Nothing, [&] { session.App().Redo(); }, [&] { session.App().Undo(); });
 }
 
 void FullCheck(benchmark::State& state)
 {
     Session session(Storeys(state), true);
     session.App().ChooseMenu(paletteMenu, 1);
-    Int64 calls = 0;
-    for (auto _ : state) {
-        const Int64 before = session.Calls();
-        session.App().PaletteButton(fullCheckButton);
-        calls += session.Calls() - before;
-    }
-    Report(state, calls);
+    Measure(
+        state, session, Nothing, [&] { session.App().PaletteButton(fullCheckButton); }, Nothing);
 }
 
 void UpdateAllArealists(benchmark::State& state)
 {
     Session session(Storeys(state), true);
     session.App().ChooseMenu(paletteMenu, 1);
-    TimedEdits(state, session, [&] { session.App().PaletteButton(updateAllButton); });
+    Measure(
+        state, session, Nothing, [&] { session.App().PaletteButton(updateAllButton); }, [&] { session.App().Undo(); });
 }
 
 void UndoUpdateAll(benchmark::State& state)
 {
     Session session(Storeys(state), true);
     session.App().ChooseMenu(paletteMenu, 1);
-    Int64 calls = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        session.App().PaletteButton(updateAllButton);
-        const Int64 before = session.Calls();
-        state.ResumeTiming();
-        session.App().Undo();
-        calls += session.Calls() - before;
-    }
-    Report(state, calls);
+    Measure(
+        state, session, [&] { session.App().PaletteButton(updateAllButton); }, [&] { session.App().Undo(); }, Nothing);
 }
 
 void Sizes(benchmark::internal::Benchmark* bench)
