@@ -294,6 +294,22 @@ GSErrCode HandleChangedLabel(const API_NotifyElementType& notification)
     return updateResult;
 }
 
+// Copies of other labels come through the same notification; only an Arealist's copy needs its
+// source, so a source that cannot be fetched concerns no other label.
+GSErrCode HandleCopiedLabel(const API_Guid& label)
+{
+    API_Element copy;
+    bool isArealist = false;
+    GSErrCode err = GetArealistElement(label, copy, isArealist);
+    if (err != NoError || !isArealist)
+        return err;
+    API_Element source;
+    err = ACAPI_Notify_GetParentElement(&source, nullptr, 0, nullptr);
+    if (err != NoError)
+        return err;
+    return HandleCopiedStamp(label, source);
+}
+
 GSErrCode DispatchLabelEvent(const API_NotifyElementType& notification)
 {
     ALSeriesResults& results = SeriesResults();
@@ -307,13 +323,9 @@ GSErrCode DispatchLabelEvent(const API_NotifyElementType& notification)
             results.wrongStamps.Add(label);
         break;
     }
-    case APINotifyElement_Copy: {
-        API_Element source;
-        handlerResult = ACAPI_Notify_GetParentElement(&source, nullptr, 0, nullptr);
-        if (handlerResult == NoError)
-            handlerResult = HandleCopiedStamp(label, source);
+    case APINotifyElement_Copy:
+        handlerResult = HandleCopiedLabel(label);
         break;
-    }
     case APINotifyElement_Change:
         handlerResult = HandleChangedLabel(notification);
         break;

@@ -198,6 +198,32 @@ TEST_F(DispatchTest, HandlerFailureIsShownAndReturned)
     EXPECT_EQ(app->GetUserQueue().ShownAlerts()[1].texts[0], GS::UniString(std::to_string(APIERR_MEMFULL)));
 }
 
+// The source of a copy matters only for an Arealist: a failing fetch of it concerns no other label.
+TEST_F(DispatchTest, SourceOfACopyIsFetchedOnlyForAnArealist)
+{
+    LabelEntry plain;
+    plain.id = "P1";
+    struct Case {
+        const char* source;
+        std::vector<short> alerts;
+    };
+    for (const Case& c : {Case{"P1", {}}, Case{"L1", {31001}}}) {
+        SCOPED_TRACE(c.source);
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard().Label(plain));
+        app->GetFaults().FailOperation("Notify_GetParentElement", 0, APIERR_GENERAL);
+        API_Guid copy;
+        ASSERT_EQ(app->CopyElement(G(c.source), "C1", 1, 1, copy), NoError);
+        EXPECT_EQ(AlertIds(), c.alerts);
+        if (!c.alerts.empty()) {
+            EXPECT_EQ(app->GetUserQueue().ShownAlerts()[0].texts[0], GS::UniString(std::to_string(APIERR_GENERAL)));
+        }
+        EXPECT_TRUE(LinkIds(copy).empty());
+    }
+}
+
 TEST_F(DispatchTest, LockedForeignOrOtherElementsAreNotHandled)
 {
     LabelEntry plain;
