@@ -369,9 +369,13 @@ GSErrCode DispatchZoneEvent(const API_NotifyElementType& notification)
         handlerResult = HandleCopiedZone(zone, relatedArealists, pendingArealists);
         break;
     case APINotifyElement_Change:
-    case APINotifyElement_Edit:
-        handlerResult = HandleZoneUpdate(zone, relatedArealists, pendingArealists);
+    case APINotifyElement_Edit: {
+        bool zoneWithoutTop = false;
+        handlerResult = HandleZoneUpdate(zone, relatedArealists, pendingArealists, zoneWithoutTop);
+        if (zoneWithoutTop)
+            results.roomWOApartmentID = true;
         break;
+    }
     case APINotifyElement_Delete:
         handlerResult = HandleDeletedZone(zone, relatedArealists, pendingArealists);
         if (handlerResult == NoError)

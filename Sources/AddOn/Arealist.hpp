@@ -88,7 +88,10 @@ GSErrCode HandleCopiedStamp(const API_Guid& guid, const API_Element& source);
 
 GSErrCode RelinkZoneToArealists(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
 GSErrCode HandleCopiedZone(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
-GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
+// `zoneWithoutTop` tells that the zone has no TOP (any more), however the update ends: a refusal
+// met on the way takes the result code, and the missing TOP must still reach the user.
+GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists,
+                           bool& zoneWithoutTop);
 GSErrCode HandleDeletedZone(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
 
 GSErrCode HandleApartmentIDChangeInStamps(const API_Guid& arealist);

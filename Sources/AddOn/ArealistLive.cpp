@@ -376,7 +376,7 @@ GSErrCode UpdateZoneArealist(const API_Guid& arealist, GuidSet& pendingArealists
 }
 
 // A refused update must not be hidden behind a later success or a silent outcome; only a hard
-// failure outranks it.
+// failure outranks it. A zone without TOP that it outranks is reported beside it by the caller.
 GSErrCode CombineWithRefusal(GSErrCode result, bool refused)
 {
     if (!refused)
@@ -389,8 +389,10 @@ GSErrCode CombineWithRefusal(GSErrCode result, bool refused)
 
 } // namespace
 
-GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists)
+GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists,
+                           bool& zoneWithoutTop)
 {
+    zoneWithoutTop = false;
     GuidArray arealists;
     GSErrCode err = ListLinkedArealists(zone, arealists, relatedArealists, pendingArealists);
     if (err != NoError)
@@ -401,6 +403,7 @@ GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, Guid
     err = ReadZoneTop(zone, newTop, hasNewTop);
     if (err != NoError)
         return err;
+    zoneWithoutTop = !hasNewTop;
 
     API_ElementMemo beforeMemo;
     ALMemoScope memoScope(beforeMemo);

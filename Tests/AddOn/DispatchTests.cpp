@@ -143,6 +143,17 @@ TEST_F(DispatchTest, ReleasedLabelsGiveOneAlertPerSeries)
     EXPECT_TRUE(LinkIds("Z1").empty());
 }
 
+// Removing a zone's TOP while one of its Arealists refuses the update: the refusal and the zone
+// without TOP are both reported at the end of the series.
+TEST_F(DispatchTest, RefusedUpdateAndRemovedTopAreBothReported)
+{
+    Open(Standard().Shared(true).Held("bob", {"L1"}).Reserved({"Z1", "Z2", "L2"}));
+    ASSERT_EQ(app->SetZoneParam(G("Z1"), "stApartmentId", Removed()), NoError);
+    EXPECT_EQ(AlertIds(), (std::vector<short>{31012, 31019}));
+    EXPECT_TRUE(PaletteListsStamp(G("L1")));
+    ExpectUpToDate(G("L2"));
+}
+
 TEST_F(DispatchTest, WarningAboutZonesWithoutTopOncePerSeriesUntilSwitchedOff)
 {
     Open(Standard());
