@@ -289,8 +289,13 @@ GSErrCode HandleChangedLabel(const API_NotifyElementType& notification)
     if (topResult == ErrRoomsWithoutTopId)
         results.roomWOApartmentID = true;
     const GSErrCode updateResult = HandleLabelUpdate(label);
-    if (updateResult != NoError)
+    if (updateResult == ErrUnofficialArealist) {
+        // Released: no Arealist any more, so no wrong one either, whatever the series found before.
+        results.wrongStamps.Delete(label);
+        results.correctStamps.Add(label);
+    } else if (updateResult != NoError) {
         results.wrongStamps.Add(label);
+    }
     return updateResult;
 }
 

@@ -53,14 +53,42 @@ GSErrCode LinkToZones(const API_Guid& arealist, const GS::Array<API_Guid>& zones
     return NoError;
 }
 
+// The members of `wrongStamps` that are still Arealists, in the set's order. A label that no longer
+// is one (its library part was exchanged, or it was deleted) has nothing to be brought up to date:
+// it is left as it is and leaves the set.
+GSErrCode TakeArealists(GuidSet& wrongStamps, GS::Array<API_Guid>& arealists)
+{
+    Int32 libIndex = 0;
+    GSErrCode err = FindLibPart(ALArealistLibPart, libIndex);
+    if (err != NoError)
+        return err;
+
+    GS::Array<API_Guid> noArealists;
+    for (const API_Guid& label : wrongStamps) {
+        API_Element element;
+        element.header.guid = label;
+        err = ACAPI_Element_Get(&element, 0);
+        if (err == APIERR_DELETED || (err == NoError && !IsArealistLabel(element, libIndex)))
+            noArealists.Push(label);
+        else if (err != NoError)
+            return err;
+        else
+            arealists.Push(label);
+    }
+    for (const API_Guid& label : noArealists)
+        wrongStamps.Delete(label);
+    return NoError;
+}
+
 GSErrCode UpdateCommand(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
 {
     GS::Array<API_Guid> arealists;
-    for (const API_Guid& arealist : wrongStamps)
-        arealists.Push(arealist);
+    GSErrCode err = TakeArealists(wrongStamps, arealists);
+    if (err != NoError)
+        return err;
 
     TopRoomsTable roomsByTop;
-    GSErrCode err = GetAllRoomsByTop(roomsByTop);
+    err = GetAllRoomsByTop(roomsByTop);
     if (err != NoError)
         return err;
 

@@ -143,6 +143,34 @@ TEST_F(DispatchTest, ReleasedLabelsGiveOneAlertPerSeries)
     EXPECT_TRUE(LinkIds("Z1").empty());
 }
 
+// A released label is no Arealist any more: it leaves the wrong list, also when the same series
+// listed it before, and the bulk update then brings the others up to date.
+TEST_F(DispatchTest, ReleasedLabelLeavesTheWrongList)
+{
+    for (bool sameSeries : {false, true}) {
+        SCOPED_TRACE(sameSeries ? "listed in the same series" : "listed before");
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard());
+        if (sameSeries)
+            app->BeginSeries();
+        ASSERT_EQ(SetAreas("Z1", inconsistent), NoError);
+        ASSERT_EQ(app->SetLabelLibPart(G("L1"), "Generic Label"), NoError);
+        if (sameSeries)
+            app->EndSeries();
+        EXPECT_EQ(AlertIds(), std::vector<short>{31018});
+        EXPECT_FALSE(PaletteListsStamp(G("L1")));
+        EXPECT_TRUE(PaletteListsStamp(G("L2")));
+
+        ASSERT_EQ(SetAreas("Z1", {20, 20, 19, 19, 0}), NoError);
+        ASSERT_EQ(app->PaletteButton(9), NoError);
+        EXPECT_EQ(AlertCount(31016), 0);
+        EXPECT_FALSE(PaletteListsStamp(G("L2")));
+        ExpectUpToDate(G("L2"));
+    }
+}
+
 // Removing a zone's TOP while one of its Arealists refuses the update: the refusal and the zone
 // without TOP are both reported at the end of the series.
 TEST_F(DispatchTest, RefusedUpdateAndRemovedTopAreBothReported)

@@ -308,6 +308,33 @@ TEST_F(BulkUpdateTest, DecliningToReserveZonesEndsTheUpdateWithNothingRelinked)
     EXPECT_EQ(ToVector(wrongStamps), std::vector<API_Guid>{a1});
 }
 
+// A label whose library part was exchanged, or that was deleted, is no Arealist any more: the
+// update passes over it, leaves it as it is and drops it from the wrong ones.
+TEST_F(BulkUpdateTest, LabelsThatAreNoLongerArealistsArePassedOver)
+{
+    BuildProject();
+    const API_Guid exchanged = AddArealist("X1", "T2", {t2});
+    project.elements.Edit(exchanged)->libInd = Part("Generic Label").index;
+    project.elements.Edit(exchanged)->params = Part("Generic Label").params;
+    const API_Guid deleted = AddArealist("X2", "T2", {});
+    project.elements.Edit(deleted)->deleted = true;
+    Open();
+
+    for (const bool all : {false, true}) {
+        SCOPED_TRACE(all ? "UpdateAllStamps" : "UpdateStamps");
+        GuidSet wrongStamps;
+        wrongStamps.Add(exchanged);
+        wrongStamps.Add(deleted);
+        wrongStamps.Add(a2);
+        GuidSet inconsistentRooms;
+        ASSERT_EQ(all ? UpdateAllStamps(wrongStamps, inconsistentRooms) : UpdateStamps(wrongStamps, inconsistentRooms),
+                  NoError);
+        EXPECT_TRUE(wrongStamps.IsEmpty());
+        ExpectLinkedExactlyToItsTop(a2, {});
+        EXPECT_EQ(LinksFrom(exchanged), std::vector<API_Guid>{t2});
+    }
+}
+
 TEST_F(BulkUpdateTest, UpdateAllTakesEveryArealistButNoOtherLabel)
 {
     BuildProject();
