@@ -289,9 +289,30 @@ GSErrCode HandleChangedLabel(const API_NotifyElementType& notification)
     if (topResult == ErrRoomsWithoutTopId)
         results.roomWOApartmentID = true;
     const GSErrCode updateResult = HandleLabelUpdate(label);
-    if (updateResult != NoError)
+    if (updateResult == ErrUnofficialArealist) {
+        // Released: no Arealist any more, so no wrong one either, whatever the series found before.
+        results.wrongStamps.Delete(label);
+        results.correctStamps.Add(label);
+    } else if (updateResult != NoError) {
         results.wrongStamps.Add(label);
+    }
     return updateResult;
+}
+
+// Copies of other labels come through the same notification; only an Arealist's copy needs its
+// source, so a source that cannot be fetched concerns no other label.
+GSErrCode HandleCopiedLabel(const API_Guid& label)
+{
+    API_Element copy;
+    bool isArealist = false;
+    GSErrCode err = GetArealistElement(label, copy, isArealist);
+    if (err != NoError || !isArealist)
+        return err;
+    API_Element source;
+    err = ACAPI_Notify_GetParentElement(&source, nullptr, 0, nullptr);
+    if (err != NoError)
+        return err;
+    return HandleCopiedStamp(label, source);
 }
 
 GSErrCode DispatchLabelEvent(const API_NotifyElementType& notification)
@@ -307,13 +328,9 @@ GSErrCode DispatchLabelEvent(const API_NotifyElementType& notification)
             results.wrongStamps.Add(label);
         break;
     }
-    case APINotifyElement_Copy: {
-        API_Element source;
-        handlerResult = ACAPI_Notify_GetParentElement(&source, nullptr, 0, nullptr);
-        if (handlerResult == NoError)
-            handlerResult = HandleCopiedStamp(label, source);
+    case APINotifyElement_Copy:
+        handlerResult = HandleCopiedLabel(label);
         break;
-    }
     case APINotifyElement_Change:
         handlerResult = HandleChangedLabel(notification);
         break;
@@ -357,9 +374,13 @@ GSErrCode DispatchZoneEvent(const API_NotifyElementType& notification)
         handlerResult = HandleCopiedZone(zone, relatedArealists, pendingArealists);
         break;
     case APINotifyElement_Change:
-    case APINotifyElement_Edit:
-        handlerResult = HandleZoneUpdate(zone, relatedArealists, pendingArealists);
+    case APINotifyElement_Edit: {
+        bool zoneWithoutTop = false;
+        handlerResult = HandleZoneUpdate(zone, relatedArealists, pendingArealists, zoneWithoutTop);
+        if (zoneWithoutTop)
+            results.roomWOApartmentID = true;
         break;
+    }
     case APINotifyElement_Delete:
         handlerResult = HandleDeletedZone(zone, relatedArealists, pendingArealists);
         if (handlerResult == NoError)

@@ -78,6 +78,21 @@ bool IsArealistLabel(const API_Element& element, Int32 arealistLibIndex)
     return element.header.typeID == API_LabelID && element.label.u_symbol.libInd == arealistLibIndex;
 }
 
+GSErrCode GetArealistElement(const API_Guid& guid, API_Element& element, bool& isArealist)
+{
+    isArealist = false;
+    element.header.guid = guid;
+    GSErrCode err = ACAPI_Element_Get(&element, 0);
+    if (err != NoError)
+        return err;
+    Int32 libIndex = 0;
+    err = FindLibPart(ALArealistLibPart, libIndex);
+    if (err != NoError)
+        return err;
+    isArealist = IsArealistLabel(element, libIndex);
+    return NoError;
+}
+
 GSErrCode GetAllArealists(GS::Array<API_Guid>& arealists)
 {
     Int32 libIndex = 0;

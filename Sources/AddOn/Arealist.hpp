@@ -21,6 +21,8 @@ API_ElemTypeID Neig_To_ElemID(API_NeigID neigId);
 GSErrCode GetAllArealists(GS::Array<API_Guid>& arealists);
 // A label is an Arealist by its library part alone: the index `FindLibPart` answered for it.
 bool IsArealistLabel(const API_Element& element, Int32 arealistLibIndex);
+// Reads the element behind `guid`; `isArealist` is false for anything but an Arealist.
+GSErrCode GetArealistElement(const API_Guid& guid, API_Element& element, bool& isArealist);
 
 // ---- Rooms by TOP -----------------------------------------------------------------------------
 
@@ -81,11 +83,15 @@ GSErrCode UpdateAllStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms);
 
 GSErrCode HandleNewArealist(const API_Guid& guid, bool& markWrong);
 GSErrCode HandleNewStampByDifferentUser(const API_Element& arealist);
+// `guid` must be an Arealist: copies of other labels are none of the add-on's business.
 GSErrCode HandleCopiedStamp(const API_Guid& guid, const API_Element& source);
 
 GSErrCode RelinkZoneToArealists(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
 GSErrCode HandleCopiedZone(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
-GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
+// `zoneWithoutTop` tells that the zone has no TOP (any more), however the update ends: a refusal
+// met on the way takes the result code, and the missing TOP must still reach the user.
+GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists,
+                           bool& zoneWithoutTop);
 GSErrCode HandleDeletedZone(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists);
 
 GSErrCode HandleApartmentIDChangeInStamps(const API_Guid& arealist);

@@ -27,28 +27,6 @@ GSErrCode ReadZoneTop(const API_Guid& zone, GS::UniString& top, bool& hasTop)
     return NoError;
 }
 
-GSErrCode IsArealistElement(const API_Element& element, bool& isArealist)
-{
-    isArealist = false;
-    Int32 libIndex = 0;
-    const GSErrCode err = FindLibPart(ALArealistLibPart, libIndex);
-    if (err != NoError)
-        return err;
-    isArealist = IsArealistLabel(element, libIndex);
-    return NoError;
-}
-
-// Reads the element behind `guid`; `isArealist` is false for any other element.
-GSErrCode GetArealistElement(const API_Guid& guid, API_Element& element, bool& isArealist)
-{
-    isArealist = false;
-    element.header.guid = guid;
-    const GSErrCode err = ACAPI_Element_Get(&element, 0);
-    if (err != NoError)
-        return err;
-    return IsArealistElement(element, isArealist);
-}
-
 // Appends the zones whose TOP is `top`, except those in `exclude`; `zoneWithoutTop` tells that
 // some zone had no TOP at all. Every zone's TOP is read, so that none without one goes unnoticed.
 GSErrCode CollectZonesOfTop(const GuidArray& zones, const GS::UniString& top, const GuidArray& exclude,
@@ -283,15 +261,8 @@ GSErrCode HandleNewStampByDifferentUser(const API_Element& arealist)
 
 GSErrCode HandleCopiedStamp(const API_Guid& guid, const API_Element& source)
 {
-    // Copies of other labels come through the same notification; they are none of our business.
-    API_Element copy;
-    bool isArealist = false;
-    GSErrCode err = GetArealistElement(guid, copy, isArealist);
-    if (err != NoError || !isArealist)
-        return err;
-
     GuidArray sourceLinks;
-    err = ACAPI_Element_GetLinks(source.header.guid, &sourceLinks);
+    GSErrCode err = ACAPI_Element_GetLinks(source.header.guid, &sourceLinks);
     if (err != NoError)
         return err;
     GS::UniString top;
@@ -405,7 +376,7 @@ GSErrCode UpdateZoneArealist(const API_Guid& arealist, GuidSet& pendingArealists
 }
 
 // A refused update must not be hidden behind a later success or a silent outcome; only a hard
-// failure outranks it.
+// failure outranks it. A zone without TOP that it outranks is reported beside it by the caller.
 GSErrCode CombineWithRefusal(GSErrCode result, bool refused)
 {
     if (!refused)
@@ -418,8 +389,10 @@ GSErrCode CombineWithRefusal(GSErrCode result, bool refused)
 
 } // namespace
 
-GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists)
+GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, GuidSet& pendingArealists,
+                           bool& zoneWithoutTop)
 {
+    zoneWithoutTop = false;
     GuidArray arealists;
     GSErrCode err = ListLinkedArealists(zone, arealists, relatedArealists, pendingArealists);
     if (err != NoError)
@@ -430,6 +403,7 @@ GSErrCode HandleZoneUpdate(const API_Guid& zone, GuidSet& relatedArealists, Guid
     err = ReadZoneTop(zone, newTop, hasNewTop);
     if (err != NoError)
         return err;
+    zoneWithoutTop = !hasNewTop;
 
     API_ElementMemo beforeMemo;
     ALMemoScope memoScope(beforeMemo);

@@ -53,14 +53,128 @@ GSErrCode LinkToZones(const API_Guid& arealist, const GS::Array<API_Guid>& zones
     return NoError;
 }
 
+// The members of `wrongStamps` that are still Arealists, in the set's order. A label that no longer
+// is one (its library part was exchanged, or it was deleted) has nothing to be brought up to date:
+// it is left as it is and leaves the set.
+GSErrCode TakeArealists(GuidSet& wrongStamps, GS::Array<API_Guid>& arealists)
+{
+    Int32 libIndex = 0;
+    GSErrCode err = FindLibPart(ALArealistLibPart, libIndex);
+    if (err != NoError)
+        return err;
+
+    GS::Array<API_Guid> noArealists;
+    for (const API_Guid& label : wrongStamps) {
+        API_Element element;
+        element.header.guid = label;
+        err = ACAPI_Element_Get(&element, 0);
+        if (err == APIERR_DELETED || (err == NoError && !IsArealistLabel(element, libIndex)))
+            noArealists.Push(label);
+        else if (err != NoError)
+            return err;
+        else
+            arealists.Push(label);
+    }
+    for (const API_Guid& label : noArealists)
+        wrongStamps.Delete(label);
+    return NoError;
+}
+
+// One Arealist of the bulk update: the TOP whose zones it is linked to afterwards, and the elements
+// it is linked with now, from which it is unlinked.
+struct BulkArealist {
+    API_Guid arealist = APINULLGuid;
+    GS::UniString top;
+    GS::Array<API_Guid> links;
+};
+
+GSErrCode ReadBulkArealists(const GS::Array<API_Guid>& arealists, GS::Array<BulkArealist>& result)
+{
+    for (const API_Guid& arealist : arealists) {
+        BulkArealist entry;
+        entry.arealist = arealist;
+        GSErrCode err = ACAPI_Element_GetLinks(arealist, &entry.links);
+        if (err != NoError)
+            return err;
+        err = GetSingleUniStringParam(arealist, "al_apartmentId", entry.top);
+        if (err != NoError)
+            return err;
+        result.Push(entry);
+    }
+    return NoError;
+}
+
+// A TOP the table does not hold has no zones.
+GS::Array<API_Guid> ZonesOfTop(const TopRoomsTable& roomsByTop, const GS::UniString& top)
+{
+    const GS::Array<API_Guid>* zones = roomsByTop.GetPtr(top);
+    return zones != nullptr ? *zones : GS::Array<API_Guid>();
+}
+
+// The zones the update of `arealists` touches, each once and under its own TOP, so that the user
+// is asked for these and for nothing else. An element linked now that carries no TOP is listed
+// under the TOP of the Arealist it is linked with.
+TopRoomsTable TouchedZones(const GS::Array<BulkArealist>& arealists, const TopRoomsTable& roomsByTop)
+{
+    GS::HashTable<API_Guid, GS::UniString> topOfZone;
+    for (const auto& entry : roomsByTop) {
+        for (const API_Guid& zone : entry.value)
+            topOfZone.Add(zone, entry.key);
+    }
+
+    TopRoomsTable touched;
+    GuidSet listed;
+    const auto add = [&](const GS::UniString& top, const API_Guid& zone) {
+        if (listed.Contains(zone))
+            return;
+        listed.Add(zone);
+        if (GS::Array<API_Guid>* zones = touched.GetPtr(top))
+            zones->Push(zone);
+        else
+            touched.Add(top, GS::Array<API_Guid>{zone});
+    };
+    for (const BulkArealist& entry : arealists) {
+        for (const API_Guid& zone : ZonesOfTop(roomsByTop, entry.top))
+            add(entry.top, zone);
+        for (const API_Guid& linked : entry.links) {
+            const GS::UniString* ownTop = topOfZone.GetPtr(linked);
+            add(ownTop != nullptr ? *ownTop : entry.top, linked);
+        }
+    }
+    return touched;
+}
+
+// The Arealists none of whose touched zones is among `unreserved`.
+GS::Array<BulkArealist> ClearOf(const GS::Array<BulkArealist>& arealists, const TopRoomsTable& roomsByTop,
+                                const TopRoomsTable& unreserved)
+{
+    GuidSet held;
+    for (const auto& entry : unreserved) {
+        for (const API_Guid& zone : entry.value)
+            held.Add(zone);
+    }
+    GS::Array<BulkArealist> clear;
+    for (const BulkArealist& entry : arealists) {
+        bool touchesHeld = false;
+        for (const API_Guid& zone : ZonesOfTop(roomsByTop, entry.top))
+            touchesHeld = touchesHeld || held.Contains(zone);
+        for (const API_Guid& linked : entry.links)
+            touchesHeld = touchesHeld || held.Contains(linked);
+        if (!touchesHeld)
+            clear.Push(entry);
+    }
+    return clear;
+}
+
 GSErrCode UpdateCommand(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
 {
     GS::Array<API_Guid> arealists;
-    for (const API_Guid& arealist : wrongStamps)
-        arealists.Push(arealist);
+    GSErrCode err = TakeArealists(wrongStamps, arealists);
+    if (err != NoError)
+        return err;
 
     TopRoomsTable roomsByTop;
-    GSErrCode err = GetAllRoomsByTop(roomsByTop);
+    err = GetAllRoomsByTop(roomsByTop);
     if (err != NoError)
         return err;
 
@@ -70,39 +184,41 @@ GSErrCode UpdateCommand(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
     if (err != NoError && err != ErrArealistsNotReserved)
         return err;
 
-    err = HandleNotReservedRooms(roomsByTop);
+    GS::Array<BulkArealist> toUpdate;
+    err = ReadBulkArealists(reserved, toUpdate);
     if (err != NoError)
         return err;
 
-    TempUnlocker unlocker(reserved);
+    // A declined zone keeps only the Arealists that touch it as they are; the others go on.
+    const TopRoomsTable touched = TouchedZones(toUpdate, roomsByTop);
+    const GSErrCode reservation = HandleNotReservedRooms(touched);
+    if (reservation != NoError && reservation != ErrRoomsNotReserved)
+        return reservation;
+    if (reservation == ErrRoomsNotReserved) {
+        toUpdate = ClearOf(toUpdate, roomsByTop, CheckRoomReservation(touched));
+        if (toUpdate.IsEmpty())
+            return reservation;
+    }
 
-    for (const API_Guid& arealist : reserved) {
-        GS::Array<API_Guid> links;
-        err = ACAPI_Element_GetLinks(arealist, &links);
+    GS::Array<API_Guid> unlocked;
+    for (const BulkArealist& entry : toUpdate)
+        unlocked.Push(entry.arealist);
+    TempUnlocker unlocker(unlocked);
+
+    for (const BulkArealist& entry : toUpdate) {
+        err = UnlinkAll(entry.arealist, entry.links);
         if (err != NoError)
             return err;
 
-        err = UnlinkAll(arealist, links);
-        if (err != NoError)
-            return err;
-
-        GS::UniString topId;
-        err = GetSingleUniStringParam(arealist, "al_apartmentId", topId);
-        if (err != NoError)
-            return err;
-
-        const GS::Array<API_Guid>* topZones = roomsByTop.GetPtr(topId);
-        const GS::Array<API_Guid> noZones;
-        const GS::Array<API_Guid>& ownZones = topZones != nullptr ? *topZones : noZones;
-
-        if (LinkToZones(arealist, ownZones) != NoError)
+        const GS::Array<API_Guid> ownZones = ZonesOfTop(roomsByTop, entry.top);
+        if (LinkToZones(entry.arealist, ownZones) != NoError)
             continue;
-        if (HandleLabelUpdate(arealist) != NoError)
+        if (HandleLabelUpdate(entry.arealist) != NoError)
             continue;
         if (CheckRooms(ownZones, inconsistentRooms) == NoError)
-            wrongStamps.Delete(arealist);
+            wrongStamps.Delete(entry.arealist);
     }
-    return NoError;
+    return reservation;
 }
 
 } // namespace

@@ -143,6 +143,45 @@ TEST_F(DispatchTest, ReleasedLabelsGiveOneAlertPerSeries)
     EXPECT_TRUE(LinkIds("Z1").empty());
 }
 
+// A released label is no Arealist any more: it leaves the wrong list, also when the same series
+// listed it before, and the bulk update then brings the others up to date.
+TEST_F(DispatchTest, ReleasedLabelLeavesTheWrongList)
+{
+    for (bool sameSeries : {false, true}) {
+        SCOPED_TRACE(sameSeries ? "listed in the same series" : "listed before");
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard());
+        if (sameSeries)
+            app->BeginSeries();
+        ASSERT_EQ(SetAreas("Z1", inconsistent), NoError);
+        ASSERT_EQ(app->SetLabelLibPart(G("L1"), "Generic Label"), NoError);
+        if (sameSeries)
+            app->EndSeries();
+        EXPECT_EQ(AlertIds(), std::vector<short>{31018});
+        EXPECT_FALSE(PaletteListsStamp(G("L1")));
+        EXPECT_TRUE(PaletteListsStamp(G("L2")));
+
+        ASSERT_EQ(SetAreas("Z1", {20, 20, 19, 19, 0}), NoError);
+        ASSERT_EQ(app->PaletteButton(9), NoError);
+        EXPECT_EQ(AlertCount(31016), 0);
+        EXPECT_FALSE(PaletteListsStamp(G("L2")));
+        ExpectUpToDate(G("L2"));
+    }
+}
+
+// Removing a zone's TOP while one of its Arealists refuses the update: the refusal and the zone
+// without TOP are both reported at the end of the series.
+TEST_F(DispatchTest, RefusedUpdateAndRemovedTopAreBothReported)
+{
+    Open(Standard().Shared(true).Held("bob", {"L1"}).Reserved({"Z1", "Z2", "L2"}));
+    ASSERT_EQ(app->SetZoneParam(G("Z1"), "stApartmentId", Removed()), NoError);
+    EXPECT_EQ(AlertIds(), (std::vector<short>{31012, 31019}));
+    EXPECT_TRUE(PaletteListsStamp(G("L1")));
+    ExpectUpToDate(G("L2"));
+}
+
 TEST_F(DispatchTest, WarningAboutZonesWithoutTopOncePerSeriesUntilSwitchedOff)
 {
     Open(Standard());
@@ -196,6 +235,32 @@ TEST_F(DispatchTest, HandlerFailureIsShownAndReturned)
     EXPECT_EQ(ElementEventHandlerProc(&property), NoError);
     ASSERT_EQ(AlertCount(31001), 2);
     EXPECT_EQ(app->GetUserQueue().ShownAlerts()[1].texts[0], GS::UniString(std::to_string(APIERR_MEMFULL)));
+}
+
+// The source of a copy matters only for an Arealist: a failing fetch of it concerns no other label.
+TEST_F(DispatchTest, SourceOfACopyIsFetchedOnlyForAnArealist)
+{
+    LabelEntry plain;
+    plain.id = "P1";
+    struct Case {
+        const char* source;
+        std::vector<short> alerts;
+    };
+    for (const Case& c : {Case{"P1", {}}, Case{"L1", {31001}}}) {
+        SCOPED_TRACE(c.source);
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard().Label(plain));
+        app->GetFaults().FailOperation("Notify_GetParentElement", 0, APIERR_GENERAL);
+        API_Guid copy;
+        ASSERT_EQ(app->CopyElement(G(c.source), "C1", 1, 1, copy), NoError);
+        EXPECT_EQ(AlertIds(), c.alerts);
+        if (!c.alerts.empty()) {
+            EXPECT_EQ(app->GetUserQueue().ShownAlerts()[0].texts[0], GS::UniString(std::to_string(APIERR_GENERAL)));
+        }
+        EXPECT_TRUE(LinkIds(copy).empty());
+    }
 }
 
 TEST_F(DispatchTest, LockedForeignOrOtherElementsAreNotHandled)

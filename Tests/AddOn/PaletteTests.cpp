@@ -145,6 +145,32 @@ TEST_F(PaletteTest, DeclinedReservationOfAnUpdateShowsNoFailure)
     EXPECT_TRUE(LinkIds("la").empty());
 }
 
+// A zone a colleague holds in another TOP does not stand in the way of updating the listed
+// Arealist; declining it in "Update all" keeps listed only the Arealist that needs it.
+TEST_F(PaletteTest, UpdatesAskOnlyForTheZonesTheyTouch)
+{
+    Open(Builder()
+             .Shared(true)
+             .Zone(Zone("a1", "A"))
+             .Zone(Zone("b1", "B"))
+             .Label(Arealist("la", "A", {}))
+             .Label(Arealist("lb", "B", {"b1"}))
+             .Held("bob", {"b1"})
+             .Reserved({"a1", "la", "lb"}));
+    ShowPalette();
+    Palette().AddWrongStamps({G("la")});
+    ASSERT_EQ(app->PaletteButton(9), NoError);
+    EXPECT_TRUE(AlertIds().empty());
+    ExpectUpToDate(G("la"));
+    EXPECT_TRUE(RowsOf(StampsList).empty());
+
+    ASSERT_EQ(app->PaletteButton(10), NoError); // the colleague's zone is declined
+    EXPECT_EQ(AlertTexts(31010), std::vector<GS::UniString>{"B:\n\t b1 - Room b1\n\n"});
+    EXPECT_EQ(AlertCount(31016), 0);
+    EXPECT_EQ(RowsOf(StampsList), (Rows{{"0", "B"}}));
+    ExpectUpToDate(G("la"));
+}
+
 TEST_F(PaletteTest, SetOperationsRefillTheListsAndIgnoreAbsentEntries)
 {
     LabelEntry foreign;

@@ -308,6 +308,60 @@ TEST_F(BulkUpdateTest, DecliningToReserveZonesEndsTheUpdateWithNothingRelinked)
     EXPECT_EQ(ToVector(wrongStamps), std::vector<API_Guid>{a1});
 }
 
+// Only the zones the update touches are asked for: those of the TOPs it links and those the
+// Arealists are linked with now, each zone once under its own TOP. Declining leaves the Arealists
+// that touch a declined zone as they were; the others are brought up to date.
+TEST_F(BulkUpdateTest, DecliningSomeZonesLeavesOnlyTheArealistsThatTouchThem)
+{
+    BuildProject();
+    project.teamwork.shared = true;
+    for (const Host::Element& element : project.elements)
+        if (element.guid != t2)
+            project.teamwork.reserved.insert(element.guid);
+    project.teamwork.held["bob"] = {t2};
+    Open();
+
+    GuidSet wrongStamps;
+    GuidSet inconsistentRooms;
+    EXPECT_EQ(UpdateAllStamps(wrongStamps, inconsistentRooms), ErrRoomsNotReserved);
+    EXPECT_EQ(ToVector(wrongStamps), (std::vector<API_Guid>{a1, a3})); // A1 is linked with it, A3 links it
+    EXPECT_EQ(LinksFrom(a1), (std::vector<API_Guid>{t1Ground, t2}));
+    EXPECT_EQ(LinksFrom(a3), std::vector<API_Guid>{t2});
+    ExpectLinkedExactlyToItsTop(a2, {});
+    std::vector<GS::UniString> asked;
+    for (const Host::ShownAlert& alert : User().ShownAlerts())
+        if (alert.id == 31010)
+            asked.push_back(alert.texts[0]);
+    EXPECT_EQ(asked, std::vector<GS::UniString>{"T2:\n\t Z3 - Room Z3\n\n"});
+}
+
+// A label whose library part was exchanged, or that was deleted, is no Arealist any more: the
+// update passes over it, leaves it as it is and drops it from the wrong ones.
+TEST_F(BulkUpdateTest, LabelsThatAreNoLongerArealistsArePassedOver)
+{
+    BuildProject();
+    const API_Guid exchanged = AddArealist("X1", "T2", {t2});
+    project.elements.Edit(exchanged)->libInd = Part("Generic Label").index;
+    project.elements.Edit(exchanged)->params = Part("Generic Label").params;
+    const API_Guid deleted = AddArealist("X2", "T2", {});
+    project.elements.Edit(deleted)->deleted = true;
+    Open();
+
+    for (const bool all : {false, true}) {
+        SCOPED_TRACE(all ? "UpdateAllStamps" : "UpdateStamps");
+        GuidSet wrongStamps;
+        wrongStamps.Add(exchanged);
+        wrongStamps.Add(deleted);
+        wrongStamps.Add(a2);
+        GuidSet inconsistentRooms;
+        ASSERT_EQ(all ? UpdateAllStamps(wrongStamps, inconsistentRooms) : UpdateStamps(wrongStamps, inconsistentRooms),
+                  NoError);
+        EXPECT_TRUE(wrongStamps.IsEmpty());
+        ExpectLinkedExactlyToItsTop(a2, {});
+        EXPECT_EQ(LinksFrom(exchanged), std::vector<API_Guid>{t2});
+    }
+}
+
 TEST_F(BulkUpdateTest, UpdateAllTakesEveryArealistButNoOtherLabel)
 {
     BuildProject();
