@@ -3,82 +3,11 @@
 
 #include <cmath>
 #include <fstream>
-#include <set>
 #include <sstream>
-#include <vector>
 
 #include "../Host/GSRoot/UniString.hpp"
 
 namespace Runner {
-
-namespace {
-
-void LineAndColumn(const std::string& text, std::size_t byte, std::size_t& line, std::size_t& column)
-{
-    line = 1;
-    column = 1;
-    for (std::size_t i = 0; i < byte && i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-}
-
-} // namespace
-
-bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error)
-{
-    // nlohmann keeps the last of duplicate keys silently; the callback sees every key, so the
-    // stack of key sets per open object finds duplicates.
-    std::vector<std::set<std::string>> keys;
-    std::vector<std::string> path;
-    std::string duplicate;
-    auto callback = [&](int /*depth*/, Json::parse_event_t event, Json& parsed) {
-        switch (event) {
-        case Json::parse_event_t::object_start:
-            keys.emplace_back();
-            break;
-        case Json::parse_event_t::object_end:
-            if (!keys.empty())
-                keys.pop_back();
-            break;
-        case Json::parse_event_t::key:
-            if (!keys.empty() && !keys.back().insert(parsed.get<std::string>()).second && duplicate.empty())
-                duplicate = parsed.get<std::string>();
-            break;
-        default:
-            break;
-        }
-        return true;
-    };
-    try {
-        out = Json::parse(text, callback, true, false);
-    } catch (const Json::parse_error& e) {
-        std::size_t line = 0, column = 0;
-        LineAndColumn(text, e.byte == 0 ? 0 : e.byte - 1, line, column);
-        std::string what = e.what();
-        const std::size_t colon = what.rfind(": ");
-        if (colon != std::string::npos)
-            what = what.substr(colon + 2);
-        error = file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": invalid JSON: " + what;
-        return false;
-    } catch (const Json::out_of_range&) {
-        // A number literal too large for a double (e.g. 7E660).
-        error = file + ": invalid JSON: a number is too large";
-        return false;
-    } catch (const Json::exception& e) {
-        error = file + ": invalid JSON: " + e.what();
-        return false;
-    }
-    if (!duplicate.empty()) {
-        error = file + ": duplicate key \"" + duplicate + "\"";
-        return false;
-    }
-    return true;
-}
 
 bool ReadTextFile(const std::string& path, std::string& text, std::string& error)
 {

@@ -11,7 +11,8 @@ namespace Runner {
 
 using Json = nlohmann::json;
 
-// Parses text into `out`; rejects syntax errors (with line and column) and duplicate keys.
+// Parses text into `out`; rejects syntax errors (with line and column) and duplicate keys (with
+// their JSON path), in time linear in the size of the text.
 bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error);
 // Reads a whole file; false with a message when it cannot be read.
 bool ReadTextFile(const std::string& path, std::string& text, std::string& error);

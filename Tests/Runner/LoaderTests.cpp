@@ -15,6 +15,16 @@ std::string WithBase(const std::string& rest)
     return "{" + base + (rest.empty() ? "" : ", " + rest) + "}";
 }
 
+// A large array whose 1500th element holds a duplicate key three levels down.
+std::string DeepDuplicate()
+{
+    std::string zones;
+    for (int i = 0; i < 2000; ++i)
+        zones += std::string(i == 0 ? "" : ",") + R"({"id": "Z)" + std::to_string(i) + R"(", "quantities": [1, 1, )" +
+                 (i == 1500 ? R"({"x": 1, "y": {"x": 2}, "x": 3})" : "1") + ", 1, 0]}";
+    return WithBase(R"("zones": [)" + zones + "]");
+}
+
 struct BadCase {
     const char* name;
     std::string json;
@@ -41,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"Syntax", "{\"zones\": [", "p.json:1:"},
         BadCase{"NumberOverflow", WithBase(R"("zones": [{"id": "Z1", "quantities": [7E660, 1, 1, 1, 0]}])"),
                 "p.json: invalid JSON: a number is too large"},
-        BadCase{"DuplicateKey", R"({"zones": [], "zones": []})", "duplicate key \"zones\""},
+        BadCase{"DuplicateKey", R"({"zones": [], "zones": []})", "p.json: /zones: duplicate key \"zones\""},
+        BadCase{"DuplicateKeyDeep", DeepDuplicate(), "p.json: /zones/1500/quantities/2/x: duplicate key \"x\""},
         BadCase{"UnknownTopKey", WithBase(R"("zonez": [])"), "/zonez: unknown key"},
         BadCase{"UnknownZoneKey", WithBase(R"("zones": [{"id": "Z1", "area": 3}])"), "/zones/0/area: unknown key"},
         BadCase{"TopWrongType", WithBase(R"("zones": [{"id": "Z0"}, {"id": "Z1", "top": 3}])"),
