@@ -23,10 +23,11 @@ void LineAndColumn(const std::string& text, std::size_t byte, std::size_t& line,
 }
 
 // Builds the value as the parser reads it. A duplicate key is found by looking it up in the
-// object being built, so each key costs one map lookup whatever the size of the file.
+// object being built, so each key costs one map lookup whatever the size of the file. Elements of
+// the top-level arrays a stream asks for go to the stream as soon as each is complete.
 class StrictBuilder final : public nlohmann::json_sax<Json> {
 public:
-    explicit StrictBuilder(Json& root) : root(root) {}
+    StrictBuilder(Json& root, JsonStream* stream) : root(root), stream(stream) {}
 
     bool null() override { return Place(Json(nullptr)); }
     bool boolean(bool value) override { return Place(Json(value)); }
@@ -70,11 +71,14 @@ public:
     std::size_t errorPosition = 0;
     int errorId = 0;
     std::string errorWhat;
+    bool streamStopped = false;
 
 private:
     struct OpenValue {
         Json* value;
         const std::string* key = nullptr; // objects: the key of the member being read
+        std::size_t count = 0;            // arrays: elements read so far
+        bool streamed = false;            // a top-level array whose elements go to the stream
     };
 
     Json* Put(Json&& value)
@@ -83,10 +87,11 @@ private:
             root = std::move(value);
             return &root;
         }
-        Json& container = *open.back().value;
-        if (container.is_array()) {
-            auto& items = container.get_ref<Json::array_t&>();
+        OpenValue& container = open.back();
+        if (container.value->is_array()) {
+            auto& items = container.value->get_ref<Json::array_t&>();
             items.push_back(std::move(value));
+            ++container.count;
             return &items.back();
         }
         *pendingSlot = std::move(value);
@@ -95,17 +100,39 @@ private:
     bool Place(Json&& value)
     {
         Put(std::move(value));
-        return true;
+        return Completed();
     }
     // Containers below the open one are not touched while it is open, so the pointers stay valid.
     bool Open(Json&& empty)
     {
-        open.push_back(OpenValue{Put(std::move(empty))});
+        const bool topLevelArray = empty.is_array() && open.size() == 1 && root.is_object();
+        OpenValue opened{Put(std::move(empty))};
+        if (topLevelArray && stream != nullptr)
+            opened.streamed = stream->StreamArray(*open.back().key, root);
+        open.push_back(opened);
         return true;
     }
     bool Close()
     {
         open.pop_back();
+        return Completed();
+    }
+    // A value has been read whole: hand it over when it is an element of a streamed array, and
+    // tell the stream when it is a top-level member.
+    bool Completed()
+    {
+        if (stream == nullptr || open.empty())
+            return true;
+        OpenValue& container = open.back();
+        if (container.streamed) {
+            auto& items = container.value->get_ref<Json::array_t&>();
+            const bool used = stream->Element(*open[open.size() - 2].key, container.count - 1, items.back());
+            items.pop_back();
+            streamStopped = !used;
+            return used;
+        }
+        if (open.size() == 1 && root.is_object())
+            stream->MemberRead(*container.key, root);
         return true;
     }
 
@@ -115,28 +142,34 @@ private:
         std::string path;
         for (std::size_t i = 0; i + 1 < open.size(); ++i) {
             const OpenValue& parent = open[i];
+            path += '/';
             if (parent.value->is_array())
-                path += "/" + std::to_string(parent.value->size() - 1);
-            else
-                path += "/" + (parent.key != nullptr ? *parent.key : std::string());
+                path += std::to_string(parent.count - 1);
+            else if (parent.key != nullptr)
+                path += *parent.key;
         }
         return path;
     }
 
     Json& root;
+    JsonStream* stream;
     std::vector<OpenValue> open;
     Json* pendingSlot = nullptr;
 };
 
 } // namespace
 
-bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error)
+bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error, JsonStream* stream)
 {
     Json root;
-    StrictBuilder builder(root);
+    StrictBuilder builder(root, stream);
     if (Json::sax_parse(text.data(), text.data() + text.size(), &builder)) {
         out = std::move(root);
         return true;
+    }
+    if (builder.streamStopped) {
+        error = stream->Error();
+        return false;
     }
     if (!builder.duplicatePath.empty()) {
         error = file + ": " + builder.duplicatePath + ": duplicate key \"" + builder.duplicateKey + "\"";

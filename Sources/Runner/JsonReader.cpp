@@ -1,7 +1,9 @@
 // Strict JSON reading with file and path in every message.
 #include "JsonReader.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +18,19 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
         error = path + ": cannot open the file";
         return false;
     }
+    // A regular file is read in one piece; a pipe, whose size is not known, through a stream.
+    std::error_code code;
+    const auto size = std::filesystem::is_regular_file(path, code) ? std::filesystem::file_size(path, code) : 0;
+    if (!code && size > 0) {
+        std::string content(size, '\0');
+        in.read(content.data(), std::streamsize(size));
+        if (in.bad() || std::size_t(in.gcount()) != size) {
+            error = path + ": cannot read the file";
+            return false;
+        }
+        text = std::move(content);
+        return true;
+    }
     std::ostringstream content;
     content << in.rdbuf();
     if (in.bad()) {
@@ -28,13 +43,35 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
 
 std::size_t Utf16Length(const std::string& utf8)
 {
+    // Plain ASCII, the common case, is one unit a byte; anything else is counted as the host
+    // decodes it (invalid bytes included).
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; }))
+        return utf8.size();
     return GS::UniString(utf8).GetLength();
 }
 
-bool JsonReader::Fail(const std::string& path, const std::string& what)
+std::string JsonPath::Text() const
 {
-    if (error.empty())
-        error = file + ": " + (path.empty() ? std::string("/") : path) + ": " + what;
+    std::string result = parent != nullptr    ? parent->Text()
+                         : text != nullptr    ? *text
+                         : literal != nullptr ? std::string(literal)
+                                              : std::string();
+    if (isIndex) {
+        result += '/';
+        result += std::to_string(index);
+    } else if (key != nullptr) {
+        result += '/';
+        result += key;
+    }
+    return result;
+}
+
+bool JsonReader::Fail(const JsonPath& path, const std::string& what)
+{
+    if (error.empty()) {
+        const std::string text = path.Text();
+        error = file + ": " + (text.empty() ? std::string("/") : text) + ": " + what;
+    }
     return false;
 }
 
@@ -53,7 +90,7 @@ std::string JsonReader::TypeName(const Json& value)
     return "an object";
 }
 
-bool JsonReader::Object(const Json& value, const std::string& path, std::initializer_list<const char*> allowedKeys)
+bool JsonReader::Object(const Json& value, const JsonPath& path, std::initializer_list<const char*> allowedKeys)
 {
     if (!value.is_object())
         return Fail(path, "expected an object, got " + TypeName(value));
@@ -65,20 +102,20 @@ bool JsonReader::Object(const Json& value, const std::string& path, std::initial
             std::string list;
             for (const char* allowed : allowedKeys)
                 list += std::string(list.empty() ? "" : ", ") + allowed;
-            return Fail(Key(path, item.key()), "unknown key (allowed: " + list + ")");
+            return Fail(Key(path.Text(), item.key()), "unknown key (allowed: " + list + ")");
         }
     }
     return true;
 }
 
-bool JsonReader::Array(const Json& value, const std::string& path)
+bool JsonReader::Array(const Json& value, const JsonPath& path)
 {
     if (!value.is_array())
         return Fail(path, "expected an array, got " + TypeName(value));
     return true;
 }
 
-bool JsonReader::String(const Json& value, const std::string& path, std::string& out, bool unlimited)
+bool JsonReader::String(const Json& value, const JsonPath& path, std::string& out, bool unlimited)
 {
     if (!value.is_string())
         return Fail(path, "expected a string, got " + TypeName(value));
@@ -90,7 +127,7 @@ bool JsonReader::String(const Json& value, const std::string& path, std::string&
     return true;
 }
 
-bool JsonReader::Integer(const Json& value, const std::string& path, long long min, long long max, long long& out)
+bool JsonReader::Integer(const Json& value, const JsonPath& path, long long min, long long max, long long& out)
 {
     if (!value.is_number())
         return Fail(path, "expected an integer, got " + TypeName(value));
@@ -114,7 +151,7 @@ bool JsonReader::Integer(const Json& value, const std::string& path, long long m
     return true;
 }
 
-bool JsonReader::Number(const Json& value, const std::string& path, double& out)
+bool JsonReader::Number(const Json& value, const JsonPath& path, double& out)
 {
     if (!value.is_number())
         return Fail(path, "expected a number, got " + TypeName(value));
@@ -124,7 +161,7 @@ bool JsonReader::Number(const Json& value, const std::string& path, double& out)
     return true;
 }
 
-bool JsonReader::Bool(const Json& value, const std::string& path, bool& out)
+bool JsonReader::Bool(const Json& value, const JsonPath& path, bool& out)
 {
     if (!value.is_boolean())
         return Fail(path, "expected true or false, got " + TypeName(value));
