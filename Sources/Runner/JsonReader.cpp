@@ -108,6 +108,26 @@ bool JsonReader::Object(const Json& value, const JsonPath& path, std::initialize
     return true;
 }
 
+bool JsonReader::Members(const Json& value, const JsonPath& path, std::span<const char* const> keys,
+                         std::span<const Json*> found)
+{
+    if (!value.is_object())
+        return Fail(path, "expected an object, got " + TypeName(value));
+    for (const auto& [key, member] : value.get_ref<const Json::object_t&>()) {
+        std::size_t k = 0;
+        while (k < keys.size() && key != keys[k])
+            ++k;
+        if (k == keys.size()) {
+            std::string list;
+            for (const char* allowed : keys)
+                list += std::string(list.empty() ? "" : ", ") + allowed;
+            return Fail(Key(path.Text(), key), "unknown key (allowed: " + list + ")");
+        }
+        found[k] = &member;
+    }
+    return true;
+}
+
 bool JsonReader::Array(const Json& value, const JsonPath& path)
 {
     if (!value.is_array())

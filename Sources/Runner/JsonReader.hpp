@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -69,6 +70,10 @@ public:
     const std::string& Error() const { return error; }
 
     bool Object(const Json& value, const JsonPath& path, std::initializer_list<const char*> allowedKeys);
+    // An object whose keys are all among `keys`: found[k] points at the member named keys[k], or
+    // is null when there is none. One pass, so reading an entry costs no lookups.
+    bool Members(const Json& value, const JsonPath& path, std::span<const char* const> keys,
+                 std::span<const Json*> found);
     bool Array(const Json& value, const JsonPath& path);
     // A string of at most 255 UTF-16 units (the host's fixed text fields) unless `unlimited`.
     bool String(const Json& value, const JsonPath& path, std::string& out, bool unlimited = false);

@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <span>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -26,6 +28,16 @@ constexpr TypeNameEntry typeNames[] = {
 };
 
 constexpr std::size_t paramNameMax = API_NameLen - 1;
+
+// Element entries list the members all elements have first, in this order, then their own.
+constexpr const char* commonKeys[] = {"id", "guid", "story", "layer", "locked", "group", "observed"};
+template <std::size_t N> constexpr bool CommonKeysFirst(const char* const (&keys)[N])
+{
+    for (std::size_t k = 0; k < std::size(commonKeys); ++k)
+        if (k >= N || std::string_view(keys[k]) != commonKeys[k])
+            return false;
+    return true;
+}
 
 // Zones, labels and other elements are read one by one while the file is parsed once what they
 // refer to is known (the sections before them in the file); otherwise, and for everything else,
@@ -75,8 +87,10 @@ private:
     bool Selection(const Json& root);
     bool Links();
 
-    // Fields every element has: id, guid, story, layer, locked, group.
-    bool CommonFields(const Json& value, const JsonPath& path, Host::Element& element);
+    // Every element entry's members: these first, then those of its kind (see Members()).
+    enum CommonKey { IdKey, GuidKey, StoryKey, LayerKey, LockedKey, GroupKey, ObservedKey, OwnKeys };
+    using Members = std::span<const Json* const>;
+    bool CommonFields(const Members& members, const JsonPath& path, Host::Element& element);
     bool LayerFlags(const Json& value, const std::string& path, UInt16& flags);
     bool Coord(const Json& value, const JsonPath& path, API_Coord& coord);
     bool Polygon(const Json& value, const JsonPath& path, std::vector<API_Coord>& polygon);
@@ -429,19 +443,21 @@ bool Loader::ZoneCategories(const Json& root)
     return true;
 }
 
-bool Loader::CommonFields(const Json& value, const JsonPath& path, Host::Element& element)
+bool Loader::CommonFields(const Members& members, const JsonPath& path, Host::Element& element)
 {
-    if (!value.contains("id"))
+    if (members[IdKey] == nullptr)
         return reader.Fail(path, "missing key \"id\"");
-    if (!reader.String(value["id"], JsonPath(path, "id"), element.id))
+    const JsonPath idPath(path, "id");
+    if (!reader.String(*members[IdKey], idPath, element.id))
         return false;
     if (element.id.empty())
-        return reader.Fail(JsonPath(path, "id"), "an element id must not be empty");
-    if (ids.count(element.id) != 0)
-        return reader.Fail(JsonPath(path, "id"), "duplicate element id \"" + element.id + "\"");
-    if (value.contains("guid")) {
+        return reader.Fail(idPath, "an element id must not be empty");
+    auto [slot, fresh] = ids.try_emplace(element.id);
+    if (!fresh)
+        return reader.Fail(idPath, "duplicate element id \"" + element.id + "\"");
+    if (members[GuidKey] != nullptr) {
         std::string text;
-        if (!reader.String(value["guid"], JsonPath(path, "guid"), text))
+        if (!reader.String(*members[GuidKey], JsonPath(path, "guid"), text))
             return false;
         GS::Guid parsed;
         if (!parsed.FromString(text.c_str()) || parsed.IsNull())
@@ -452,9 +468,11 @@ bool Loader::CommonFields(const Json& value, const JsonPath& path, Host::Element
         element.guid = Host::GuidFromName(element.id);
     }
     if (!guids.insert(element.guid).second)
-        return reader.Fail(JsonPath(path, value.contains("guid") ? "guid" : "id"), "duplicate element GUID");
+        return reader.Fail(JsonPath(path, members[GuidKey] != nullptr ? "guid" : "id"), "duplicate element GUID");
+    slot->second = element.guid;
     long long number = project.stories.front().index;
-    if (value.contains("story") && !reader.Integer(value["story"], JsonPath(path, "story"), -32768, 32767, number))
+    if (members[StoryKey] != nullptr &&
+        !reader.Integer(*members[StoryKey], JsonPath(path, "story"), -32768, 32767, number))
         return false;
     const bool storyExists = std::any_of(project.stories.begin(), project.stories.end(),
                                          [&](const Host::Story& story) { return story.index == number; });
@@ -462,21 +480,22 @@ bool Loader::CommonFields(const Json& value, const JsonPath& path, Host::Element
         return reader.Fail(JsonPath(path, "story"), "no story with index " + std::to_string(number));
     element.story = short(number);
     number = project.layers.front().index;
-    if (value.contains("layer") && !reader.Integer(value["layer"], JsonPath(path, "layer"), 1, 32767, number))
+    if (members[LayerKey] != nullptr && !reader.Integer(*members[LayerKey], JsonPath(path, "layer"), 1, 32767, number))
         return false;
     if (project.FindLayer(API_AttributeIndex(number)) == nullptr)
         return reader.Fail(JsonPath(path, "layer"), "no layer with index " + std::to_string(number));
     element.layer = API_AttributeIndex(number);
-    if (value.contains("locked") && !reader.Bool(value["locked"], JsonPath(path, "locked"), element.locked))
+    if (members[LockedKey] != nullptr && !reader.Bool(*members[LockedKey], JsonPath(path, "locked"), element.locked))
         return false;
-    if (value.contains("observed") && !reader.Bool(value["observed"], JsonPath(path, "observed"), element.observed))
+    if (members[ObservedKey] != nullptr &&
+        !reader.Bool(*members[ObservedKey], JsonPath(path, "observed"), element.observed))
         return false;
     number = 0;
-    if (value.contains("group") && !reader.Integer(value["group"], JsonPath(path, "group"), 0, 1000000000, number))
+    if (members[GroupKey] != nullptr &&
+        !reader.Integer(*members[GroupKey], JsonPath(path, "group"), 0, 1000000000, number))
         return false;
     element.group = number == 0 ? APINULLGuid : Host::GuidFromName("group:" + std::to_string(number));
     element.creationOrder = project.nextCreationOrder++;
-    ids.emplace(element.id, element.guid);
     return true;
 }
 
@@ -654,55 +673,59 @@ bool Loader::Zones(const Json& root)
 bool Loader::Zone(const Json& value, std::size_t i)
 {
     const JsonPath path(sectionPaths.zones, i);
-    if (!reader.Object(value, path,
-                       {"id", "guid", "story", "layer", "category", "number", "name", "top", "quantities", "pos",
-                        "polygon", "locked", "group", "observed"}))
+    enum { CategoryKey = OwnKeys, NumberKey, NameKey, TopKey, QuantitiesKey, PosKey, PolygonKey, KeyCount };
+    static constexpr const char* keys[KeyCount] = {"id",    "guid",       "story",    "layer",  "locked",
+                                                   "group", "observed",   "category", "number", "name",
+                                                   "top",   "quantities", "pos",      "polygon"};
+    static_assert(CommonKeysFirst(keys));
+    std::array<const Json*, KeyCount> members{};
+    if (!reader.Members(value, path, keys, members))
         return false;
     Host::Element zone;
     zone.type = API_ZoneID;
-    if (!CommonFields(value, path, zone))
+    if (!CommonFields(members, path, zone))
         return false;
     std::string text;
-    if (value.contains("number")) {
-        if (!reader.String(value["number"], JsonPath(path, "number"), text))
+    if (members[NumberKey] != nullptr) {
+        if (!reader.String(*members[NumberKey], JsonPath(path, "number"), text))
             return false;
         zone.number = GS::UniString(text);
     }
-    if (value.contains("name")) {
-        if (!reader.String(value["name"], JsonPath(path, "name"), text))
+    if (members[NameKey] != nullptr) {
+        if (!reader.String(*members[NameKey], JsonPath(path, "name"), text))
             return false;
         zone.name = GS::UniString(text);
     }
     long long category = project.zoneCategories.empty() ? 0 : 1;
-    if (value.contains("category")) {
-        if (!reader.Integer(value["category"], JsonPath(path, "category"), 1, 32767, category))
+    if (members[CategoryKey] != nullptr) {
+        if (!reader.Integer(*members[CategoryKey], JsonPath(path, "category"), 1, 32767, category))
             return false;
         if (category > static_cast<long long>(project.zoneCategories.size()))
             return reader.Fail(JsonPath(path, "category"), "no zone category with index " + std::to_string(category));
     }
     zone.category = API_AttributeIndex(category);
-    if (value.contains("quantities")) {
-        const Json& quantities = value["quantities"];
+    if (members[QuantitiesKey] != nullptr) {
+        const Json& quantities = *members[QuantitiesKey];
+        const JsonPath quantitiesPath(path, "quantities");
         if (!quantities.is_array() || quantities.size() != 5)
-            return reader.Fail(JsonPath(path, "quantities"),
+            return reader.Fail(quantitiesPath,
                                "expected an array of five numbers, got " +
                                    (quantities.is_array() ? std::to_string(quantities.size()) + " values"
                                                           : JsonReader::TypeName(quantities)));
-        const JsonPath quantitiesPath(path, "quantities");
         for (std::size_t q = 0; q < 5; ++q)
             if (!reader.Number(quantities[q], JsonPath(quantitiesPath, q), zone.quantities[q]))
                 return false;
     }
-    if (value.contains("pos") && !Coord(value["pos"], JsonPath(path, "pos"), zone.pos))
+    if (members[PosKey] != nullptr && !Coord(*members[PosKey], JsonPath(path, "pos"), zone.pos))
         return false;
-    if (value.contains("polygon") && !Polygon(value["polygon"], JsonPath(path, "polygon"), zone.polygon))
+    if (members[PolygonKey] != nullptr && !Polygon(*members[PolygonKey], JsonPath(path, "polygon"), zone.polygon))
         return false;
     std::optional<std::string> top;
-    if (value.contains("top") && !value["top"].is_null()) {
-        if (!value["top"].is_string())
-            return reader.Fail(JsonPath(path, "top"),
-                               "expected a string or null, got " + JsonReader::TypeName(value["top"]));
-        if (!reader.String(value["top"], JsonPath(path, "top"), text))
+    if (members[TopKey] != nullptr && !members[TopKey]->is_null()) {
+        const Json& given = *members[TopKey];
+        if (!given.is_string())
+            return reader.Fail(JsonPath(path, "top"), "expected a string or null, got " + JsonReader::TypeName(given));
+        if (!reader.String(given, JsonPath(path, "top"), text))
             return false;
         top = text;
     }
@@ -727,45 +750,48 @@ bool Loader::Labels(const Json& root)
 bool Loader::Label(const Json& value, std::size_t i)
 {
     const JsonPath path(sectionPaths.labels, i);
-    if (!reader.Object(value, path,
-                       {"id", "guid", "libPart", "class", "story", "layer", "pos", "params", "links", "observed",
-                        "locked", "group", "parent"}))
+    enum { LibPartKey = OwnKeys, ClassKey, PosKey, ParamsKey, LinksKey, ParentKey, KeyCount };
+    static constexpr const char* keys[KeyCount] = {"id",      "guid",  "story", "layer",  "locked", "group", "observed",
+                                                   "libPart", "class", "pos",   "params", "links",  "parent"};
+    static_assert(CommonKeysFirst(keys));
+    std::array<const Json*, KeyCount> members{};
+    if (!reader.Members(value, path, keys, members))
         return false;
     Host::Element label;
     label.type = API_LabelID;
-    if (!CommonFields(value, path, label))
+    if (!CommonFields(members, path, label))
         return false;
-    if (!value.contains("libPart"))
+    if (members[LibPartKey] == nullptr)
         return reader.Fail(path, "missing key \"libPart\"");
     const Host::LibPart* part = nullptr;
-    if (!LibPartRef(value["libPart"], JsonPath(path, "libPart"), "label", part))
+    if (!LibPartRef(*members[LibPartKey], JsonPath(path, "libPart"), "label", part))
         return false;
     label.libInd = part->index;
     label.symbolSettings.libInd = part->index;
     label.params = part->params;
-    if (value.contains("class")) {
+    if (members[ClassKey] != nullptr) {
         std::string labelClass;
-        if (!reader.String(value["class"], JsonPath(path, "class"), labelClass))
+        if (!reader.String(*members[ClassKey], JsonPath(path, "class"), labelClass))
             return false;
         if (labelClass != "symbol" && labelClass != "text")
             return reader.Fail(JsonPath(path, "class"), "expected \"symbol\" or \"text\"");
         label.labelClass = labelClass == "symbol" ? APILblClass_Symbol : APILblClass_Text;
     }
-    if (value.contains("pos") && !Coord(value["pos"], JsonPath(path, "pos"), label.begC))
+    if (members[PosKey] != nullptr && !Coord(*members[PosKey], JsonPath(path, "pos"), label.begC))
         return false;
     label.midC = label.begC;
     label.endC = label.begC;
-    if (value.contains("params") && !Params(value["params"], JsonPath(path, "params"), *part, label.params))
+    if (members[ParamsKey] != nullptr && !Params(*members[ParamsKey], JsonPath(path, "params"), *part, label.params))
         return false;
-    if (value.contains("parent") && !value["parent"].is_null()) {
-        if (!ElementRef(value["parent"], JsonPath(path, "parent"), label.parent))
+    if (members[ParentKey] != nullptr && !members[ParentKey]->is_null()) {
+        if (!ElementRef(*members[ParentKey], JsonPath(path, "parent"), label.parent))
             return false;
         label.parentType = project.Find(label.parent)->type;
     }
-    if (value.contains("links")) {
-        if (!reader.Array(value["links"], JsonPath(path, "links")))
+    if (members[LinksKey] != nullptr) {
+        if (!reader.Array(*members[LinksKey], JsonPath(path, "links")))
             return false;
-        pendingLinks.push_back({label.guid, JsonPath(path, "links").Text(), value["links"]});
+        pendingLinks.push_back({label.guid, JsonPath(path, "links").Text(), *members[LinksKey]});
     }
     project.elements.push_back(std::move(label));
     return true;
@@ -787,23 +813,27 @@ bool Loader::OtherElements(const Json& root)
 bool Loader::OtherElement(const Json& value, std::size_t i)
 {
     const JsonPath path(sectionPaths.elements, i);
-    if (!reader.Object(value, path,
-                       {"id", "guid", "type", "story", "layer", "locked", "group", "observed", "pos", "end"}))
+    enum { TypeKey = OwnKeys, PosKey, EndKey, KeyCount };
+    static constexpr const char* keys[KeyCount] = {"id",    "guid",     "story", "layer", "locked",
+                                                   "group", "observed", "type",  "pos",   "end"};
+    static_assert(CommonKeysFirst(keys));
+    std::array<const Json*, KeyCount> members{};
+    if (!reader.Members(value, path, keys, members))
         return false;
     Host::Element element;
-    if (!value.contains("type"))
+    if (members[TypeKey] == nullptr)
         return reader.Fail(path, "missing key \"type\"");
     std::string typeName;
-    if (!reader.String(value["type"], JsonPath(path, "type"), typeName))
+    if (!reader.String(*members[TypeKey], JsonPath(path, "type"), typeName))
         return false;
     if (!ElementTypeFromName(typeName, element.type) || element.type == API_ZoneID || element.type == API_LabelID)
         return reader.Fail(JsonPath(path, "type"),
                            "unknown element type \"" + typeName + "\" (zones and labels have sections of their own)");
-    if (!CommonFields(value, path, element))
+    if (!CommonFields(members, path, element))
         return false;
-    if (value.contains("pos") && !Coord(value["pos"], JsonPath(path, "pos"), element.pos))
+    if (members[PosKey] != nullptr && !Coord(*members[PosKey], JsonPath(path, "pos"), element.pos))
         return false;
-    if (value.contains("end") && !Coord(value["end"], JsonPath(path, "end"), element.endPoint))
+    if (members[EndKey] != nullptr && !Coord(*members[EndKey], JsonPath(path, "end"), element.endPoint))
         return false;
     element.begC = element.pos;
     project.elements.push_back(std::move(element));
@@ -958,9 +988,9 @@ bool Loader::Selection(const Json& root)
 bool LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
                      Host::Project& project, std::string& error)
 {
-    // Elements take a few hundred bytes each in a project file; reserving for one per 256 bytes
+    // Elements take a few hundred bytes each in a project file; reserving for one per 128 bytes
     // spares large files the regrowth of their tables.
-    Loader loader(fileName, library, text.size() / 256);
+    Loader loader(fileName, library, text.size() / 128);
     Json root;
     if (!ParseJsonText(text, fileName, root, error, &loader))
         return false;
