@@ -1,8 +1,11 @@
 // Parsing JSON text into a value in one pass, refusing duplicate keys (which nlohmann would
-// silently resolve to the last one) in time linear in the size of the text.
+// silently resolve to the last one) in time linear in the size of the text. simdjson reads valid
+// text fast; nlohmann's parser reads what simdjson refuses and words the message.
 #include "JsonReader.hpp"
 
 #include <vector>
+
+#include "JsonFastParse.hpp"
 
 namespace Runner {
 
@@ -161,6 +164,21 @@ private:
 
 bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error, JsonStream* stream)
 {
+    std::string duplicatePath, duplicateKey;
+    switch (ParseJsonFast(text, out, stream, duplicatePath, duplicateKey)) {
+    case FastParse::Parsed:
+        return true;
+    case FastParse::Duplicate:
+        error = file + ": " + duplicatePath + ": duplicate key \"" + duplicateKey + "\"";
+        return false;
+    case FastParse::Stopped:
+        error = stream->Error();
+        return false;
+    case FastParse::Refused:
+        break;
+    }
+    // Wrong text, or beyond the fast path's limits (very deep nesting, integers past 64 bits):
+    // the exact parser decides, and says where and what.
     Json root;
     StrictBuilder builder(root, stream);
     if (Json::sax_parse(text.data(), text.data() + text.size(), &builder)) {
