@@ -159,7 +159,10 @@ FastParse ParseJsonFast(const std::string& text, Json& out, JsonStream* stream, 
 {
     simdjson::dom::parser parser;
     Element root;
-    if (parser.parse(text.data(), text.size(), true).get(root) != simdjson::SUCCESS)
+    // Text with room past its end (as files are read) is parsed where it is; other text is copied.
+    static_assert(textPadding >= simdjson::SIMDJSON_PADDING);
+    const bool padded = text.capacity() >= text.size() + simdjson::SIMDJSON_PADDING;
+    if (parser.parse(text.data(), text.size(), !padded).get(root) != simdjson::SUCCESS)
         return FastParse::Refused;
     FastBuilder builder(stream, duplicatePath, duplicateKey);
     return builder.Build(root, out);

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -32,7 +33,10 @@ public:
 // their JSON path), in time linear in the size of the text.
 bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error,
                    JsonStream* stream = nullptr);
-// Reads a whole file; false with a message when it cannot be read.
+
+constexpr std::size_t textPadding = 64;
+// Reads a whole file; false with a message when it cannot be read. A regular file's text gets
+// `textPadding` bytes of capacity past its end.
 bool ReadTextFile(const std::string& path, std::string& text, std::string& error);
 
 // A JSON path ("/zones/3/top") that is put together only when a message needs it: reading a large
@@ -72,7 +76,7 @@ public:
     bool Object(const Json& value, const JsonPath& path, std::initializer_list<const char*> allowedKeys);
     // An object whose keys are all among `keys`: found[k] points at the member named keys[k], or
     // is null when there is none. One pass, so reading an entry costs no lookups.
-    bool Members(const Json& value, const JsonPath& path, std::span<const char* const> keys,
+    bool Members(const Json& value, const JsonPath& path, std::span<const std::string_view> keys,
                  std::span<const Json*> found);
     bool Array(const Json& value, const JsonPath& path);
     // A string of at most 255 UTF-16 units (the host's fixed text fields) unless `unlimited`.

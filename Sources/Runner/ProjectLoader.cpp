@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory_resource>
 #include <set>
 #include <span>
 #include <string_view>
@@ -30,11 +31,11 @@ constexpr TypeNameEntry typeNames[] = {
 constexpr std::size_t paramNameMax = API_NameLen - 1;
 
 // Element entries list the members all elements have first, in this order, then their own.
-constexpr const char* commonKeys[] = {"id", "guid", "story", "layer", "locked", "group", "observed"};
-template <std::size_t N> constexpr bool CommonKeysFirst(const char* const (&keys)[N])
+constexpr std::string_view commonKeys[] = {"id", "guid", "story", "layer", "locked", "group", "observed"};
+template <std::size_t N> constexpr bool CommonKeysFirst(const std::string_view (&keys)[N])
 {
     for (std::size_t k = 0; k < std::size(commonKeys); ++k)
-        if (k >= N || std::string_view(keys[k]) != commonKeys[k])
+        if (k >= N || keys[k] != commonKeys[k])
             return false;
     return true;
 }
@@ -102,8 +103,11 @@ private:
     JsonReader reader;
     const std::vector<Host::LibPart>& library;
     Host::Project project;
-    std::unordered_map<std::string, API_Guid> ids;
-    std::unordered_set<API_Guid> guids;
+    // The loader's tables live as long as it does and only grow: they take their nodes from one
+    // arena, which spares a large project a heap allocation and release per element.
+    std::pmr::monotonic_buffer_resource arena;
+    std::pmr::unordered_map<std::string, API_Guid> ids{&arena};
+    std::pmr::unordered_set<API_Guid> guids{&arena};
     struct PendingLinks {
         API_Guid from;
         std::string path;
@@ -674,9 +678,9 @@ bool Loader::Zone(const Json& value, std::size_t i)
 {
     const JsonPath path(sectionPaths.zones, i);
     enum { CategoryKey = OwnKeys, NumberKey, NameKey, TopKey, QuantitiesKey, PosKey, PolygonKey, KeyCount };
-    static constexpr const char* keys[KeyCount] = {"id",    "guid",       "story",    "layer",  "locked",
-                                                   "group", "observed",   "category", "number", "name",
-                                                   "top",   "quantities", "pos",      "polygon"};
+    static constexpr std::string_view keys[KeyCount] = {"id",    "guid",       "story",    "layer",  "locked",
+                                                        "group", "observed",   "category", "number", "name",
+                                                        "top",   "quantities", "pos",      "polygon"};
     static_assert(CommonKeysFirst(keys));
     std::array<const Json*, KeyCount> members{};
     if (!reader.Members(value, path, keys, members))
@@ -751,8 +755,9 @@ bool Loader::Label(const Json& value, std::size_t i)
 {
     const JsonPath path(sectionPaths.labels, i);
     enum { LibPartKey = OwnKeys, ClassKey, PosKey, ParamsKey, LinksKey, ParentKey, KeyCount };
-    static constexpr const char* keys[KeyCount] = {"id",      "guid",  "story", "layer",  "locked", "group", "observed",
-                                                   "libPart", "class", "pos",   "params", "links",  "parent"};
+    static constexpr std::string_view keys[KeyCount] = {"id",     "guid",     "story",   "layer", "locked",
+                                                        "group",  "observed", "libPart", "class", "pos",
+                                                        "params", "links",    "parent"};
     static_assert(CommonKeysFirst(keys));
     std::array<const Json*, KeyCount> members{};
     if (!reader.Members(value, path, keys, members))
@@ -814,8 +819,8 @@ bool Loader::OtherElement(const Json& value, std::size_t i)
 {
     const JsonPath path(sectionPaths.elements, i);
     enum { TypeKey = OwnKeys, PosKey, EndKey, KeyCount };
-    static constexpr const char* keys[KeyCount] = {"id",    "guid",     "story", "layer", "locked",
-                                                   "group", "observed", "type",  "pos",   "end"};
+    static constexpr std::string_view keys[KeyCount] = {"id",    "guid",     "story", "layer", "locked",
+                                                        "group", "observed", "type",  "pos",   "end"};
     static_assert(CommonKeysFirst(keys));
     std::array<const Json*, KeyCount> members{};
     if (!reader.Members(value, path, keys, members))
@@ -849,7 +854,7 @@ bool Loader::Links()
             return std::hash<API_Guid>()(p.first) * 31 + std::hash<API_Guid>()(p.second);
         }
     };
-    std::unordered_set<std::pair<API_Guid, API_Guid>, PairHash> made;
+    std::pmr::unordered_set<std::pair<API_Guid, API_Guid>, PairHash> made{&arena};
     std::size_t given = 0;
     for (const PendingLinks& pending : pendingLinks)
         given += pending.links.size();
@@ -1014,24 +1019,33 @@ void SetZoneStamp(const Host::Project& project, Host::Element& zone, const std::
 {
     // A zone's TOP lives in its stamp's stApartmentId; without a TOP the zone's stamp lacks that
     // parameter altogether.
-    const Host::LibPart* part = project.FindLibPart(top ? "Zone Stamp" : "Zone Stamp Plain");
-    std::vector<Host::Param> params = part != nullptr ? part->params : std::vector<Host::Param>();
-    for (Host::Param& param : params)
-        for (const Host::Param& old : zone.params)
-            if (old.name == param.name && old.type == param.type && old.isArray == param.isArray)
-                param = old;
-    params.erase(
-        std::remove_if(params.begin(), params.end(), [](const Host::Param& p) { return p.name == "stApartmentId"; }),
-        params.end());
+    // Loading a large project sets the stamp of every zone: built in place, in one allocation.
+    const std::string_view partName = top ? "Zone Stamp" : "Zone Stamp Plain";
+    const Host::LibPart* part = nullptr;
+    for (const Host::LibPart& candidate : project.libParts)
+        if (part == nullptr && candidate.name == partName)
+            part = &candidate;
+    std::vector<Host::Param> params;
+    params.reserve((part != nullptr ? part->params.size() : 0) + 1);
     if (top) {
-        Host::Param param;
+        Host::Param& param = params.emplace_back();
         param.name = "stApartmentId";
         param.type = APIParT_CString;
         param.text = GS::UniString(*top);
-        params.insert(params.begin(), param);
     }
-    if (part != nullptr)
+    if (part != nullptr) {
+        // The part's other parameters, each keeping the zone's value when it has one of that shape.
+        for (const Host::Param& fresh : part->params) {
+            if (fresh.name == "stApartmentId")
+                continue;
+            const Host::Param* kept = &fresh;
+            for (const Host::Param& old : zone.params)
+                if (old.name == fresh.name && old.type == fresh.type && old.isArray == fresh.isArray)
+                    kept = &old;
+            params.push_back(*kept);
+        }
         zone.libInd = part->index;
+    }
     zone.params = std::move(params);
 }
 
