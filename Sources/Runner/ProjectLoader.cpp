@@ -101,7 +101,6 @@ private:
     bool ParamValue(const Json& value, const JsonPath& path, Host::Param& param, bool declared);
 
     JsonReader reader;
-    const std::vector<Host::LibPart>& library;
     Host::Project project;
     // The loader's tables live as long as it does and only grow: they take their nodes from one
     // arena, which spares a large project a heap allocation and release per element.
@@ -126,7 +125,7 @@ private:
 };
 
 Loader::Loader(const std::string& file, const std::vector<Host::LibPart>& library, std::size_t expectedElements)
-    : reader(file), library(library)
+    : reader(file)
 {
     project.libParts = library.empty() ? Host::HostLibrary() : library;
     Host::EnsureHostLibrary(project);
