@@ -8,6 +8,13 @@
 
 namespace {
 
+Host::Options HostOptions()
+{
+    Host::Options options;
+    options.resourcesDir = AREALIST_RESOURCES_DIR;
+    return options;
+}
+
 std::string Tower(int storeys)
 {
     Runner::TowerOptions options;
@@ -23,7 +30,7 @@ std::string Tower(int storeys)
 void LoadTower(benchmark::State& state)
 {
     const std::string text = Tower(int(state.range(0)));
-    Host::Application app(Host::Options{AREALIST_RESOURCES_DIR});
+    Host::Application app(HostOptions());
     std::string error;
     if (!app.LoadAddOnModule(AREALIST_MODULE_PATH, error)) {
         state.SkipWithError(error.c_str());
@@ -45,7 +52,7 @@ BENCHMARK(LoadTower)->Arg(4)->Arg(40)->Unit(benchmark::kMillisecond);
 void LoadAndOpenTower(benchmark::State& state)
 {
     const std::string text = Tower(int(state.range(0)));
-    Host::Application app(Host::Options{AREALIST_RESOURCES_DIR});
+    Host::Application app(HostOptions());
     std::string error;
     if (!app.LoadAddOnModule(AREALIST_MODULE_PATH, error)) {
         state.SkipWithError(error.c_str());
