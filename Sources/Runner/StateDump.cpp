@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 #include <unistd.h>
+#include <unordered_map>
 
 #include "../Host/DG/DG.hpp"
 
@@ -25,17 +26,27 @@ const Host::Param* FindParam(const Host::Element& element, const char* name)
     return nullptr;
 }
 
-Json Links(const Host::Project& project, const Host::Element& element)
+// The ids each element links to, in the order the links were made: gathered in one pass over the
+// links, so a dump costs what the project holds, not elements times links.
+using LinkIds = std::unordered_map<API_Guid, Json>;
+
+LinkIds LinksByElement(const Host::Project& project)
 {
-    Json links = Json::array();
+    LinkIds result;
     for (const Host::Link& link : project.links) {
-        if (link.from != element.guid)
-            continue;
         const Host::Element* to = project.Find(link.to);
-        if (to != nullptr && !to->deleted)
-            links.push_back(DumpId(*to));
+        if (to == nullptr || to->deleted)
+            continue;
+        auto [entry, fresh] = result.try_emplace(link.from, Json::array());
+        entry->second.push_back(DumpId(*to));
     }
-    return links;
+    return result;
+}
+
+Json Links(const LinkIds& links, const Host::Element& element)
+{
+    auto found = links.find(element.guid);
+    return found != links.end() ? found->second : Json::array();
 }
 
 API_AttributeIndex CurrentLayerCombination(const Host::Project& project)
@@ -173,6 +184,7 @@ bool IsArealist(const Host::Project& project, const Host::Element& element)
 Json BuildState(const Host::Application& app)
 {
     const Host::Project& project = app.GetProject();
+    const LinkIds links = LinksByElement(project);
     Json zones = Json::array(), labels = Json::array();
     for (const Host::Element& element : project.elements) {
         if (element.deleted)
@@ -188,7 +200,7 @@ Json BuildState(const Host::Application& app)
                              {"category", element.category},
                              {"top", top != nullptr ? Json(top->text.ToUtf8()) : Json(nullptr)},
                              {"quantities", element.quantities},
-                             {"links", Links(project, element)},
+                             {"links", Links(links, element)},
                              {"observed", element.observed},
                              {"locked", element.locked}});
             if (!element.polygon.empty()) {
@@ -212,7 +224,7 @@ Json BuildState(const Host::Application& app)
                               {"parent", parent != nullptr ? Json(DumpId(*parent)) : Json(nullptr)},
                               {"observed", element.observed},
                               {"locked", element.locked},
-                              {"links", Links(project, element)},
+                              {"links", Links(links, element)},
                               {"params", params}});
         }
     }
