@@ -1,46 +1,74 @@
-// Benchmark: loading a project file with 10,000 zones (and an Arealist per 5 zones, linked).
+// Benchmark: loading a generated residential tower (by default 60,000 zones and 6,000 linked
+// Arealists), and opening it in the host with the add-on loaded (the add-on then observes every zone).
 #include <benchmark/benchmark.h>
 
+#include "../Sources/Host/Model/Application.hpp"
 #include "../Sources/Runner/ProjectLoader.hpp"
+#include "../Sources/Runner/TowerGenerator.hpp"
 
 namespace {
 
-std::string LargeProject(int zones)
+Host::Options HostOptions()
 {
-    std::string text = R"({"stories": [{"index": 0}, {"index": 1}], "layers": [{"index": 1, "name": "Zones"}],
-  "zoneCategories": [{"index": 1, "code": "WNF", "name": "Living"}, {"index": 2, "code": "BAL", "name": "Balcony"}],
-  "zones": [)";
-    for (int i = 0; i < zones; ++i) {
-        const std::string id = std::to_string(i);
-        text += (i == 0 ? "" : ",") + std::string("\n{\"id\": \"Z") + id + "\", \"story\": " + std::to_string(i % 2) +
-                ", \"category\": " + std::to_string(1 + i % 2) + ", \"number\": \"" + id + "\", \"name\": \"Room " +
-                id + "\", \"top\": \"TOP " + std::to_string(i / 5) + "\", \"quantities\": [20, 20, 19.5, 19.5, 0]}";
-    }
-    text += "],\n\"labels\": [";
-    for (int t = 0; t < zones / 5; ++t) {
-        text += (t == 0 ? "" : ",") + std::string("\n{\"id\": \"L") + std::to_string(t) +
-                "\", \"libPart\": \"Generic Label\", \"links\": [";
-        for (int k = 0; k < 5; ++k)
-            text += (k == 0 ? "\"Z" : ", \"Z") + std::to_string(t * 5 + k) + "\"";
-        text += "]}";
-    }
-    return text + "]}";
+    Host::Options options;
+    options.resourcesDir = AREALIST_RESOURCES_DIR;
+    return options;
 }
 
-void LoadTenThousandZones(benchmark::State& state)
+std::string Tower(int storeys)
 {
-    const std::string text = LargeProject(10000);
-    const std::vector<Host::LibPart> library = Host::HostLibrary();
+    Runner::TowerOptions options;
+    options.storeys = storeys;
+    options.arealists = true;
+    std::string text, error;
+    Runner::TowerCounts counts;
+    if (!Runner::GenerateTower(options, text, counts, error))
+        return std::string();
+    return text;
+}
+
+void LoadTower(benchmark::State& state)
+{
+    const std::string text = Tower(int(state.range(0)));
+    Host::Application app(HostOptions());
+    std::string error;
+    if (!app.LoadAddOnModule(AREALIST_MODULE_PATH, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    app.StartAddOn();
+    const std::vector<Host::LibPart> library = app.LibraryParts();
     for (auto _ : state) {
         Host::Project project;
-        std::string error;
-        if (!Runner::LoadProjectText(text, "bench.json", library, project, error))
+        if (!Runner::LoadProjectText(text, "tower.json", library, project, error))
             state.SkipWithError(error.c_str());
         benchmark::DoNotOptimize(project.elements.size());
     }
+    app.StopAddOn();
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
 }
-BENCHMARK(LoadTenThousandZones)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadTower)->Arg(4)->Arg(40)->Unit(benchmark::kMillisecond);
+
+void LoadAndOpenTower(benchmark::State& state)
+{
+    const std::string text = Tower(int(state.range(0)));
+    Host::Application app(HostOptions());
+    std::string error;
+    if (!app.LoadAddOnModule(AREALIST_MODULE_PATH, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    app.StartAddOn();
+    const std::vector<Host::LibPart> library = app.LibraryParts();
+    for (auto _ : state) {
+        Host::Project project;
+        if (!Runner::LoadProjectText(text, "tower.json", library, project, error))
+            state.SkipWithError(error.c_str());
+        app.OpenProject(std::move(project));
+    }
+    app.StopAddOn();
+}
+BENCHMARK(LoadAndOpenTower)->Arg(40)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

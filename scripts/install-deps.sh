@@ -2,8 +2,8 @@
 # Installs the Debian packages the build needs, only when something is missing.
 set -euo pipefail
 
-packages=(cmake make g++ clang clang-format libclang-rt-14-dev nlohmann-json3-dev libcli11-dev googletest libgtest-dev
-          libgmock-dev libbenchmark-dev)
+packages=(cmake make g++ clang clang-format libclang-rt-14-dev nlohmann-json3-dev libcli11-dev libsimdjson-dev googletest
+          libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

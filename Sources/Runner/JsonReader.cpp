@@ -1,84 +1,15 @@
 // Strict JSON reading with file and path in every message.
 #include "JsonReader.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
-#include <vector>
 
 #include "../Host/GSRoot/UniString.hpp"
 
 namespace Runner {
-
-namespace {
-
-void LineAndColumn(const std::string& text, std::size_t byte, std::size_t& line, std::size_t& column)
-{
-    line = 1;
-    column = 1;
-    for (std::size_t i = 0; i < byte && i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-}
-
-} // namespace
-
-bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error)
-{
-    // nlohmann keeps the last of duplicate keys silently; the callback sees every key, so the
-    // stack of key sets per open object finds duplicates.
-    std::vector<std::set<std::string>> keys;
-    std::vector<std::string> path;
-    std::string duplicate;
-    auto callback = [&](int /*depth*/, Json::parse_event_t event, Json& parsed) {
-        switch (event) {
-        case Json::parse_event_t::object_start:
-            keys.emplace_back();
-            break;
-        case Json::parse_event_t::object_end:
-            if (!keys.empty())
-                keys.pop_back();
-            break;
-        case Json::parse_event_t::key:
-            if (!keys.empty() && !keys.back().insert(parsed.get<std::string>()).second && duplicate.empty())
-                duplicate = parsed.get<std::string>();
-            break;
-        default:
-            break;
-        }
-        return true;
-    };
-    try {
-        out = Json::parse(text, callback, true, false);
-    } catch (const Json::parse_error& e) {
-        std::size_t line = 0, column = 0;
-        LineAndColumn(text, e.byte == 0 ? 0 : e.byte - 1, line, column);
-        std::string what = e.what();
-        const std::size_t colon = what.rfind(": ");
-        if (colon != std::string::npos)
-            what = what.substr(colon + 2);
-        error = file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": invalid JSON: " + what;
-        return false;
-    } catch (const Json::out_of_range&) {
-        // A number literal too large for a double (e.g. 7E660).
-        error = file + ": invalid JSON: a number is too large";
-        return false;
-    } catch (const Json::exception& e) {
-        error = file + ": invalid JSON: " + e.what();
-        return false;
-    }
-    if (!duplicate.empty()) {
-        error = file + ": duplicate key \"" + duplicate + "\"";
-        return false;
-    }
-    return true;
-}
 
 bool ReadTextFile(const std::string& path, std::string& text, std::string& error)
 {
@@ -86,6 +17,22 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
     if (!in) {
         error = path + ": cannot open the file";
         return false;
+    }
+    // A regular file is read in one piece; a pipe, whose size is not known, through a stream.
+    std::error_code code;
+    const auto size = std::filesystem::is_regular_file(path, code) ? std::filesystem::file_size(path, code) : 0;
+    if (!code && size > 0) {
+        // Room past the end lets a fast parser read ahead without copying the text.
+        std::string content;
+        content.reserve(size + textPadding);
+        content.resize(size);
+        in.read(content.data(), std::streamsize(size));
+        if (in.bad() || std::size_t(in.gcount()) != size) {
+            error = path + ": cannot read the file";
+            return false;
+        }
+        text = std::move(content);
+        return true;
     }
     std::ostringstream content;
     content << in.rdbuf();
@@ -99,13 +46,35 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
 
 std::size_t Utf16Length(const std::string& utf8)
 {
+    // Plain ASCII, the common case, is one unit a byte; anything else is counted as the host
+    // decodes it (invalid bytes included).
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; }))
+        return utf8.size();
     return GS::UniString(utf8).GetLength();
 }
 
-bool JsonReader::Fail(const std::string& path, const std::string& what)
+std::string JsonPath::Text() const
 {
-    if (error.empty())
-        error = file + ": " + (path.empty() ? std::string("/") : path) + ": " + what;
+    std::string result = parent != nullptr    ? parent->Text()
+                         : text != nullptr    ? *text
+                         : literal != nullptr ? std::string(literal)
+                                              : std::string();
+    if (isIndex) {
+        result += '/';
+        result += std::to_string(index);
+    } else if (key != nullptr) {
+        result += '/';
+        result += key;
+    }
+    return result;
+}
+
+bool JsonReader::Fail(const JsonPath& path, const std::string& what)
+{
+    if (error.empty()) {
+        const std::string text = path.Text();
+        error = file + ": " + (text.empty() ? std::string("/") : text) + ": " + what;
+    }
     return false;
 }
 
@@ -124,7 +93,7 @@ std::string JsonReader::TypeName(const Json& value)
     return "an object";
 }
 
-bool JsonReader::Object(const Json& value, const std::string& path, std::initializer_list<const char*> allowedKeys)
+bool JsonReader::Object(const Json& value, const JsonPath& path, std::initializer_list<const char*> allowedKeys)
 {
     if (!value.is_object())
         return Fail(path, "expected an object, got " + TypeName(value));
@@ -136,20 +105,42 @@ bool JsonReader::Object(const Json& value, const std::string& path, std::initial
             std::string list;
             for (const char* allowed : allowedKeys)
                 list += std::string(list.empty() ? "" : ", ") + allowed;
-            return Fail(Key(path, item.key()), "unknown key (allowed: " + list + ")");
+            return Fail(Key(path.Text(), item.key()), "unknown key (allowed: " + list + ")");
         }
     }
     return true;
 }
 
-bool JsonReader::Array(const Json& value, const std::string& path)
+bool JsonReader::Members(const Json& value, const JsonPath& path, std::span<const std::string_view> keys,
+                         std::span<const Json*> found)
+{
+    if (!value.is_object())
+        return Fail(path, "expected an object, got " + TypeName(value));
+    for (const auto& [key, member] : value.get_ref<const Json::object_t&>()) {
+        std::size_t k = 0;
+        while (k < keys.size() && key != keys[k])
+            ++k;
+        if (k == keys.size()) {
+            std::string list;
+            for (const std::string_view allowed : keys) {
+                list += list.empty() ? "" : ", ";
+                list += allowed;
+            }
+            return Fail(Key(path.Text(), key), "unknown key (allowed: " + list + ")");
+        }
+        found[k] = &member;
+    }
+    return true;
+}
+
+bool JsonReader::Array(const Json& value, const JsonPath& path)
 {
     if (!value.is_array())
         return Fail(path, "expected an array, got " + TypeName(value));
     return true;
 }
 
-bool JsonReader::String(const Json& value, const std::string& path, std::string& out, bool unlimited)
+bool JsonReader::String(const Json& value, const JsonPath& path, std::string& out, bool unlimited)
 {
     if (!value.is_string())
         return Fail(path, "expected a string, got " + TypeName(value));
@@ -161,7 +152,7 @@ bool JsonReader::String(const Json& value, const std::string& path, std::string&
     return true;
 }
 
-bool JsonReader::Integer(const Json& value, const std::string& path, long long min, long long max, long long& out)
+bool JsonReader::Integer(const Json& value, const JsonPath& path, long long min, long long max, long long& out)
 {
     if (!value.is_number())
         return Fail(path, "expected an integer, got " + TypeName(value));
@@ -185,7 +176,7 @@ bool JsonReader::Integer(const Json& value, const std::string& path, long long m
     return true;
 }
 
-bool JsonReader::Number(const Json& value, const std::string& path, double& out)
+bool JsonReader::Number(const Json& value, const JsonPath& path, double& out)
 {
     if (!value.is_number())
         return Fail(path, "expected a number, got " + TypeName(value));
@@ -195,7 +186,7 @@ bool JsonReader::Number(const Json& value, const std::string& path, double& out)
     return true;
 }
 
-bool JsonReader::Bool(const Json& value, const std::string& path, bool& out)
+bool JsonReader::Bool(const Json& value, const JsonPath& path, bool& out)
 {
     if (!value.is_boolean())
         return Fail(path, "expected true or false, got " + TypeName(value));

@@ -229,10 +229,9 @@ std::string Tower::ZoneNumber(const Zone& zone) const
 {
     if (zone.top < 0)
         return std::to_string(zone.storey) + ".ST";
-    std::string room = std::to_string(zone.room + 1);
-    if (room.size() < 2)
-        room.insert(0, "0");
-    return TopNumber(zone.top) + "." + room;
+    std::string number = TopNumber(zone.top) + (zone.room + 1 < 10 ? ".0" : ".");
+    number += std::to_string(zone.room + 1);
+    return number;
 }
 
 double Metres(long long centimetres)
@@ -248,7 +247,7 @@ Ordered Tower::ZoneJson(const Zone& zone) const
     const RoomKind kind = stairs                      ? RoomKind{"Staircase", stairsCategory, false}
                           : zone.room < roomKindCount ? roomKinds[zone.room]
                                                       : RoomKind{nullptr, 1, false};
-    const std::string name = kind.name != nullptr ? kind.name : "Room " + std::to_string(zone.room + 1);
+    const std::string name = kind.name != nullptr ? kind.name : std::string("Room ") + std::to_string(zone.room + 1);
 
     // Areas in hundredths of a square metre: quantity1 is the outline's area, quantity2 equals it,
     // quantity3 is up to 3 % less, quantity4 halves outdoor rooms.
@@ -261,7 +260,7 @@ Ordered Tower::ZoneJson(const Zone& zone) const
     const long long q4 = kind.outdoor ? q3 / 2 : q3;
 
     Ordered json;
-    json["id"] = "Z" + number;
+    json["id"] = std::string("Z") + number;
     json["story"] = zone.storey;
     json["layer"] = livingLayer;
     json["category"] = kind.category;
@@ -284,14 +283,14 @@ Ordered Tower::ArealistJson(int top) const
     const Zone& first = zones[own.front()];
     Ordered links = Ordered::array();
     for (std::size_t index : own)
-        links.push_back("Z" + ZoneNumber(zones[index]));
+        links.push_back(std::string("Z") + ZoneNumber(zones[index]));
     Ordered json;
-    json["id"] = "A" + TopNumber(top);
+    json["id"] = std::string("A") + TopNumber(top);
     json["libPart"] = "Arealist";
     json["story"] = first.storey;
     json["layer"] = arealistLayer;
     json["pos"] = {Metres(first.rect.x + first.rect.width / 2), Metres(first.rect.y + first.rect.depth / 2)};
-    json["params"] = {{"al_apartmentId", "TOP " + TopNumber(top)}};
+    json["params"] = {{"al_apartmentId", std::string("TOP ") + TopNumber(top)}};
     json["links"] = std::move(links);
     json["observed"] = true;
     return json;
@@ -311,9 +310,10 @@ std::string Tower::Text() const
     std::vector<Ordered> items;
     std::string text = "{\n";
     for (int storey = 0; storey < storeys; ++storey)
-        items.push_back({{"index", storey},
-                         {"name", storey == 0 ? std::string("Ground floor") : "Floor " + std::to_string(storey)},
-                         {"level", double(storey) * 3.0}});
+        items.push_back(
+            {{"index", storey},
+             {"name", storey == 0 ? std::string("Ground floor") : std::string("Floor ") + std::to_string(storey)},
+             {"level", double(storey) * 3.0}});
     Section(text, "stories", items);
     text += "\"currentStory\": 0,\n";
     items.clear();

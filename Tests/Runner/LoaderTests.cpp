@@ -17,6 +17,16 @@ std::string WithBase(const std::string& rest)
     return "{" + base + (rest.empty() ? "" : ", " + rest) + "}";
 }
 
+// A large array whose 1500th element holds a duplicate key three levels down.
+std::string DeepDuplicate()
+{
+    std::string zones;
+    for (int i = 0; i < 2000; ++i)
+        zones += std::string(i == 0 ? "" : ",") + R"({"id": "Z)" + std::to_string(i) + R"(", "quantities": [1, 1, )" +
+                 (i == 1500 ? R"({"x": 1, "y": {"x": 2}, "x": 3})" : "1") + ", 1, 0]}";
+    return WithBase(R"("zones": [)" + zones + "]");
+}
+
 struct BadCase {
     const char* name;
     std::string json;
@@ -43,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"Syntax", "{\"zones\": [", "p.json:1:"},
         BadCase{"NumberOverflow", WithBase(R"("zones": [{"id": "Z1", "quantities": [7E660, 1, 1, 1, 0]}])"),
                 "p.json: invalid JSON: a number is too large"},
-        BadCase{"DuplicateKey", R"({"zones": [], "zones": []})", "duplicate key \"zones\""},
+        BadCase{"DuplicateKey", R"({"zones": [], "zones": []})", "p.json: /zones: duplicate key \"zones\""},
+        BadCase{"DuplicateKeyDeep", DeepDuplicate(), "p.json: /zones/1500/quantities/2/x: duplicate key \"x\""},
         BadCase{"UnknownTopKey", WithBase(R"("zonez": [])"), "/zonez: unknown key"},
         BadCase{"UnknownZoneKey", WithBase(R"("zones": [{"id": "Z1", "area": 3}])"), "/zones/0/area: unknown key"},
         BadCase{"TopWrongType", WithBase(R"("zones": [{"id": "Z0"}, {"id": "Z1", "top": 3}])"),
@@ -167,6 +178,72 @@ TEST(ProjectLoader, BuildsTheModel)
     EXPECT_EQ(project.FindLibPart(project.labelTool.libInd)->name, "Arealist");
     // Creation order follows the file.
     EXPECT_LT(z1->creationOrder, l1->creationOrder);
+}
+
+// Sections are read while the file is parsed when what they refer to came before them, and from
+// the whole document otherwise: the order of sections in the file must not change the project.
+TEST(ProjectLoader, SectionOrderDoesNotMatter)
+{
+    const std::vector<std::pair<std::string, std::string>> sections = {
+        {"stories", R"([{"index": 0, "name": "G"}, {"index": 1, "name": "F"}])"},
+        {"currentStory", "1"},
+        {"layers", R"([{"index": 1, "name": "Zones"}, {"index": 2, "name": "Labels"}])"},
+        {"layerCombinations", R"([{"index": 1, "name": "All", "layers": {"1": {}, "2": {"hidden": true}}}])"},
+        {"zoneCategories", R"([{"index": 1, "code": "WNF"}, {"index": 2, "code": "BAL"}])"},
+        {"zones", R"([{"id": "Z1", "story": 1, "category": 2, "top": "T", "polygon": [[0, 0], [1, 0], [1, 1]]},
+                      {"id": "Z2", "top": "T"}, {"id": "Z3"}])"},
+        {"labels", R"([{"id": "L1", "libPart": "Arealist", "layer": 2, "params": {"al_apartmentId": "T"},
+                        "links": ["Z1", "Z2"], "parent": "Z1"}])"},
+        {"elements", R"([{"id": "W1", "type": "wall", "pos": [0, 0], "end": [1, 0]}])"},
+        {"selection", R"(["Z3", "W1"])"},
+        {"teamwork", R"({"shared": true, "held": {"bob": ["W1"]}})"},
+        {"labelTool", R"({"libPart": "Arealist", "layer": 2})"}};
+    auto text = [&](const std::vector<std::size_t>& order) {
+        std::string json = "{";
+        for (std::size_t i : order)
+            json += (json.size() > 1 ? ", \"" : "\"") + sections[i].first + "\": " + sections[i].second;
+        return json + "}";
+    };
+    Host::Project inOrder;
+    std::string error;
+    ASSERT_TRUE(
+        Runner::LoadProjectText(text({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), "p.json", TestLibrary(), inOrder, error))
+        << error;
+    const std::vector<std::vector<std::size_t>> orders = {
+        {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, // everything before what it refers to
+        {0, 2, 4, 6, 5, 7, 1, 3, 8, 9, 10}, // labels before zones, late current story and combinations
+        {0, 2, 4, 5, 7, 6, 3, 1, 9, 8, 10}, // other elements before labels
+        {7, 0, 2, 4, 5, 6, 10, 9, 8, 3, 1}};
+    for (const auto& order : orders) {
+        Host::Project project;
+        ASSERT_TRUE(Runner::LoadProjectText(text(order), "p.json", TestLibrary(), project, error)) << error;
+        EXPECT_EQ(Host::ProjectDifference(inOrder, project), "") << text(order);
+    }
+    EXPECT_EQ(inOrder.currentStory, 1);
+    EXPECT_EQ(inOrder.elements.size(), 5u);
+}
+
+// An error in a zone read while parsing stops the load with that zone's path, as one read from
+// the document does; an error in an earlier section still comes first.
+TEST(ProjectLoader, ErrorsInStreamedSections)
+{
+    const std::string zones = R"("zones": [{"id": "Z1"}, {"id": "Z2", "story": 4}])";
+    const std::string settings = R"("stories": [{"index": 0}], "layers": [{"index": 1}], "zoneCategories": [])";
+    const std::pair<std::string, const char*> cases[] = {
+        {"{" + settings + ", " + zones + "}", "p.json: /zones/1/story: no story with index 4"},
+        {"{" + zones + ", " + settings + "}", "p.json: /zones/1/story: no story with index 4"},
+        {R"({"stories": [{"index": 0}, {"index": 0}], "layers": [{"index": 1}], "zoneCategories": [], )" + zones + "}",
+         "p.json: /stories/1/index: duplicate story index 0"},
+        {"{" + settings + R"(, "zones": [{"id": "Z1"}, {"id": "Z1"}], "labels": [{"id": "L1"}]})",
+         "p.json: /zones/1/id: duplicate element id \"Z1\""},
+    };
+    for (const auto& [json, message] : cases) {
+        Host::Project project;
+        std::string error;
+        EXPECT_FALSE(Runner::LoadProjectText(json, "p.json", TestLibrary(), project, error));
+        EXPECT_EQ(error, message);
+        EXPECT_TRUE(project.elements.empty());
+    }
 }
 
 TEST(ProjectLoader, ZoneCategoryGapsAreDeletedSlots)

@@ -157,6 +157,12 @@ void ElementStore::UnlinkAll(const API_Guid& guid)
         Unlink(entry.partner, guid);
 }
 
+void ElementStore::Reserve(std::size_t count)
+{
+    order.reserve(count);
+    byGuid.Reserve(count);
+}
+
 bool ElementStore::Rename(const API_Guid& guid, const std::string& id)
 {
     StoredElement* stored = FindMutable(guid);

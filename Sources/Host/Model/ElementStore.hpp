@@ -86,6 +86,9 @@ public:
     // A counter for generated GUIDs that undo takes back with the elements.
     UInt64 NextGeneratedNumber();
 
+    // Room for this many elements without growing the tables again (loading a project).
+    void Reserve(std::size_t count);
+
     // The journal that records changes from now on (nullptr: changes are not recorded).
     void Attach(Journal* journal) { this->journal = journal; }
 
