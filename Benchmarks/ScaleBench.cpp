@@ -169,6 +169,7 @@ void Load(benchmark::State& state)
     const std::vector<Host::LibPart> library = StartedHost()->LibraryParts();
     for (auto _ : state)
         benchmark::DoNotOptimize(LoadTower(text, library));
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
     const std::size_t before = HeapInUse();
     const Host::Project project = LoadTower(text, library);
     state.counters["bytes_per_zone"] = double(HeapInUse() - before) / double(Storeys(state) * 1500);
@@ -301,3 +302,5 @@ BENCHMARK(UpdateAllArealists)->Apply(Sizes);
 BENCHMARK(UndoUpdateAll)->Apply(Sizes);
 
 } // namespace
+
+BENCHMARK_MAIN();

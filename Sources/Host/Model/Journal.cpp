@@ -80,24 +80,23 @@ void Journal::CarryNames(const Model& model)
 
 void Journal::Revert(Model& model)
 {
-    CarryNames(model);
-    for (const ElementChange& change : elements)
-        model.elements.Restore(change.guid, change.before);
-    if (counters)
-        model.elements.SetCounters(counters->before);
-    if (layers)
-        model.layers = layers->before;
+    PutBack(model, true);
 }
 
 void Journal::Reapply(Model& model)
 {
+    PutBack(model, false);
+}
+
+void Journal::PutBack(Model& model, bool before)
+{
     CarryNames(model);
     for (const ElementChange& change : elements)
-        model.elements.Restore(change.guid, change.after);
+        model.elements.Restore(change.guid, before ? change.before : change.after);
     if (counters)
-        model.elements.SetCounters(counters->after);
+        model.elements.SetCounters(before ? counters->before : counters->after);
     if (layers)
-        model.layers = layers->after;
+        model.layers = before ? layers->before : layers->after;
 }
 
 } // namespace Host

@@ -38,6 +38,7 @@ public:
 
 private:
     void CarryNames(const Model& model);
+    void PutBack(Model& model, bool before);
 
     struct CounterChange {
         ElementStore::Counters before, after;
