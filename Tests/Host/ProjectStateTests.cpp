@@ -238,8 +238,12 @@ TEST(ElementStore, IndexesStayExactThroughAddRestoreAndCopy)
 
     // Remove one from the middle, as undo would, and put it back: it returns to its place.
     const API_Guid middle = Host::GuidFromName("E500");
-    const Host::StoredElement image = *store.FindStored(middle);
-    store.Restore(middle, std::nullopt);
+    const Host::StoredElement& stored = *store.FindStored(middle);
+    Host::ElementImage image;
+    image.exists = true;
+    image.element = stored.element;
+    image.links = Host::ElementImage::LinkLists{stored.linksFrom, stored.linksTo};
+    store.Restore(middle, Host::ElementImage());
     EXPECT_EQ(store.Find(middle), nullptr);
     EXPECT_EQ(store.size(), 999u);
     EXPECT_EQ(store[500].id, "E501");

@@ -179,18 +179,25 @@ GSErrCode Application::Impl::UndoOrRedo(bool undo)
     std::vector<PendingNotification> before, after;
     for (const Journal::ElementChange& change : step.journal.Elements()) {
         const StoredElement* now = project.elements.FindStored(change.guid);
-        const std::optional<StoredElement>& then = undo ? change.before : change.after;
+        const ElementImage& then = undo ? change.before : change.after;
+        // The parts the image does not hold are the same then as now.
+        const Element* thenElement =
+            !then.exists ? nullptr : then.element ? &*then.element : now != nullptr ? &now->element : nullptr;
         const bool liveNow = now != nullptr && !now->element.deleted;
-        const bool liveThen = then && !then->element.deleted;
-        const bool observed = (now != nullptr && now->element.observed) || (then && then->element.observed);
+        const bool liveThen = thenElement != nullptr && !thenElement->deleted;
+        const bool observed = (now != nullptr && now->element.observed) || (thenElement && thenElement->observed);
         if (!observed || (!liveNow && !liveThen))
             continue;
+        const auto modified = [&] {
+            return (then.element && !SameElement(now->element, *then.element)) ||
+                   (then.links && !(now->linksFrom == then.links->from));
+        };
         API_NotifyElementID kind;
         if (liveThen && !liveNow)
             kind = undo ? APINotifyElement_Undo_Deleted : APINotifyElement_Redo_Created;
         else if (liveNow && !liveThen)
             kind = undo ? APINotifyElement_Undo_Created : APINotifyElement_Redo_Deleted;
-        else if (!SameElement(now->element, then->element) || !(now->linksFrom == then->linksFrom))
+        else if (modified())
             kind = undo ? APINotifyElement_Undo_Modified : APINotifyElement_Redo_Modified;
         else
             continue;

@@ -83,10 +83,10 @@ const std::vector<const StoredElement*>& ElementStore::OfType(API_ElemTypeID typ
     return found == byType.end() ? none : found->second;
 }
 
-void ElementStore::Note(const API_Guid& guid)
+void ElementStore::Note(const API_Guid& guid, unsigned parts)
 {
     if (journal != nullptr)
-        journal->NoteElement(guid, FindStored(guid));
+        journal->NoteElement(guid, FindStored(guid), parts);
 }
 
 void ElementStore::NoteCounters()
@@ -100,7 +100,7 @@ Element* ElementStore::Edit(const API_Guid& guid)
     StoredElement* stored = FindMutable(guid);
     if (stored == nullptr)
         return nullptr;
-    Note(guid);
+    Note(guid, ElementImage::Data);
     return &stored->element;
 }
 
@@ -110,7 +110,7 @@ Element& ElementStore::Add(Element element)
     // giving one GUID two elements.
     if (StoredElement* taken = FindMutable(element.guid))
         return taken->element;
-    Note(element.guid);
+    Note(element.guid, ElementImage::Whole);
     NoteCounters();
     element.creationOrder = nextCreationOrder++;
     auto stored = std::make_unique<StoredElement>();
@@ -126,8 +126,8 @@ bool ElementStore::Link(const API_Guid& from, const API_Guid& to, GSFlags flags)
     StoredElement* target = FindMutable(to);
     if (source == nullptr || target == nullptr || source->linksFrom.Contains(to))
         return false;
-    Note(from);
-    Note(to);
+    Note(from, ElementImage::Links);
+    Note(to, ElementImage::Links);
     source->linksFrom.Add(to, flags);
     target->linksTo.Add(from, 0);
     return true;
@@ -139,8 +139,8 @@ bool ElementStore::Unlink(const API_Guid& from, const API_Guid& to)
     StoredElement* target = FindMutable(to);
     if (source == nullptr || target == nullptr || !source->linksFrom.Contains(to))
         return false;
-    Note(from);
-    Note(to);
+    Note(from, ElementImage::Links);
+    Note(to, ElementImage::Links);
     source->linksFrom.Remove(to);
     target->linksTo.Remove(from);
     return true;
@@ -217,20 +217,28 @@ void ElementStore::Remove(const API_Guid& guid)
         order.erase(at);
 }
 
-void ElementStore::Restore(const API_Guid& guid, const std::optional<StoredElement>& image)
+void ElementStore::Restore(const API_Guid& guid, const ElementImage& image)
 {
-    StoredElement* stored = FindMutable(guid);
-    if (!image) {
+    if (!image.exists) {
         Remove(guid);
         return;
     }
-    if (stored != nullptr && stored->element.type == image->element.type &&
-        stored->element.creationOrder == image->element.creationOrder) {
-        *stored = *image;
+    StoredElement* stored = FindMutable(guid);
+    if (stored == nullptr) {
+        // Redo of a creation: the image holds the whole element.
+        auto restored = std::make_unique<StoredElement>();
+        restored->element = *image.element;
+        restored->linksFrom = image.links->from;
+        restored->linksTo = image.links->to;
+        Insert(std::move(restored));
         return;
     }
-    Remove(guid);
-    Insert(std::make_unique<StoredElement>(*image));
+    if (image.element)
+        stored->element = *image.element;
+    if (image.links) {
+        stored->linksFrom = image.links->from;
+        stored->linksTo = image.links->to;
+    }
 }
 
 } // namespace Host

@@ -26,6 +26,19 @@ struct StoredElement {
     bool operator==(const StoredElement& other) const;
 };
 
+// An element as an undo step saw it: whether it existed, and those of its parts the step touched
+// (all of them for an element the step created).
+struct ElementImage {
+    enum Part : unsigned { Data = 1, Links = 2, Whole = Data | Links };
+    struct LinkLists {
+        LinkList from, to;
+        bool operator==(const LinkLists&) const = default;
+    };
+    bool exists = false;
+    std::optional<Element> element;
+    std::optional<LinkLists> links;
+};
+
 class ElementStore {
 public:
     ElementStore() = default;
@@ -92,8 +105,8 @@ public:
     // The journal that records changes from now on (nullptr: changes are not recorded).
     void Attach(Journal* journal) { this->journal = journal; }
 
-    // --- For undo: puts back an element as an image holds it (nullopt: the element is absent) --
-    void Restore(const API_Guid& guid, const std::optional<StoredElement>& image);
+    // --- For undo: puts back what an image holds of an element (removes it when it did not exist)
+    void Restore(const API_Guid& guid, const ElementImage& image);
     struct Counters {
         UInt64 nextCreationOrder = 1;
         UInt64 generatedGuids = 0;
@@ -104,7 +117,7 @@ public:
 
 private:
     StoredElement* FindMutable(const API_Guid& guid);
-    void Note(const API_Guid& guid);
+    void Note(const API_Guid& guid, unsigned parts);
     void NoteCounters();
     void Insert(std::unique_ptr<StoredElement> stored);
     void Remove(const API_Guid& guid);

@@ -16,16 +16,22 @@ bool SameLayers(const std::vector<Layer>& a, const std::vector<Layer>& b)
 }
 } // namespace
 
-void Journal::NoteElement(const API_Guid& guid, const StoredElement* current)
+void Journal::NoteElement(const API_Guid& guid, const StoredElement* current, unsigned parts)
 {
-    if (noted.count(guid) != 0)
-        return;
-    noted.emplace(guid, elements.size());
-    ElementChange change;
-    change.guid = guid;
-    if (current != nullptr)
-        change.before = *current;
-    elements.push_back(std::move(change));
+    auto [at, fresh] = noted.try_emplace(guid, elements.size());
+    if (fresh) {
+        ElementChange change;
+        change.guid = guid;
+        change.before.exists = current != nullptr;
+        elements.push_back(std::move(change));
+    }
+    ElementImage& before = elements[at->second].before;
+    if (!before.exists)
+        return; // created in this step: undo removes it whole
+    if ((parts & ElementImage::Data) != 0 && !before.element)
+        before.element = current->element;
+    if ((parts & ElementImage::Links) != 0 && !before.links)
+        before.links = ElementImage::LinkLists{current->linksFrom, current->linksTo};
 }
 
 void Journal::NoteCounters(const ElementStore::Counters& now)
@@ -40,6 +46,31 @@ void Journal::NoteLayers(const std::vector<Layer>& now)
         layers = LayerChange{now, now};
 }
 
+namespace {
+
+// The parts `before` holds, as the element has them now (every part of an element created since).
+ElementImage ImageNow(const StoredElement* now, const ElementImage& before)
+{
+    ElementImage image;
+    image.exists = now != nullptr;
+    if (now == nullptr)
+        return image;
+    if (!before.exists || before.element)
+        image.element = now->element;
+    if (!before.exists || before.links)
+        image.links = ElementImage::LinkLists{now->linksFrom, now->linksTo};
+    return image;
+}
+
+bool SameImage(const ElementImage& a, const ElementImage& b)
+{
+    if (a.exists != b.exists || a.element.has_value() != b.element.has_value() || !(a.links == b.links))
+        return false;
+    return !a.element || SameElement(*a.element, *b.element);
+}
+
+} // namespace
+
 // Elements that ended the step as they began it (a bulk update unlinks and relinks every zone)
 // need no images: the step keeps only what it changed.
 void Journal::Close(const Model& model)
@@ -47,13 +78,9 @@ void Journal::Close(const Model& model)
     std::vector<ElementChange> changed;
     changed.reserve(elements.size());
     for (ElementChange& change : elements) {
-        const StoredElement* now = model.elements.FindStored(change.guid);
-        const bool same = now != nullptr ? change.before && *change.before == *now : !change.before;
-        if (same)
-            continue;
-        if (now != nullptr)
-            change.after = *now;
-        changed.push_back(std::move(change));
+        change.after = ImageNow(model.elements.FindStored(change.guid), change.before);
+        if (!SameImage(change.before, change.after))
+            changed.push_back(std::move(change));
     }
     elements = std::move(changed);
     noted.clear();
@@ -73,9 +100,9 @@ void Journal::CarryNames(const Model& model)
 {
     for (ElementChange& change : elements)
         if (const Element* now = model.elements.Find(change.guid))
-            for (std::optional<StoredElement>* image : {&change.before, &change.after})
-                if (*image)
-                    (*image)->element.id = now->id;
+            for (ElementImage* image : {&change.before, &change.after})
+                if (image->element)
+                    image->element->id = now->id;
 }
 
 void Journal::Revert(Model& model)

@@ -1,6 +1,7 @@
-// What one undo step changed: images of the elements (with their links), the layers and the
-// element counters it touched, taken before its first change and when it closes. Undo puts
-// the before-images back, redo the after-images; the rest of the project is not involved.
+// What one undo step changed: images of the elements, their links, the layers and the element
+// counters it touched, taken before its first change and when it closes. Undo puts the
+// before-images back, redo the after-images; the rest of the project is not involved. An element
+// whose links alone changed (a bulk update relinks every zone) is imaged by its links alone.
 #pragma once
 
 #include <optional>
@@ -17,12 +18,13 @@ class Journal {
 public:
     struct ElementChange {
         API_Guid guid;
-        std::optional<StoredElement> before; // nullopt: the element did not exist yet
-        std::optional<StoredElement> after;  // nullopt: undo of its creation removed it
+        ElementImage before; // does not exist: the step created the element
+        ElementImage after;
     };
 
-    // Called by the model before it changes something; only the first call per item counts.
-    void NoteElement(const API_Guid& guid, const StoredElement* current);
+    // Called by the model before it changes `parts` of an element; only the first call per part
+    // and element counts.
+    void NoteElement(const API_Guid& guid, const StoredElement* current, unsigned parts);
     void NoteCounters(const ElementStore::Counters& counters);
     void NoteLayers(const std::vector<Layer>& layers);
 
