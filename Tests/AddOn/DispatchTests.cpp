@@ -230,7 +230,7 @@ TEST_F(DispatchTest, HandlerFailureIsShownAndReturned)
     EXPECT_EQ(app->GetUserQueue().ShownAlerts()[0].texts[0], GS::UniString(std::to_string(APIERR_GENERAL)));
 
     // A failing room check adds its own alert but does not change the result.
-    app->GetFaults().FailOperation("Element_GetHeader", 0, APIERR_MEMFULL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetHeader, 0, APIERR_MEMFULL);
     API_NotifyElementType property = Notification(APINotifyElement_PropertyValueChange, API_ZoneID, G("Z1"));
     EXPECT_EQ(ElementEventHandlerProc(&property), NoError);
     ASSERT_EQ(AlertCount(31001), 2);
@@ -252,7 +252,7 @@ TEST_F(DispatchTest, SourceOfACopyIsFetchedOnlyForAnArealist)
         ResetPalette();
         LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
         Open(Standard().Label(plain));
-        app->GetFaults().FailOperation("Notify_GetParentElement", 0, APIERR_GENERAL);
+        app->GetFaults().FailOperation(Host::HostOp::Notify_GetParentElement, 0, APIERR_GENERAL);
         API_Guid copy;
         ASSERT_EQ(app->CopyElement(G(c.source), "C1", 1, 1, copy), NoError);
         EXPECT_EQ(AlertIds(), c.alerts);
@@ -297,7 +297,7 @@ TEST_F(DispatchTest, ProjectEventObservesEveryZone)
     EXPECT_EQ(ProjectEventHandlerProc(APINotify_Open, 0), NoError) << "all observed already";
     EXPECT_EQ(ProjectEventHandlerProc(APINotify_Close, 0), NoError);
 
-    app->GetFaults().FailOperation("Element_GetElemList", 0, APIERR_MEMFULL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetElemList, 0, APIERR_MEMFULL);
     EXPECT_EQ(ProjectEventHandlerProc(APINotify_NewAndReset, 0), APIERR_MEMFULL);
     const auto& debug = app->DebugLines();
     EXPECT_TRUE(std::any_of(debug.begin(), debug.end(), [](const std::string& line) {

@@ -104,7 +104,7 @@ TEST_F(PaletteTest, FailedFullCheckKeepsTheListAndShowsTheCode)
     Palette().AddInconsistentRooms({G("b"), G("gone")});
     EXPECT_EQ(RowsOf(RoomsList), (Rows{{"b", "Room b", "0", "A"}})); // a deleted zone has no row
 
-    app->GetFaults().FailOperation("Element_GetElemList", 0, APIERR_GENERAL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetElemList, 0, APIERR_GENERAL);
     ASSERT_EQ(app->PaletteButton(5), NoError);
 
     EXPECT_EQ(AlertTexts(31016), (std::vector<GS::UniString>{GeneralCodeText}));

@@ -116,7 +116,7 @@ TEST_F(AccountingTest, FaultsFireOnTheChosenCall)
     OpenBasic();
     API_Elem_Head header;
     header.guid = G("Z1");
-    app->GetFaults().FailOperation("ACAPI_Element_GetHeader", 1, APIERR_MEMFULL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetHeader, 1, APIERR_MEMFULL);
     EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), NoError);
     EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), APIERR_MEMFULL);
     EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), NoError) << "a fault fires once";
@@ -134,7 +134,7 @@ TEST_F(AccountingTest, FaultsFireOnTheChosenCall)
     // A failing release still releases: the caller cannot do better than call it.
     API_ElementMemo memo;
     ASSERT_EQ(ACAPI_Element_GetMemo(G("Z1"), &memo, APIMemoMask_AddPars), NoError);
-    app->GetFaults().FailOperation("DisposeElemMemoHdls", 0, APIERR_GENERAL);
+    app->GetFaults().FailOperation(Host::HostOp::DisposeElemMemoHdls, 0, APIERR_GENERAL);
     EXPECT_EQ(ACAPI_DisposeElemMemoHdls(&memo), APIERR_GENERAL);
     EXPECT_EQ(app->MemosOutstanding(), 0);
 }
