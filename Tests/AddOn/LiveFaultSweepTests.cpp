@@ -1,5 +1,6 @@
-// Fault sweep over every live route: each host call of the route fails once in turn; nothing
-// crashes or leaks, locks and layers come back, and the failure is reported at most once.
+// Fault sweep over every live route, undo and redo: each host call of the route fails once in
+// turn, then fails for good from that call on; nothing crashes or leaks, locks and layers come
+// back, the failure is reported at most once, and an update of all Arealists afterwards recovers.
 #include <set>
 
 #include "LiveFixture.hpp"
@@ -11,7 +12,14 @@ namespace {
 struct Route {
     const char* name;
     std::function<GSErrCode(Host::Application&)> action;
+    std::function<void(Host::Application&)> before = nullptr; // the user's earlier steps, if any
 };
+
+// A user's change that the add-on follows within the same undo step.
+GSErrCode GrowZ2(Host::Application& a)
+{
+    return a.SetZone(ProjectBuilder::Guid("Z2"), [](Host::Element& zone) { zone.quantities = {30, 30, 29, 28, 0}; });
+}
 
 class LiveFaultSweepTest : public LiveFixture {
 protected:
@@ -28,7 +36,7 @@ protected:
         return builder;
     }
 
-    std::unique_ptr<Host::Application> MakeHost() const
+    std::unique_ptr<Host::Application> MakeHost(const std::function<void(Host::Application&)>& before = nullptr) const
     {
         ResetPalette();
         std::unique_ptr<Host::Application> host = NewApplication();
@@ -39,14 +47,17 @@ protected:
         if (start.registerResult != NoError || start.initializeResult != NoError)
             return nullptr;
         host->OpenProject(Standard().Build());
+        if (before)
+            before(*host);
         return host;
     }
 
     // Calls of the clean run that put locks, layers and Suspend Groups back after a change: when
     // one of those fails, nothing is left to restore with.
-    std::set<Int64> RestoringCalls(const std::function<GSErrCode(Host::Application&)>& scenario) const
+    std::set<Int64> RestoringCalls(const Route& route) const
     {
-        std::unique_ptr<Host::Application> host = MakeHost();
+        const auto& scenario = route.action;
+        std::unique_ptr<Host::Application> host = MakeHost(route.before);
         host->GetFaults().ResetCount();
         host->GetFaults().SetLogging(true);
         scenario(*host);
@@ -120,34 +131,51 @@ TEST_F(LiveFaultSweepTest, EveryRouteSurvivesEveryFailingCall)
          }},
         {"label TOP change",
          [](Host::Application& a) { return a.SetLabelParam(G("L1"), "al_apartmentId", Text("B")); }},
+        {"label received from another user",
+         [](Host::Application& a) {
+             API_Guid received;
+             return a.ReceiveLabel("R1", GS::UniString("A"), {G("Z1")}, received);
+         }},
+        {"undo", [](Host::Application& a) { return a.Undo(); }, [](Host::Application& a) { GrowZ2(a); }},
+        {"redo", [](Host::Application& a) { return a.Redo(); },
+         [](Host::Application& a) {
+             GrowZ2(a);
+             a.Undo();
+         }},
     };
 
     for (const Route& route : routes) {
-        SCOPED_TRACE(route.name);
-        int reportedRuns = 0;
-        int runs = 0;
-        const std::set<Int64> restoring = RestoringCalls(route.action);
-        TestSupport::FaultSweep sweep;
-        sweep.setup = [this] { return MakeHost(); };
-        sweep.scenario = route.action;
-        sweep.expectRestored = [&](const TestSupport::FaultRun& run) { return restoring.count(run.callIndex) == 0; };
-        sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
-            ++runs;
-            EXPECT_EQ(run.result, NoError) << "the user's action itself goes through";
-            const GS::UniString code(std::to_string(run.injected));
-            const int reported = Count(host, 31001, &code);
-            EXPECT_LE(reported, 1) << run.operation << " reported more than once";
-            EXPECT_EQ(Count(host, 31001), reported) << run.operation << " gave an error alert with another code";
-            EXPECT_LE(Count(host, 31012), 1);
-            EXPECT_LE(Count(host, 31018), 1);
-            EXPECT_LE(Count(host, 31019), 1);
-            reportedRuns += reported;
-        };
-        const Int64 calls = sweep.Run();
-        EXPECT_GT(calls, 10);
-        EXPECT_EQ(runs, calls);
-        // Most host calls of a route are checked reads and writes whose failure the user sees.
-        EXPECT_GT(reportedRuns * 2, runs) << reportedRuns << " of " << runs << " failures reported";
+        const std::set<Int64> restoring = RestoringCalls(route);
+        for (const TestSupport::SweepMode mode :
+             {TestSupport::SweepMode::Transient, TestSupport::SweepMode::Persistent}) {
+            SCOPED_TRACE(std::string(route.name) + ", " + TestSupport::SweepModeName(mode));
+            int reportedRuns = 0;
+            int runs = 0;
+            TestSupport::FaultSweep sweep;
+            sweep.setup = [&] { return MakeHost(route.before); };
+            sweep.scenario = route.action;
+            sweep.restoringCalls = restoring;
+            sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
+                ++runs;
+                EXPECT_EQ(run.result, NoError) << "the user's action itself goes through";
+                const GS::UniString code(std::to_string(run.injected));
+                const int reported = Count(host, 31001, &code);
+                // One failing call is shown once. A failure for good is shown by each notification's
+                // handler and once more by its room check, never more.
+                const Int64 promised = run.mode == TestSupport::SweepMode::Transient ? 1 : 2 * run.notifications;
+                EXPECT_LE(reported, promised) << run.operation << " reported more often than promised";
+                EXPECT_EQ(Count(host, 31001), reported) << run.operation << " gave an error alert with another code";
+                EXPECT_LE(Count(host, 31012), 1);
+                EXPECT_LE(Count(host, 31018), 1);
+                EXPECT_LE(Count(host, 31019), 1);
+                reportedRuns += reported;
+            };
+            const Int64 calls = sweep.Run(mode);
+            EXPECT_GT(calls, 10);
+            EXPECT_EQ(runs, calls);
+            // Most host calls of a route are checked reads and writes whose failure the user sees.
+            EXPECT_GT(reportedRuns * 2, runs) << reportedRuns << " of " << runs << " failures reported";
+        }
     }
     ResetPalette();
 }
