@@ -305,5 +305,39 @@ TEST_F(DispatchTest, ProjectEventObservesEveryZone)
     }));
 }
 
+// Every host call of opening a project fails once in turn, then for good from that call on. The
+// project event tells the user nothing (its failure goes to the debug log and back to the host, once),
+// and the update of all Arealists afterwards recovers.
+TEST_F(DispatchTest, OpeningAProjectSurvivesEveryFailingCall)
+{
+    ProjectBuilder builder = Standard();
+    ZoneEntry unobserved = Zone("Z3", "B");
+    unobserved.observed = false;
+    builder.Zone(unobserved).Zone(Zone("Z4", "B"));
+    const Host::Project project = builder.Build();
+    for (const TestSupport::SweepMode mode : {TestSupport::SweepMode::Transient, TestSupport::SweepMode::Persistent}) {
+        SCOPED_TRACE(TestSupport::SweepModeName(mode));
+        TestSupport::FaultSweep sweep;
+        sweep.setup = [this] { return StartedHost(); };
+        sweep.scenario = [&](Host::Application& host) {
+            host.OpenProject(project);
+            return NoError;
+        };
+        int failedOpens = 0;
+        sweep.check = [&](Host::Application& host, const TestSupport::FaultRun&) {
+            EXPECT_TRUE(host.GetUserQueue().ShownAlerts().empty());
+            const std::vector<std::string>& debug = host.DebugLines();
+            const auto logged = std::count_if(debug.begin(), debug.end(), [](const std::string& line) {
+                return line.find("AL: Can't") != std::string::npos;
+            });
+            EXPECT_EQ(logged, 1) << "every call of the project event is one it checks";
+            failedOpens += logged > 0 ? 1 : 0;
+        };
+        EXPECT_GE(sweep.Run(mode), 5);
+        EXPECT_GT(failedOpens, 0);
+    }
+    ResetPalette();
+}
+
 } // namespace
 } // namespace LiveTest
