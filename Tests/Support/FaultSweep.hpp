@@ -40,8 +40,6 @@ struct FaultSweep {
     // a run whose failure hits such a call cannot restore, and is exempt from that check (in the
     // persistent mode: a run whose operation fails from before such a call of the same operation).
     std::set<Int64> restoringCalls;
-    // A further exemption from the restore check, if any.
-    std::function<bool(const FaultRun&)> expectRestored;
     GSErrCode code = GSErrCode(0x81060001); // APIERR_GENERAL
     Int64 maxCalls = 100000;
     // The most runs of a persistent sweep; 0: every call. A longer scenario is sampled: the first
@@ -60,8 +58,16 @@ struct FaultSweep {
     Int64 RunBothModes() const;
 };
 
+// Which safeguards SafeguardState shows: Element_Tool restores Suspend Groups and element locks,
+// Attribute_Modify the layer flags.
+struct SafeguardPart {
+    bool suspendGroups = true;
+    bool layers = true;
+    bool locks = true;
+};
+
 // Element locks, layer flags and the suspend-groups mode of a project, as text for comparison.
-std::string SafeguardState(const Host::Project& project);
+std::string SafeguardState(const Host::Project& project, SafeguardPart parts = {});
 
 // Clears every injected fault, updates all Arealists with the palette's button 10 (opening the
 // palette first when it is closed), and checks that every live Arealist is linked exactly to the
