@@ -19,6 +19,7 @@ protected:
         builder.Zone({.id = "Z1", .top = "T1", .quantities = {20, 19, 18, 17, 3}}).Label({.id = "L1"});
         Open(builder);
     }
+    TestSupport::FaultSweep GuardedRenameSweep();
 };
 
 API_AddParType* FindParam(API_AddParHandle params, const char* name)
@@ -268,27 +269,34 @@ GSErrCode GuardedRename()
     });
 }
 
+// A sweep of GuardedRename on a fresh host each run: calls 5 and 6 are the restoring ones.
+TestSupport::FaultSweep AccountingTest::GuardedRenameSweep()
+{
+    TestSupport::FaultSweep sweep;
+    sweep.setup = [this] {
+        app.reset();
+        auto host = NewApplication();
+        std::string error;
+        EXPECT_TRUE(host->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error)) << error;
+        host->StartAddOn();
+        ProjectBuilder builder(host->LibraryParts());
+        builder.Layer(1, "Locked", APILay_Locked).Zone({.id = "Z1", .locked = true});
+        host->OpenProject(builder.Build());
+        return host;
+    };
+    sweep.scenario = [](Host::Application&) { return GuardedRename(); };
+    sweep.restoringCalls = {5, 6};
+    sweep.checkRecovery = false; // the fake add-on keeps no Arealists
+    return sweep;
+}
+
 // Both modes fail the same first call of each run; in the persistent one its operation keeps
 // failing, so a failing restore leaves only what that operation restores.
 TEST_F(AccountingTest, FaultSweepRunsEveryCallFailingOnAFreshHost)
 {
     for (const TestSupport::SweepMode mode : {TestSupport::SweepMode::Transient, TestSupport::SweepMode::Persistent}) {
         SCOPED_TRACE(TestSupport::SweepModeName(mode));
-        TestSupport::FaultSweep sweep;
-        sweep.setup = [this] {
-            app.reset();
-            auto host = NewApplication();
-            std::string error;
-            EXPECT_TRUE(host->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error)) << error;
-            host->StartAddOn();
-            ProjectBuilder builder(host->LibraryParts());
-            builder.Layer(1, "Locked", APILay_Locked).Zone({.id = "Z1", .locked = true});
-            host->OpenProject(builder.Build());
-            return host;
-        };
-        sweep.scenario = [](Host::Application&) { return GuardedRename(); };
-        sweep.restoringCalls = {5, 6};
-        sweep.checkRecovery = false; // the fake add-on keeps no Arealists
+        TestSupport::FaultSweep sweep = GuardedRenameSweep();
         std::vector<std::string> failed;
         Int64 failedCalls = 0;
         sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
@@ -306,6 +314,23 @@ TEST_F(AccountingTest, FaultSweepRunsEveryCallFailingOnAFreshHost)
         // again: one failed call per run in both modes.
         EXPECT_EQ(failedCalls, 7);
     }
+}
+
+// A persistent sweep over a long scenario is sampled: the first call of every operation, then
+// calls spread evenly over the run.
+TEST_F(AccountingTest, PersistentSweepSamplesTheFirstCallOfEveryOperation)
+{
+    TestSupport::FaultSweep sweep = GuardedRenameSweep();
+    sweep.maxPersistentRuns = 6;
+    std::vector<Int64> swept;
+    sweep.check = [&](Host::Application&, const TestSupport::FaultRun& run) { swept.push_back(run.callIndex); };
+    EXPECT_EQ(sweep.Run(TestSupport::SweepMode::Persistent), 7);
+    // Five operations first met at calls 0 to 4, and one of the two calls left.
+    EXPECT_EQ(swept, (std::vector<Int64>{0, 1, 2, 3, 4, 5}));
+    sweep.maxPersistentRuns = 7;
+    swept.clear();
+    sweep.Run(TestSupport::SweepMode::Persistent);
+    EXPECT_EQ(swept, (std::vector<Int64>{0, 1, 2, 3, 4, 5, 6}));
 }
 
 } // namespace

@@ -147,9 +147,13 @@ std::vector<Int64> Plan(const std::vector<std::string>& log, Int64 maxRuns)
     for (Int64 i = 0; i < calls; ++i)
         if (seen.insert(log[std::size_t(i)]).second)
             chosen.insert(i);
-    const Int64 spread = std::max<Int64>(maxRuns - Int64(chosen.size()), 1);
+    std::vector<Int64> others;
+    for (Int64 i = 0; i < calls; ++i)
+        if (chosen.count(i) == 0)
+            others.push_back(i);
+    const Int64 spread = std::min<Int64>(maxRuns - Int64(chosen.size()), Int64(others.size()));
     for (Int64 k = 0; k < spread; ++k)
-        chosen.insert(k * calls / spread);
+        chosen.insert(others[std::size_t(k * Int64(others.size()) / spread)]);
     plan.assign(chosen.begin(), chosen.end());
     return plan;
 }
