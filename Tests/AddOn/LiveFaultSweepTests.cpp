@@ -15,10 +15,15 @@ struct Route {
     std::function<void(Host::Application&)> before = nullptr; // the user's earlier steps, if any
 };
 
+API_Guid G(const std::string& id)
+{
+    return ProjectBuilder::Guid(id);
+}
+
 // A user's change that the add-on follows within the same undo step.
 GSErrCode GrowZ2(Host::Application& a)
 {
-    return a.SetZone(ProjectBuilder::Guid("Z2"), [](Host::Element& zone) { zone.quantities = {30, 30, 29, 28, 0}; });
+    return a.SetZone(G("Z2"), [](Host::Element& zone) { zone.quantities = {30, 30, 29, 28, 0}; });
 }
 
 class LiveFaultSweepTest : public LiveFixture {
@@ -88,9 +93,10 @@ protected:
     }
 };
 
-TEST_F(LiveFaultSweepTest, EveryRouteSurvivesEveryFailingCall)
+// The user's actions the add-on follows live, and undo and redo of one of them.
+std::vector<Route> Routes()
 {
-    const std::vector<Route> routes = {
+    return {
         {"zone new",
          [](Host::Application& a) {
              Host::Element zone = *a.GetProject().Find(G("Z1"));
@@ -143,8 +149,11 @@ TEST_F(LiveFaultSweepTest, EveryRouteSurvivesEveryFailingCall)
              a.Undo();
          }},
     };
+}
 
-    for (const Route& route : routes) {
+TEST_F(LiveFaultSweepTest, EveryRouteSurvivesEveryFailingCall)
+{
+    for (const Route& route : Routes()) {
         const std::set<Int64> restoring = RestoringCalls(route);
         for (const TestSupport::SweepMode mode :
              {TestSupport::SweepMode::Transient, TestSupport::SweepMode::Persistent}) {
@@ -177,6 +186,35 @@ TEST_F(LiveFaultSweepTest, EveryRouteSurvivesEveryFailingCall)
             EXPECT_GT(reportedRuns * 2, runs) << reportedRuns << " of " << runs << " failures reported";
         }
     }
+    ResetPalette();
+}
+
+// A project that refuses every change the add-on tries (as a read-only project would): each route
+// reports the refusal at most once per notification and handler, and recovers once writes work.
+TEST_F(LiveFaultSweepTest, EveryRouteSurvivesAProjectRefusingEveryWrite)
+{
+    const Host::HostOpSet writes{Host::HostOp::Element_Change, Host::HostOp::Element_Create,
+                                 Host::HostOp::Element_Delete, Host::HostOp::Element_Link,
+                                 Host::HostOp::Element_Unlink};
+    int reported = 0;
+    for (const Route& route : Routes()) {
+        SCOPED_TRACE(route.name);
+        std::unique_ptr<Host::Application> host = MakeHost(route.before);
+        ASSERT_NE(host, nullptr);
+        host->GetFaults().FailEveryCall(writes, APIERR_READONLYPROJECT);
+        const Int64 before = host->ElementNotifications();
+        EXPECT_EQ(route.action(*host), NoError);
+        const Int64 notifications = host->ElementNotifications() - before;
+        EXPECT_EQ(host->MemosOutstanding(), 0);
+        EXPECT_EQ(host->OpenUndoScopes(), 0);
+        const GS::UniString code(std::to_string(APIERR_READONLYPROJECT));
+        EXPECT_LE(Count(*host, 31001, &code), 2 * notifications);
+        reported += Count(*host, 31001, &code) + Count(*host, 31012);
+        EXPECT_EQ(Count(*host, 31001), Count(*host, 31001, &code));
+        EXPECT_EQ(TestSupport::RecoveryProblem(*host), "");
+        EXPECT_EQ(host->MemosOutstanding(), 0);
+    }
+    EXPECT_GT(reported, 0) << "no refusal ever reached the user";
     ResetPalette();
 }
 
