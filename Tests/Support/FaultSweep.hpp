@@ -36,9 +36,9 @@ struct FaultSweep {
     std::function<GSErrCode(Host::Application&)> scenario;
     // Checks that the failure was reported as promised (called for every failing run).
     std::function<void(Host::Application&, const FaultRun&)> check;
-    // Calls of the clean run that put locks, layer flags or Suspend Groups back after a change:
-    // a run whose failure hits such a call cannot restore, and is exempt from that check (in the
-    // persistent mode: a run whose operation fails from before such a call of the same operation).
+    // Calls of the clean run that put locks, layer flags or Suspend Groups back after a change: a
+    // run whose failure hits such a call (in the persistent mode: whose operation fails from before
+    // such a call of it) cannot restore what that operation restores, and is excused for that part.
     std::set<Int64> restoringCalls;
     GSErrCode code = GSErrCode(0x81060001); // APIERR_GENERAL
     Int64 maxCalls = 100000;
