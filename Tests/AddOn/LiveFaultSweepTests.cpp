@@ -1,6 +1,5 @@
-// Fault sweep over every live route, undo and redo: each host call of the route fails once in
-// turn, then fails for good from that call on; nothing crashes or leaks, locks and layers come
-// back, the failure is reported at most once, and an update of all Arealists afterwards recovers.
+// Fault sweeps over every live route, undo and redo, in both modes: nothing crashes or leaks, locks and
+// layers come back, failures are reported as the dispatcher promises, and an update recovers.
 #include <set>
 
 #include "LiveFixture.hpp"

@@ -1,5 +1,4 @@
-// Fault injection: the modes of a failure (once, after N calls, M times in a row, for good, a set
-// of operations, the n-th call of any), names checked against the function table, and every slot
+// Fault injection: the modes of a failure, names checked against the function table, and every slot
 // of the table passing the one choke point with its own name and fault policy.
 #include <type_traits>
 

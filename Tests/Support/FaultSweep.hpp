@@ -1,6 +1,5 @@
-// The fault sweep: runs a scenario once to count its host calls, then once per call with that
-// call failing, each time on a fresh host, and checks that nothing leaks or stays changed and that
-// an update of all Arealists afterwards brings every Arealist back in step with its TOP.
+// The fault sweep: a scenario run once per host call with that call failing (once, or for good), each
+// time on a fresh host; nothing may leak or stay changed, and an update of all Arealists recovers.
 #pragma once
 
 #include <functional>

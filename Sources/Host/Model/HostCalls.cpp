@@ -1,7 +1,5 @@
-// The one place every call of the add-on into the host passes: each slot of the function table is
-// a wrapper, made from the same list, that finds the session, charges the time to the host,
-// counts and logs the call, answers an injected fault as the slot's policy says, and only then
-// runs the operation.
+// The one place every call of the add-on into the host passes: a wrapper per slot of the function
+// table that counts, logs, charges the host's clock and answers an injected fault before the operation.
 #include <type_traits>
 
 #include "Operations.hpp"

@@ -1,6 +1,5 @@
-// Declarations of the host's operations, one per slot of the function table. Each takes the
-// session it works on first; the choke point (HostCalls.cpp) finds it, counts the call, answers an
-// injected fault and charges the time to the host before an operation runs.
+// The host's operations, one per slot of the function table, each taking its session first; they
+// run only after the choke point (HostCalls.cpp) let the call through.
 #pragma once
 
 #include "HostSession.hpp"
