@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "../Host/Model/ErrorNames.hpp"
+#include "../Host/Model/FaultInjector.hpp"
 #include "JsonReader.hpp"
 
 namespace Runner {
@@ -40,6 +41,7 @@ private:
     bool Label(Command& c);
     bool Palette(Command& c);
     bool Answer(Command& c);
+    bool FailCommand(Command& c);
 
     const std::string& line;
     std::vector<Word> words;
@@ -528,32 +530,8 @@ bool LineParser::Parse(Command& c)
         c.refs.resize(1);
         return exactly(3, "name REF ID") && Ref(1, c.refs[0]) && Id(2, c.id);
     }
-    if (name == "fail") {
-        c.kind = CommandKind::Fail;
-        if (words.size() < 2)
-            return FailMissing("fail OPERATION [after N] [code CODE]");
-        c.text = words[1].text;
-        c.number = APIERR_GENERAL;
-        bool after = false, code = false;
-        for (std::size_t i = 2; i < words.size(); i += 2) {
-            if (i + 1 >= words.size())
-                return Fail(i, "a value must follow; usage: fail OPERATION [after N] [code CODE]");
-            if (Keyword(i, "after") && !after) {
-                after = true;
-                if (!Integer(i + 1, 0, 1000000000, c.number2))
-                    return false;
-            } else if (Keyword(i, "code") && !code) {
-                code = true;
-                GSErrCode value = 0;
-                if (!ParseErrorCode(words[i + 1].text, value))
-                    return Fail(i + 1, "expected an error code (a number, 0x... or a name like APIERR_GENERAL)");
-                c.number = value;
-            } else {
-                return Fail(i, "expected after or code (each once)");
-            }
-        }
-        return true;
-    }
+    if (name == "fail")
+        return FailCommand(c);
     if (name == "expect") {
         c.kind = CommandKind::Expect;
         return ParseExpectation(line, words, 1, c.expect, error);
@@ -576,6 +554,60 @@ bool LineParser::Parse(Command& c)
         return exactly(2, "show REF | show palette") && Ref(1, c.refs[0]);
     }
     return Fail(0, "unknown command (try `help`)");
+}
+
+// fail OPERATION [after N] [times M | always] [code CODE] | fail clear
+bool LineParser::FailCommand(Command& c)
+{
+    const char* usage = "usage: fail OPERATION [after N] [times M | always] [code CODE] | fail clear";
+    if (words.size() < 2)
+        return FailMissing("fail OPERATION [after N] [times M | always] [code CODE] | fail clear");
+    if (Keyword(1, "clear")) {
+        c.kind = CommandKind::FailClear;
+        return words.size() == 2 || Fail(2, usage);
+    }
+    c.kind = CommandKind::Fail;
+    const std::optional<Host::HostOp> op = Host::ParseHostOp(words[1].text);
+    if (!op)
+        return Fail(1, "unknown host operation (a slot of the function table such as Element_Change, with or "
+                       "without ACAPI_)");
+    c.operation = *op;
+    c.text = Host::HostOpName(*op);
+    c.number = APIERR_GENERAL;
+    c.number2 = 0;
+    c.times = 1;
+    bool after = false, times = false, code = false;
+    for (std::size_t i = 2; i < words.size(); i += 2) {
+        const char* expected = "expected after, times, always or code (each once; times or always, not both)";
+        if (Keyword(i, "always")) {
+            if (times)
+                return Fail(i, expected);
+            times = true;
+            c.times = Host::FaultInjector::Always;
+            --i; // a word without a value
+            continue;
+        }
+        if (i + 1 >= words.size())
+            return Fail(i, std::string("a value must follow; ") + usage);
+        if (Keyword(i, "after") && !after) {
+            after = true;
+            if (!Integer(i + 1, 0, 1000000000, c.number2))
+                return false;
+        } else if (Keyword(i, "times") && !times) {
+            times = true;
+            if (!Integer(i + 1, 1, 1000000000, c.times))
+                return false;
+        } else if (Keyword(i, "code") && !code) {
+            code = true;
+            GSErrCode value = 0;
+            if (!ParseErrorCode(words[i + 1].text, value))
+                return Fail(i + 1, "expected an error code (a number, 0x... or a name like APIERR_GENERAL)");
+            c.number = value;
+        } else {
+            return Fail(i, expected);
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -683,7 +715,8 @@ std::string SessionHelp()
            "label copy REF as ID [DX DY]\nlabel set REF top=\"T\" | label set REF libpart NAME\n"
            "label classify REF | label property REF | label delete REF\nlock REF... | unlock REF...\n"
            "teamwork shared on|off | teamwork grant yes|no\nhold USER REF... | release REF...\nundo | redo\n"
-           "name REF ID\nfail OPERATION [after N] [code CODE]\nexpect EXPRESSION\ndump PATH\nbegin | end\n"
+           "name REF ID\nfail OPERATION [after N] [times M | always] [code CODE] | fail clear\nexpect EXPRESSION\ndump "
+           "PATH\nbegin | end\n"
            "show REF | show palette | help\nREF: ID | top:\"T\" | top:\"T\"#n\n\n" +
            ExpectHelp();
 }

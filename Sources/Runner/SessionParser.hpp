@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../Host/API/APIdefs.hpp"
+#include "../Host/Model/HostOp.hpp"
 #include "ElementRef.hpp"
 #include "Expect.hpp"
 
@@ -50,6 +51,7 @@ enum class CommandKind {
     Redo,
     Name,
     Fail,
+    FailClear,
     Expect,
     Dump,
     Begin,
@@ -82,7 +84,8 @@ struct Command {
     std::string text;             // path, operation, user, library part, dialog choice, layer state
     long long number = 0;         // story, layer index, menu, button, message, alert id, code
     long long number2 = 0;        // alert button, `fail ... after N`
-    long long times = 1;          // `answer alert ... times N`
+    long long times = 1;          // `answer alert ... times N`, `fail ... times M` (always: -1)
+    Host::HostOp operation = {};  // `fail OPERATION`
     bool flag = false;            // on/off, yes/no, menu from the Palettes menu
     double dx = 0, dy = 0;
     ZoneFields zone;

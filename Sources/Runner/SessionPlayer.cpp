@@ -409,7 +409,10 @@ bool SessionPlayer::Play(const Command& c, std::string& error)
         Result(app.NameElement(guid, c.id));
         return true;
     case CommandKind::Fail:
-        app.GetFaults().FailOperation(c.text, c.number2, GSErrCode(c.number));
+        app.GetFaults().FailOperation(c.operation, c.number2, GSErrCode(c.number), c.times);
+        return true;
+    case CommandKind::FailClear:
+        app.GetFaults().Clear();
         return true;
     case CommandKind::Expect:
         Expect(c);

@@ -230,7 +230,7 @@ TEST_F(DispatchTest, HandlerFailureIsShownAndReturned)
     EXPECT_EQ(app->GetUserQueue().ShownAlerts()[0].texts[0], GS::UniString(std::to_string(APIERR_GENERAL)));
 
     // A failing room check adds its own alert but does not change the result.
-    app->GetFaults().FailOperation("Element_GetHeader", 0, APIERR_MEMFULL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetHeader, 0, APIERR_MEMFULL);
     API_NotifyElementType property = Notification(APINotifyElement_PropertyValueChange, API_ZoneID, G("Z1"));
     EXPECT_EQ(ElementEventHandlerProc(&property), NoError);
     ASSERT_EQ(AlertCount(31001), 2);
@@ -252,7 +252,7 @@ TEST_F(DispatchTest, SourceOfACopyIsFetchedOnlyForAnArealist)
         ResetPalette();
         LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
         Open(Standard().Label(plain));
-        app->GetFaults().FailOperation("Notify_GetParentElement", 0, APIERR_GENERAL);
+        app->GetFaults().FailOperation(Host::HostOp::Notify_GetParentElement, 0, APIERR_GENERAL);
         API_Guid copy;
         ASSERT_EQ(app->CopyElement(G(c.source), "C1", 1, 1, copy), NoError);
         EXPECT_EQ(AlertIds(), c.alerts);
@@ -297,12 +297,46 @@ TEST_F(DispatchTest, ProjectEventObservesEveryZone)
     EXPECT_EQ(ProjectEventHandlerProc(APINotify_Open, 0), NoError) << "all observed already";
     EXPECT_EQ(ProjectEventHandlerProc(APINotify_Close, 0), NoError);
 
-    app->GetFaults().FailOperation("Element_GetElemList", 0, APIERR_MEMFULL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetElemList, 0, APIERR_MEMFULL);
     EXPECT_EQ(ProjectEventHandlerProc(APINotify_NewAndReset, 0), APIERR_MEMFULL);
     const auto& debug = app->DebugLines();
     EXPECT_TRUE(std::any_of(debug.begin(), debug.end(), [](const std::string& line) {
         return line.find("AL: Can't get room list.") != std::string::npos;
     }));
+}
+
+// Every host call of opening a project fails once in turn, then for good from that call on. The
+// project event tells the user nothing (its failure goes to the debug log and back to the host, once),
+// and the update of all Arealists afterwards recovers.
+TEST_F(DispatchTest, OpeningAProjectSurvivesEveryFailingCall)
+{
+    ProjectBuilder builder = Standard();
+    ZoneEntry unobserved = Zone("Z3", "B");
+    unobserved.observed = false;
+    builder.Zone(unobserved).Zone(Zone("Z4", "B"));
+    const Host::Project project = builder.Build();
+    for (const TestSupport::SweepMode mode : {TestSupport::SweepMode::Transient, TestSupport::SweepMode::Persistent}) {
+        SCOPED_TRACE(TestSupport::SweepModeName(mode));
+        TestSupport::FaultSweep sweep;
+        sweep.setup = [this] { return StartedHost(); };
+        sweep.scenario = [&](Host::Application& host) {
+            host.OpenProject(project);
+            return NoError;
+        };
+        int failedOpens = 0;
+        sweep.check = [&](Host::Application& host, const TestSupport::FaultRun&) {
+            EXPECT_TRUE(host.GetUserQueue().ShownAlerts().empty());
+            const std::vector<std::string>& debug = host.DebugLines();
+            const auto logged = std::count_if(debug.begin(), debug.end(), [](const std::string& line) {
+                return line.find("AL: Can't") != std::string::npos;
+            });
+            EXPECT_EQ(logged, 1) << "every call of the project event is one it checks";
+            failedOpens += logged > 0 ? 1 : 0;
+        };
+        EXPECT_GE(sweep.Run(mode), 5);
+        EXPECT_GT(failedOpens, 0);
+    }
+    ResetPalette();
 }
 
 } // namespace

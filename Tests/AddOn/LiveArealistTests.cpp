@@ -92,7 +92,7 @@ TEST_F(LiveArealistTest, DecliningTheZonesLeavesNoArealist)
 TEST_F(LiveArealistTest, PlacedOnZoneWhoseTopCannotBeReadReportsTheFailure)
 {
     Open(Builder().Zone(Zone("Z1", "")).Zone(Zone("Z2", "")));
-    app->GetFaults().FailOperation("Element_GetMemo", 1, APIERR_GENERAL); // the zone's memo
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetMemo, 1, APIERR_GENERAL); // the zone's memo
     API_Guid placed;
     ASSERT_EQ(app->PlaceLabel("N1", G("Z1"), std::nullopt, std::nullopt, placed), NoError);
     EXPECT_TRUE(Arealists().empty());
@@ -118,7 +118,7 @@ TEST_F(LiveArealistTest, ReceivedArealistIsCompletedWithItsUnlinkedZones)
 TEST_F(LiveArealistTest, ReceivedArealistThatCannotBeUpdatedIsListedWrong)
 {
     Open(Builder().Zone(Zone("Z1", "A")).Zone(Zone("Z2", "A")));
-    app->GetFaults().FailOperation("Element_Change", 0, APIERR_READONLYPROJECT);
+    app->GetFaults().FailOperation(Host::HostOp::Element_Change, 0, APIERR_READONLYPROJECT);
     API_Guid received;
     ASSERT_EQ(app->ReceiveLabel("R1", "A", {}, received), NoError);
     EXPECT_EQ(AlertIds(), std::vector<short>{31001});

@@ -159,13 +159,13 @@ TEST_F(LiveZoneTest, RefusedUpdateIsReportedWhateverFollows)
 TEST_F(LiveZoneTest, UnreadableTopIsReportedNotTakenAsEmpty)
 {
     Open(Builder().Zone(Zone("Z1", "A")).Label(Arealist("LE", "", {})).Label(Arealist("LA", "A", {"Z1"})));
-    app->GetFaults().FailOperation("Element_GetMemo", 0, APIERR_GENERAL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetMemo, 0, APIERR_GENERAL);
     const API_Guid zone = AddZone("Z9", "");
     EXPECT_TRUE(LinkIds(zone).empty());
     ASSERT_EQ(AlertIds(), std::vector<short>{31001});
     EXPECT_EQ(app->GetUserQueue().ShownAlerts()[0].texts[0], GS::UniString(std::to_string(APIERR_GENERAL)));
 
-    app->GetFaults().FailOperation("Element_GetMemo", 0, APIERR_GENERAL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetMemo, 0, APIERR_GENERAL);
     ASSERT_EQ(app->SetZone(G("Z1"), [](Host::Element& z) { z.quantities = {30, 30, 29, 28, 0}; }), NoError);
     EXPECT_EQ(AlertCount(31001), 2);
     EXPECT_EQ(LinkIds("Z1"), std::vector<std::string>{"LA"});

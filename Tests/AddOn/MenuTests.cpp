@@ -26,7 +26,7 @@ protected:
 TEST_F(MenuTest, FailedCreationShowsTheCodeAndLeavesThePaletteAlone)
 {
     Open(Builder().Zone(Zone("a1", "A")));
-    app->GetFaults().FailOperation("Environment", 0, APIERR_MEMFULL);
+    app->GetFaults().FailOperation(Host::HostOp::Environment, 0, APIERR_MEMFULL);
 
     EXPECT_EQ(Choose(ID_AL_MENU), APIERR_MEMFULL);
 

@@ -63,7 +63,7 @@ TEST_F(ModelTest, FindLibPartAnswersTheIndexOfTheArealistPartAndPassesHostFailur
     EXPECT_EQ(builtInLibPartGuids.GetPtr(ALArealistLibPart)->ToUniString(), "013BD535-32AB-49CE-AAD9-580F3229FDAC");
 
     for (const char* operation : {"Goodies", "LibPart_Search"}) {
-        Faults().FailOperation(operation, 0, APIERR_BADINDEX);
+        ASSERT_TRUE(Faults().FailOperation(operation, 0, APIERR_BADINDEX)) << operation;
         index = -1;
         EXPECT_EQ(FindLibPart(ALArealistLibPart, index), APIERR_BADINDEX) << operation;
         EXPECT_EQ(index, -1) << operation;
@@ -119,7 +119,7 @@ TEST_F(ModelTest, StringParamOfElementReadsEmptyMissingAndFailedMemos)
     EXPECT_EQ(GetSingleUniStringParam(noTop, "stApartmentId", value), ErrParamNotFound);
     EXPECT_EQ(value, "untouched");
 
-    Faults().FailOperation("Element_GetMemo", 0, APIERR_DELETED);
+    Faults().FailOperation(Host::HostOp::Element_GetMemo, 0, APIERR_DELETED);
     EXPECT_EQ(GetSingleUniStringParam(emptyTop, "stApartmentId", value), APIERR_DELETED);
     EXPECT_EQ(value, "untouched");
 }
@@ -141,7 +141,7 @@ TEST_F(ModelTest, NeigConversionAnswersTheElementTypeOrZeroOnFailure)
     Open();
     EXPECT_EQ(Neig_To_ElemID(APINeig_Zone), API_ZoneID);
     EXPECT_EQ(Neig_To_ElemID(APINeig_Wall), API_WallID);
-    Faults().FailOperation("Goodies", 0, APIERR_BADPARS);
+    Faults().FailOperation(Host::HostOp::Goodies, 0, APIERR_BADPARS);
     EXPECT_EQ(Neig_To_ElemID(APINeig_Zone), API_ZombieElemID);
 }
 
@@ -209,7 +209,7 @@ TEST_F(ModelTest, GroupingStopsAtAHostFailureKeepingWhatWasGrouped)
     Open();
 
     for (const char* operation : {"Element_Get", "Element_GetMemo"}) {
-        Faults().FailOperation(operation, 1, APIERR_GENERAL);
+        ASSERT_TRUE(Faults().FailOperation(operation, 1, APIERR_GENERAL)) << operation;
         TopRoomsTable table;
         EXPECT_EQ(GetRoomsInTopFromApartmentIDParam({a, b}, table), APIERR_GENERAL) << operation;
         ASSERT_EQ(table.GetSize(), 1u) << operation;
@@ -243,7 +243,7 @@ TEST_F(ModelTest, SelectedRoomsAreTheSelectedZonesOnly)
     EXPECT_EQ(GetSelectedRooms(zones), NoError);
     EXPECT_EQ(ToVector(zones), (std::vector<API_Guid>{z2, z1}));
 
-    Faults().FailOperation("Selection_Get", 0, APIERR_GENERAL);
+    Faults().FailOperation(Host::HostOp::Selection_Get, 0, APIERR_GENERAL);
     GS::Array<API_Guid> failed;
     EXPECT_EQ(GetSelectedRooms(failed), APIERR_GENERAL);
 }
@@ -291,7 +291,7 @@ TEST_F(ModelTest, TopsOfCurrentFloorNeverInventTheEmptyTopForAnUnreadableZone)
     Open();
 
     // The first zone's memo cannot be read; the second reads well. The failure stays the answer.
-    Faults().FailOperation("Element_GetMemo", 0, APIERR_GENERAL);
+    Faults().FailOperation(Host::HostOp::Element_GetMemo, 0, APIERR_GENERAL);
     TopIdSet tops;
     EXPECT_EQ(GetTopListOfCurrentFloor(tops), APIERR_GENERAL);
     EXPECT_EQ(std::vector<GS::UniString>(tops.begin(), tops.end()), std::vector<GS::UniString>{"T2"});
@@ -424,7 +424,7 @@ TEST_F(ContentTest, AHostFailureLeavesMemoAndLineCategoriesUntouched)
     };
     for (const Case& c : {Case{"Attribute_GetNum", 0}, Case{"Attribute_Get", 1}, Case{"Element_Get", 0},
                           Case{"Element_GetQuantities", 0}}) {
-        Faults().FailOperation(c.operation, c.after, APIERR_GENERAL);
+        ASSERT_TRUE(Faults().FailOperation(c.operation, c.after, APIERR_GENERAL)) << c.operation;
         EXPECT_EQ(UpdateStampMemo({z}, memo, lineCategories), APIERR_GENERAL) << c.operation;
         EXPECT_EQ(Numbers("al_roomAreasInTop"), before) << c.operation;
         EXPECT_EQ(Lines(), std::vector<Int32>{9}) << c.operation;

@@ -104,7 +104,7 @@ TEST_F(PaletteTest, FailedFullCheckKeepsTheListAndShowsTheCode)
     Palette().AddInconsistentRooms({G("b"), G("gone")});
     EXPECT_EQ(RowsOf(RoomsList), (Rows{{"b", "Room b", "0", "A"}})); // a deleted zone has no row
 
-    app->GetFaults().FailOperation("Element_GetElemList", 0, APIERR_GENERAL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetElemList, 0, APIERR_GENERAL);
     ASSERT_EQ(app->PaletteButton(5), NoError);
 
     EXPECT_EQ(AlertTexts(31016), (std::vector<GS::UniString>{GeneralCodeText}));
@@ -311,61 +311,87 @@ TEST(PaletteIdentity, ReferenceIdIsTheWrappingSumOfTheGuidWords)
     EXPECT_EQ(CheckPalette::paletteVisibility, API_PalEnabled_FloorPlan);
 }
 
-// Every host call behind the three buttons fails once in turn: no crash, no leak, and a failure
-// the palette shows carries the host's code.
-TEST_F(PaletteTest, EveryFailingHostCallBehindTheButtonsIsReported)
+// Every host call of the palette menu and behind the three buttons fails once in turn, then for good
+// from that call on: no crash, no leak, a failure the palette shows carries the host's code and is
+// shown once per button pressed, and an update of all Arealists afterwards recovers.
+TEST_F(PaletteTest, EveryFailingHostCallOfTheMenuAndTheButtonsIsReported)
 {
-    TestSupport::FaultSweep sweep;
-    sweep.setup = [this]() {
-        std::unique_ptr<Host::Application> host = StartedHost();
-        ProjectBuilder builder(host->LibraryParts());
-        builder.Category(1, "LIV", "Living").Category(2, "BAL", "Balcony");
-        builder.Zone(Zone("a1", "A"))
-            .Zone(BadZone("a2", "A"))
-            .Zone(Zone("b1", "B", 2))
-            .Zone(BadZone("n", std::nullopt));
-        builder.Label(Arealist("la", "A", {"a1"})).Label(Arealist("lb", "B", {"a2"}));
-        host->OpenProject(builder.Build());
-        host->ChooseMenu(MenuPalette, 1);
-        CheckPalette::GetInstance().AddWrongStamps({G("la")});
-        return host;
+    struct Case {
+        const char* name;
+        bool paletteShown; // before the scenario
+        std::function<GSErrCode(Host::Application&)> scenario;
+        int actions; // menu commands and buttons: each reports its own failure
     };
-    sweep.scenario = [](Host::Application& host) {
-        for (short button : {5, 9, 10}) {
-            const GSErrCode err = host.PaletteButton(button);
-            if (err != NoError)
-                return err;
+    const Case cases[] = {
+        {"menu 32502", false, [](Host::Application& host) { return host.ChooseMenu(MenuPalette, 1); }, 1},
+        {"buttons 5, 9 and 10", true,
+         [](Host::Application& host) {
+             for (short button : {5, 9, 10}) {
+                 const GSErrCode err = host.PaletteButton(button);
+                 if (err != NoError)
+                     return err;
+             }
+             return NoError;
+         },
+         3},
+    };
+    for (const Case& c : cases) {
+        for (const TestSupport::SweepMode mode :
+             {TestSupport::SweepMode::Transient, TestSupport::SweepMode::Persistent}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + TestSupport::SweepModeName(mode));
+            TestSupport::FaultSweep sweep;
+            sweep.setup = [this, &c]() {
+                std::unique_ptr<Host::Application> host = StartedHost();
+                ProjectBuilder builder(host->LibraryParts());
+                builder.Category(1, "LIV", "Living").Category(2, "BAL", "Balcony");
+                builder.Zone(Zone("a1", "A"))
+                    .Zone(BadZone("a2", "A"))
+                    .Zone(Zone("b1", "B", 2))
+                    .Zone(BadZone("n", std::nullopt));
+                builder.Label(Arealist("la", "A", {"a1"})).Label(Arealist("lb", "B", {"a2"}));
+                host->OpenProject(builder.Build());
+                if (c.paletteShown) {
+                    host->ChooseMenu(MenuPalette, 1);
+                    CheckPalette::GetInstance().AddWrongStamps({G("la")});
+                }
+                return host;
+            };
+            sweep.scenario = c.scenario;
+            // Nothing in this project is locked or on a locked layer, so the only safeguard calls
+            // are the Suspend Groups switches of each update, lift then restore. A failing restore
+            // cannot restore.
+            {
+                std::unique_ptr<Host::Application> host = sweep.setup();
+                host->GetFaults().ResetCount();
+                host->GetFaults().SetLogging(true);
+                sweep.scenario(*host);
+                const std::vector<std::string>& log = host->GetFaults().CallLog();
+                int switches = 0;
+                for (std::size_t i = 0; i < log.size(); ++i)
+                    if (log[i] == "Element_Tool" && switches++ % 2 == 1)
+                        sweep.restoringCalls.insert(Int64(i));
+                EXPECT_EQ(switches, c.paletteShown ? 4 : 0) << "each update lifts and restores Suspend Groups";
+            }
+            int reported = 0;
+            sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
+                EXPECT_EQ(run.result, NoError);
+                int shown = 0;
+                for (const Host::ShownAlert& alert : host.GetUserQueue().ShownAlerts()) {
+                    if (alert.id != 31016)
+                        continue;
+                    ++shown;
+                    EXPECT_EQ(alert.texts[0], GS::UniString(std::to_string(run.injected)));
+                }
+                EXPECT_LE(shown, mode == TestSupport::SweepMode::Transient ? 1 : c.actions);
+                reported += shown;
+            };
+            const Int64 calls = sweep.Run(mode);
+            if (c.paletteShown) {
+                EXPECT_GT(calls, 20);
+                EXPECT_GT(reported, 0) << "no failure ever reached the user";
+            }
         }
-        return NoError;
-    };
-    // Nothing in this project is locked or on a locked layer, so the only safeguard calls are the
-    // Suspend Groups switches of each update, lift then restore. A failing restore cannot restore.
-    std::set<Int64> restoring;
-    {
-        std::unique_ptr<Host::Application> host = sweep.setup();
-        host->GetFaults().ResetCount();
-        host->GetFaults().SetLogging(true);
-        sweep.scenario(*host);
-        const std::vector<std::string>& log = host->GetFaults().CallLog();
-        int switches = 0;
-        for (std::size_t i = 0; i < log.size(); ++i)
-            if (log[i] == "Element_Tool" && switches++ % 2 == 1)
-                restoring.insert(Int64(i));
-        ASSERT_EQ(switches, 4) << "two updates, each lifting and restoring Suspend Groups";
     }
-    sweep.expectRestored = [&](const TestSupport::FaultRun& run) { return restoring.count(run.callIndex) == 0; };
-    int reported = 0;
-    sweep.check = [&reported](Host::Application& host, const TestSupport::FaultRun& run) {
-        EXPECT_EQ(run.result, NoError);
-        for (const Host::ShownAlert& alert : host.GetUserQueue().ShownAlerts()) {
-            if (alert.id != 31016)
-                continue;
-            ++reported;
-            EXPECT_EQ(alert.texts[0], GS::UniString(std::to_string(run.injected)));
-        }
-    };
-    EXPECT_GT(sweep.Run(), 20);
-    EXPECT_GT(reported, 0) << "no failure ever reached the user";
     ResetPalette();
 }
 

@@ -112,7 +112,7 @@ TEST_F(UnlockTest, RestoresEvenWhenTheHostFailsAStepOfLiftingOrRestoring)
         if (c.combination)
             Live().layerCombinations.push_back(all);
         Faults().Clear();
-        Faults().FailOperation(c.operation, c.after, APIERR_GENERAL);
+        ASSERT_TRUE(Faults().FailOperation(c.operation, c.after, APIERR_GENERAL)) << c.operation;
         Run(std::string(c.operation) == "Element_Tool" ? GS::Array<API_Guid>{sameLayer} : GS::Array<API_Guid>{locked});
         EXPECT_FALSE(Faults().LastInjected() == std::nullopt) << c.what;
         EXPECT_EQ(std::to_string(Live().FindLayer(3)->flags) + (Live().suspendGroups ? "on" : "off"), before) << c.what;
@@ -152,7 +152,7 @@ TEST_F(ReservationTest, ZoneListGivesOneBlockPerTopAfterWhatTheTextHeld)
     EXPECT_EQ(FormatLockedRoomsListString(TopRoomsTable(), unchanged), NoError);
     EXPECT_EQ(unchanged, "x");
 
-    Faults().FailOperation("Element_Get", 1, APIERR_DELETED);
+    Faults().FailOperation(Host::HostOp::Element_Get, 1, APIERR_DELETED);
     GS::UniString partial;
     EXPECT_EQ(FormatLockedRoomsListString(table, partial), APIERR_DELETED);
     EXPECT_EQ(partial, "T1:\n\t 1.01 - Kitchen\n");
@@ -359,7 +359,7 @@ TEST_F(PreferencesTest, FailedReadsGiveTheDefaultsAndAFailedStoreIsIgnored)
     off.showRoomsWoApartmentIdWarning = false;
     ASSERT_EQ(SavePreferences(off), NoError);
     for (Int64 after : {0, 1}) {
-        Faults().FailOperation("GetPreferences_Platform", after, APIERR_GENERAL);
+        Faults().FailOperation(Host::HostOp::GetPreferences_Platform, after, APIERR_GENERAL);
         EXPECT_TRUE(LoadPreferences().showRoomsWoApartmentIdWarning) << after;
         Faults().Clear();
     }
@@ -368,7 +368,7 @@ TEST_F(PreferencesTest, FailedReadsGiveTheDefaultsAndAFailedStoreIsIgnored)
     std::filesystem::remove_all(prefsDir);
     Restart();
     User().QueueAlertAnswer(31019, 3);
-    Faults().FailOperation("SetPreferences", 0, APIERR_GENERAL);
+    Faults().FailOperation(Host::HostOp::SetPreferences, 0, APIERR_GENERAL);
     ShowRoomsWoApartmentIdWarning();
     ShowRoomsWoApartmentIdWarning();
     EXPECT_EQ(WarningsShown(), 2);

@@ -229,7 +229,7 @@ TEST_P(StartupFailureTest, FailingStepEndsTheCallbackWithItsCodeAndOneLogLine)
 
     Load();
     app->GetFaults().SetLogging(true);
-    app->GetFaults().FailOperation(operation, after, step.code);
+    ASSERT_TRUE(app->GetFaults().FailOperation(operation, after, step.code)) << operation;
     const std::size_t linesBefore = app->DebugLines().size();
 
     const Host::StartResult start = app->StartAddOn();
@@ -288,7 +288,7 @@ TEST_P(FreeDataTest, FreeDataAnswersTheUnregistrationCode)
     const Host::StartResult start = app->StartAddOn();
     ASSERT_EQ(start.initializeResult, NoError);
     if (GetParam().injectFailure)
-        app->GetFaults().FailOperation("ACAPI_UnregisterModelessWindow", 0, GetParam().expected);
+        app->GetFaults().FailOperation(Host::HostOp::UnregisterModelessWindow, 0, GetParam().expected);
 
     EXPECT_EQ(app->StopAddOn(), GetParam().expected);
 }
@@ -302,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FreeDataTest,
 TEST_F(StartupTest, FreeDataAfterAFailedPaletteRegistrationPassesTheHostsCodeOn)
 {
     Load();
-    app->GetFaults().FailOperation("RegisterModelessWindow", 0, APIERR_MEMFULL);
+    app->GetFaults().FailOperation(Host::HostOp::RegisterModelessWindow, 0, APIERR_MEMFULL);
     ASSERT_EQ(app->StartAddOn().initializeResult, APIERR_MEMFULL);
 
     EXPECT_EQ(app->StopAddOn(), APIERR_BADID);

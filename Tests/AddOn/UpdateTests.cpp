@@ -87,7 +87,7 @@ TEST_F(LabelUpdateTest, HostRefusalsOfTheWriteBecomeUpdateRefusedOthersPassUncha
                           Case{APIERR_LAYERLOCKED, ErrUpdateRefused}, Case{APIERR_NOTMINE, ErrUpdateRefused},
                           Case{APIERR_ELEMLOCKED, ErrUpdateRefused},
                           Case{APIERR_READONLYPROJECT, APIERR_READONLYPROJECT}, Case{APIERR_GENERAL, APIERR_GENERAL}}) {
-        Faults().FailOperation("Element_Change", 0, c.host);
+        Faults().FailOperation(Host::HostOp::Element_Change, 0, c.host);
         EXPECT_EQ(InCommand([&] { return HandleLabelUpdate(arealist); }), c.expected) << std::hex << c.host;
         Faults().Clear();
     }
@@ -103,7 +103,7 @@ TEST_F(LabelUpdateTest, AFailedReadEndsTheUpdateWithItsCodeAndChangesNothing)
     const std::vector<Host::Param> paramsBefore = Elem(arealist).params;
     for (const char* operation : {"Element_Get", "Element_GetLinks", "Goodies", "LibPart_Search", "Element_GetMemo",
                                   "Attribute_GetNum", "Element_GetQuantities"}) {
-        Faults().FailOperation(operation, 0, APIERR_BADID);
+        ASSERT_TRUE(Faults().FailOperation(operation, 0, APIERR_BADID)) << operation;
         EXPECT_EQ(InCommand([&] { return HandleLabelUpdate(arealist); }), APIERR_BADID) << operation;
         EXPECT_EQ(Elem(arealist).params, paramsBefore) << operation;
         EXPECT_TRUE(Elem(arealist).observed) << operation;
@@ -170,7 +170,7 @@ TEST_F(RoomCheckTest, EmptyOrDeletedZonesPassAndHostFailuresAddNothing)
     EXPECT_EQ(CheckRooms({}, inconsistent), NoError);
 
     for (const char* operation : {"Element_GetHeader", "Element_Get", "Element_GetQuantities"}) {
-        Faults().FailOperation(operation, 1, APIERR_GENERAL);
+        ASSERT_TRUE(Faults().FailOperation(operation, 1, APIERR_GENERAL)) << operation;
         EXPECT_EQ(CheckRooms({bad, bad2}, inconsistent), APIERR_GENERAL) << operation;
         EXPECT_TRUE(inconsistent.IsEmpty()) << operation;
         Faults().Clear();
@@ -450,7 +450,7 @@ TEST_F(UpdateFaultTest, BulkUpdateNeverCrashesLeaksOrLeavesLocksAndReportsFailur
         TestSupport::FaultSweep sweep;
         sweep.setup = [&] { return NewHost(); };
         sweep.scenario = scenario;
-        sweep.expectRestored = [&](const TestSupport::FaultRun& run) { return restoring.count(run.callIndex) == 0; };
+        sweep.restoringCalls = restoring;
         sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
             if (run.result != NoError) {
                 EXPECT_TRUE(run.result == run.injected || run.result == ErrRoomsNotReserved) << run.result;
@@ -464,7 +464,7 @@ TEST_F(UpdateFaultTest, BulkUpdateNeverCrashesLeaksOrLeavesLocksAndReportsFailur
                 }
             }
         };
-        const Int64 calls = sweep.Run();
+        const Int64 calls = sweep.RunBothModes();
         EXPECT_GT(calls, 40);
     }
 }
@@ -490,5 +490,5 @@ TEST_F(UpdateFaultTest, RoomCheckOfAllZonesReportsEveryFailureAndAddsNothingThen
             EXPECT_TRUE(inconsistentRooms.IsEmpty());
         }
     };
-    EXPECT_GT(sweep.Run(), 5);
+    EXPECT_GT(sweep.RunBothModes(), 5);
 }

@@ -19,6 +19,7 @@ protected:
         builder.Zone({.id = "Z1", .top = "T1", .quantities = {20, 19, 18, 17, 3}}).Label({.id = "L1"});
         Open(builder);
     }
+    TestSupport::FaultSweep GuardedRenameSweep();
 };
 
 API_AddParType* FindParam(API_AddParHandle params, const char* name)
@@ -116,7 +117,7 @@ TEST_F(AccountingTest, FaultsFireOnTheChosenCall)
     OpenBasic();
     API_Elem_Head header;
     header.guid = G("Z1");
-    app->GetFaults().FailOperation("ACAPI_Element_GetHeader", 1, APIERR_MEMFULL);
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetHeader, 1, APIERR_MEMFULL);
     EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), NoError);
     EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), APIERR_MEMFULL);
     EXPECT_EQ(ACAPI_Element_GetHeader(&header, 0), NoError) << "a fault fires once";
@@ -134,7 +135,7 @@ TEST_F(AccountingTest, FaultsFireOnTheChosenCall)
     // A failing release still releases: the caller cannot do better than call it.
     API_ElementMemo memo;
     ASSERT_EQ(ACAPI_Element_GetMemo(G("Z1"), &memo, APIMemoMask_AddPars), NoError);
-    app->GetFaults().FailOperation("DisposeElemMemoHdls", 0, APIERR_GENERAL);
+    app->GetFaults().FailOperation(Host::HostOp::DisposeElemMemoHdls, 0, APIERR_GENERAL);
     EXPECT_EQ(ACAPI_DisposeElemMemoHdls(&memo), APIERR_GENERAL);
     EXPECT_EQ(app->MemosOutstanding(), 0);
 }
@@ -268,7 +269,8 @@ GSErrCode GuardedRename()
     });
 }
 
-TEST_F(AccountingTest, FaultSweepRunsEveryCallFailingOnAFreshHost)
+// A sweep of GuardedRename on a fresh host each run: calls 5 and 6 are the restoring ones.
+TestSupport::FaultSweep AccountingTest::GuardedRenameSweep()
 {
     TestSupport::FaultSweep sweep;
     sweep.setup = [this] {
@@ -283,18 +285,52 @@ TEST_F(AccountingTest, FaultSweepRunsEveryCallFailingOnAFreshHost)
         return host;
     };
     sweep.scenario = [](Host::Application&) { return GuardedRename(); };
-    // Calls 5 and 6 are the restoring ones: when they fail, nothing can restore.
-    sweep.expectRestored = [](const TestSupport::FaultRun& run) { return run.callIndex < 5; };
-    std::vector<std::string> failed;
-    sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
-        failed.push_back(run.operation);
-        EXPECT_EQ(run.result, run.injected) << "the failure is reported";
-        EXPECT_EQ(host.GetProject().Find(G("Z1"))->name == GS::UniString("Renamed"), run.callIndex >= 4 + 1);
-    };
-    const Int64 calls = sweep.Run();
-    EXPECT_EQ(calls, 7);
-    EXPECT_EQ(failed, (std::vector<std::string>{"CallUndoableCommand", "Attribute_Get", "Attribute_Modify",
-                                                "Element_Tool", "Element_Change", "Element_Tool", "Attribute_Modify"}));
+    sweep.restoringCalls = {5, 6};
+    sweep.checkRecovery = false; // the fake add-on keeps no Arealists
+    return sweep;
+}
+
+// Both modes fail the same first call of each run; in the persistent one its operation keeps
+// failing, so a failing restore leaves only what that operation restores.
+TEST_F(AccountingTest, FaultSweepRunsEveryCallFailingOnAFreshHost)
+{
+    for (const TestSupport::SweepMode mode : {TestSupport::SweepMode::Transient, TestSupport::SweepMode::Persistent}) {
+        SCOPED_TRACE(TestSupport::SweepModeName(mode));
+        TestSupport::FaultSweep sweep = GuardedRenameSweep();
+        std::vector<std::string> failed;
+        Int64 failedCalls = 0;
+        sweep.check = [&](Host::Application& host, const TestSupport::FaultRun& run) {
+            failed.push_back(run.operation);
+            failedCalls += run.failedCalls;
+            EXPECT_EQ(run.result, run.injected) << "the failure is reported";
+            EXPECT_EQ(host.GetProject().Find(G("Z1"))->name == GS::UniString("Renamed"), run.callIndex >= 4 + 1);
+        };
+        const Int64 calls = sweep.Run(mode);
+        EXPECT_EQ(calls, 7);
+        EXPECT_EQ(failed,
+                  (std::vector<std::string>{"CallUndoableCommand", "Attribute_Get", "Attribute_Modify", "Element_Tool",
+                                            "Element_Change", "Element_Tool", "Attribute_Modify"}));
+        // A failed lift ends the command before its restore, so no run calls its failing operation
+        // again: one failed call per run in both modes.
+        EXPECT_EQ(failedCalls, 7);
+    }
+}
+
+// A persistent sweep over a long scenario is sampled: the first call of every operation, then
+// calls spread evenly over the run.
+TEST_F(AccountingTest, PersistentSweepSamplesTheFirstCallOfEveryOperation)
+{
+    TestSupport::FaultSweep sweep = GuardedRenameSweep();
+    sweep.maxPersistentRuns = 6;
+    std::vector<Int64> swept;
+    sweep.check = [&](Host::Application&, const TestSupport::FaultRun& run) { swept.push_back(run.callIndex); };
+    EXPECT_EQ(sweep.Run(TestSupport::SweepMode::Persistent), 7);
+    // Five operations first met at calls 0 to 4, and one of the two calls left.
+    EXPECT_EQ(swept, (std::vector<Int64>{0, 1, 2, 3, 4, 5}));
+    sweep.maxPersistentRuns = 7;
+    swept.clear();
+    sweep.Run(TestSupport::SweepMode::Persistent);
+    EXPECT_EQ(swept, (std::vector<Int64>{0, 1, 2, 3, 4, 5, 6}));
 }
 
 } // namespace

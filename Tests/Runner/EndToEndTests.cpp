@@ -318,6 +318,16 @@ TEST_F(RunnerExe, FaultInjectionIsReported)
     EXPECT_NE(out.find("add-on: menu 32501 -> -2130313215 (APIERR_GENERAL)"), std::string::npos) << out;
 }
 
+// A failure for good lasts over commands until `fail clear`; then the same command succeeds.
+TEST_F(RunnerExe, PersistentFaultLastsUntilCleared)
+{
+    ASSERT_EQ(Run("fail ACAPI_Element_Get always code APIERR_MEMFULL\nmenu 32501\nmenu 32501\n"
+                  "expect alerts 31016 == 2\nexpect arealists == 0\nfail clear\nmenu 32501\n"
+                  "expect alerts 31016 == 2\nexpect arealists > 0\nexpect memos == 0\n"),
+              0)
+        << out << err;
+}
+
 struct BadRun {
     const char* name;
     const char* session;
@@ -345,6 +355,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadRun{"SyntaxBeforeAnything", "menu 32501\nzone frob Z1\n", nullptr, "s.txt:2: word 2"},
         BadRun{"UnknownElement", "menu 32501\nzone delete Z99\n", nullptr, "s.txt:2: no element with id \"Z99\""},
         BadRun{"DeletedElement", "zone delete Z1\nzone delete Z1\n", nullptr, "s.txt:2: element \"Z1\" was deleted"},
+        BadRun{"MisspeltOperation", "menu 32501\nfail Element_Gett after 2\n", nullptr,
+               "s.txt:2: word 2 \"Element_Gett\": unknown host operation"},
         BadRun{"UsedId", "zone add Z1\n", nullptr, "s.txt:1: id \"Z1\" is already used"},
         BadRun{"NoArealist", "label delete top:\"TOP 9\"\n", nullptr, "no live Arealist top:\"TOP 9\""},
         BadRun{"UnknownLayer", "layer 9 hidden\n", nullptr, "s.txt:1: no layer with index 9"},

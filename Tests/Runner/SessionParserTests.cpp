@@ -1,6 +1,7 @@
 // Session parser: quoting rules, references, and a table of bad lines with their messages.
 #include <gtest/gtest.h>
 
+#include "../../Sources/Host/Model/FaultInjector.hpp"
 #include "../../Sources/Runner/SessionParser.hpp"
 
 namespace {
@@ -70,11 +71,6 @@ TEST(SessionParser, ArgumentsOfEachFamily)
     c = ParseOk(R"(label receive L6 top="TOP 2" links=Z1,Z2)");
     EXPECT_EQ(c.text, "TOP 2");
     EXPECT_EQ(c.links.size(), 2u);
-    c = ParseOk("fail Element_Change after 2 code 0x81060132");
-    EXPECT_EQ(c.number2, 2);
-    EXPECT_EQ(GSErrCode(c.number), APIERR_ELEMLOCKED);
-    c = ParseOk("fail Element_Get code APIERR_DELETED");
-    EXPECT_EQ(GSErrCode(c.number), APIERR_DELETED);
     c = ParseOk("answer alert 31010 1 times 3");
     EXPECT_EQ(c.times, 3);
     c = ParseOk(R"(answer dialog choose "TOP 3")");
@@ -86,6 +82,35 @@ TEST(SessionParser, ArgumentsOfEachFamily)
     EXPECT_EQ(c.expect.expected, Runner::Json::parse(R"([["0", ""], ["1", "TOP 2"]])"));
     c = ParseOk(R"(expect top Z1 == "[TOP 1]")");
     EXPECT_EQ(c.expect.expected, Runner::Json("[TOP 1]"));
+}
+
+TEST(SessionParser, FailLines)
+{
+    struct Case {
+        const char* line;
+        Host::HostOp operation;
+        long long after;
+        long long times;
+        GSErrCode code;
+    };
+    const long long always = Host::FaultInjector::Always;
+    for (const Case& c : {
+             Case{"fail Element_Get", Host::HostOp::Element_Get, 0, 1, APIERR_GENERAL},
+             Case{"fail ACAPI_Element_Change after 2 code 0x81060132", Host::HostOp::Element_Change, 2, 1,
+                  APIERR_ELEMLOCKED},
+             Case{"fail Element_Get code APIERR_DELETED times 3", Host::HostOp::Element_Get, 0, 3, APIERR_DELETED},
+             Case{"fail TeamworkControl_ReserveElements always", Host::HostOp::TeamworkControl_ReserveElements, 0,
+                  always, APIERR_GENERAL},
+             Case{"fail SetPreferences code -5 always after 4", Host::HostOp::SetPreferences, 4, always, -5},
+         }) {
+        const Runner::Command command = ParseOk(c.line);
+        EXPECT_EQ(command.kind, Runner::CommandKind::Fail) << c.line;
+        EXPECT_EQ(command.operation, c.operation) << c.line;
+        EXPECT_EQ(command.number2, c.after) << c.line;
+        EXPECT_EQ(command.times, c.times) << c.line;
+        EXPECT_EQ(GSErrCode(command.number), c.code) << c.line;
+    }
+    EXPECT_EQ(ParseOk("fail clear").kind, Runner::CommandKind::FailClear);
 }
 
 struct BadLine {
@@ -125,6 +150,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"ReceiveWithoutTop", "label receive L1", "label receive ID top="},
         BadLine{"AlertButton", "answer alert 31010 7", "word 4 \"7\": number out of range 1..3"},
         BadLine{"FailCode", "fail Element_Get code nonsense", "expected an error code"},
+        BadLine{"FailUnknownOperation", "fail Element_Gett", "word 2 \"Element_Gett\": unknown host operation"},
+        BadLine{"FailTimesAndAlways", "fail Element_Get times 2 always", "word 5 \"always\": expected after, times"},
+        BadLine{"FailTimesZero", "fail Element_Get times 0", "word 4 \"0\": number out of range 1.."},
+        BadLine{"FailTimesMissing", "fail Element_Get times", "word 3 \"times\": a value must follow"},
+        BadLine{"FailClearArgument", "fail clear all", "word 3 \"all\": usage: fail OPERATION"},
+        BadLine{"FailNothing", "fail", "usage: fail OPERATION"},
         BadLine{"ExpectSubject", "expect nonsense == 1", "unknown expect subject"},
         BadLine{"ExpectOperator", "expect memos", "needs an operator"},
         BadLine{"ExpectValue", "expect memos ==", "a value must follow"},

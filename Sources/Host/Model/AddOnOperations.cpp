@@ -10,9 +10,9 @@ namespace Host::Ops {
 // With data == nullptr only the version and length are answered. With a buffer at most
 // min(stored length, *nByte) bytes are copied and *nByte says how many. Nothing stored yet:
 // version 0 and length 0.
-GSErrCode GetPreferences_Platform(Int32* version, GSSize* nByte, void* data, GS::PlatformSign* platformSign)
+GSErrCode GetPreferences_Platform(HostSession& s, Int32* version, GSSize* nByte, void* data,
+                                  GS::PlatformSign* platformSign)
 {
-    HOST_PROLOGUE("GetPreferences_Platform");
     if (version == nullptr || nByte == nullptr)
         return APIERR_BADPARS;
     const std::optional<StoredPreferences> stored = LoadPreferences(s);
@@ -36,9 +36,8 @@ GSErrCode GetPreferences_Platform(Int32* version, GSSize* nByte, void* data, GS:
     return NoError;
 }
 
-GSErrCode SetPreferences(Int32 version, GSSize nByte, const void* data)
+GSErrCode SetPreferences(HostSession& s, Int32 version, GSSize nByte, const void* data)
 {
-    HOST_PROLOGUE("SetPreferences");
     if (nByte < 0 || (nByte > 0 && data == nullptr))
         return APIERR_BADPARS;
     StoredPreferences prefs;
@@ -48,17 +47,16 @@ GSErrCode SetPreferences(Int32 version, GSSize nByte, const void* data)
     return StorePreferences(s, prefs);
 }
 
-GSErrCode Register_Menu(short menuStrResID, short promptStrResID, APIMenuCodeID menuPosCode, GSFlags menuFlags)
+GSErrCode Register_Menu(HostSession& s, short menuStrResID, short promptStrResID, APIMenuCodeID menuPosCode,
+                        GSFlags menuFlags)
 {
-    HOST_PROLOGUE("Register_Menu");
     s.menus.push_back(MenuRegistration{menuStrResID, promptStrResID, menuPosCode, menuFlags});
     return NoError;
 }
 
 // Adds the calling add-on's library parts (from its resource module) to the project's library.
-GSErrCode Register_BuiltInLibrary()
+GSErrCode Register_BuiltInLibrary(HostSession& s)
 {
-    HOST_PROLOGUE("Register_BuiltInLibrary");
     if (s.resModule == InvalidResModule)
         return APIERR_GENERAL;
     s.builtInLibraryRegistered = true;
@@ -81,9 +79,8 @@ GSErrCode Register_BuiltInLibrary()
 }
 
 // A handler for a menu that was not registered answers APIERR_BADID.
-GSErrCode Install_MenuHandler(short menuStrResID, APIMenuCommandProc* handler)
+GSErrCode Install_MenuHandler(HostSession& s, short menuStrResID, APIMenuCommandProc* handler)
 {
-    HOST_PROLOGUE("Install_MenuHandler");
     const bool registered = std::any_of(s.menus.begin(), s.menus.end(),
                                         [&](const MenuRegistration& menu) { return menu.menuResId == menuStrResID; });
     if (!registered)
@@ -92,27 +89,24 @@ GSErrCode Install_MenuHandler(short menuStrResID, APIMenuCommandProc* handler)
     return NoError;
 }
 
-GSErrCode RegisterModelessWindow(Int32 referenceID, APIPaletteControlCallBackProc* callback, GSFlags controlFlags,
-                                 const API_Guid& guid)
+GSErrCode RegisterModelessWindow(HostSession& s, Int32 referenceID, APIPaletteControlCallBackProc* callback,
+                                 GSFlags controlFlags, const API_Guid& guid)
 {
-    HOST_PROLOGUE("RegisterModelessWindow");
     if (callback == nullptr)
         return APIERR_BADPARS;
     s.palettes[referenceID] = PaletteRegistration{callback, controlFlags, guid};
     return NoError;
 }
 
-GSErrCode UnregisterModelessWindow(Int32 referenceID)
+GSErrCode UnregisterModelessWindow(HostSession& s, Int32 referenceID)
 {
-    HOST_PROLOGUE("UnregisterModelessWindow");
     if (s.palettes.erase(referenceID) == 0)
         return APIERR_BADID;
     return NoError;
 }
 
-GSErrCode WriteReport(const GS::UniString& text, bool withDialog)
+GSErrCode WriteReport(HostSession& s, const GS::UniString& text, bool withDialog)
 {
-    HOST_PROLOGUE("WriteReport");
     Trace(s, "report: " + text.ToUtf8());
     if (withDialog)
         DG::InformationAlert(text, GS::UniString(), "OK");
@@ -120,45 +114,29 @@ GSErrCode WriteReport(const GS::UniString& text, bool withDialog)
 }
 
 namespace {
-// Releasing cannot fail: an injected failure is answered after the memo was released, so that a
-// fault sweep tests how the caller handles the code without creating a leak it could not avoid.
-GSErrCode Release(const char* slot, API_AddParHandle* params)
+GSErrCode Release(HostSession& s, API_AddParHandle* params)
 {
-    HostSession* session = CurrentSession();
-    if (session == nullptr)
-        return APIERR_GENERAL;
-    const std::optional<GSErrCode> injected = session->faults.OnCall(slot);
     if (params == nullptr)
-        return injected.value_or(APIERR_BADPARS);
+        return APIERR_BADPARS;
     if (*params != nullptr) {
-        session->memosOut.erase(*params);
+        s.memosOut.erase(*params);
         DisposeParams(*params);
         *params = nullptr;
     }
-    return injected.value_or(NoError);
+    return NoError;
 }
 } // namespace
 
-// Releases a memo; memos the host handed out leave the count of outstanding memos.
-GSErrCode DisposeElemMemoHdls(API_ElementMemo* memo)
+// Releases a memo; memos the host handed out leave the count of outstanding memos. Releasing
+// cannot fail: the choke point answers an injected failure only after the release ran.
+GSErrCode DisposeElemMemoHdls(HostSession& s, API_ElementMemo* memo)
 {
-    return Release("DisposeElemMemoHdls", memo == nullptr ? nullptr : &memo->params);
+    return Release(s, memo == nullptr ? nullptr : &memo->params);
 }
 
-GSErrCode DisposeAddParHdl(API_AddParHandle* addPars)
+GSErrCode DisposeAddParHdl(HostSession& s, API_AddParHandle* addPars)
 {
-    return Release("DisposeAddParHdl", addPars);
+    return Release(s, addPars);
 }
 
 } // namespace Host::Ops
-
-namespace Host {
-
-void FillFunctionTable(API_HostFunctionTable& table)
-{
-#define HOST_FILL_SLOT(result, name, missing, params, args) table.name = &Ops::name;
-    API_FUNCTION_LIST(HOST_FILL_SLOT)
-#undef HOST_FILL_SLOT
-}
-
-} // namespace Host

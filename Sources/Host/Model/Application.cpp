@@ -261,6 +261,11 @@ int Application::OpenUndoScopes() const
     return impl->undoableDepth;
 }
 
+Int64 Application::ElementNotifications() const
+{
+    return impl->elementNotifications;
+}
+
 std::vector<std::string> Application::UndoTexts() const
 {
     std::vector<std::string> texts;

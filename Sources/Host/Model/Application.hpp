@@ -79,6 +79,8 @@ public:
     const std::vector<std::string>& AccountingIssues() const;
     // Undoable-command scopes open right now (0 between user actions).
     int OpenUndoScopes() const;
+    // Element notifications the add-on received so far (series brackets not counted).
+    Int64 ElementNotifications() const;
 
     // --- User actions ------------------------------------------------------------------------
     // Each action is one notification series (begin, notifications, end), unless it stands

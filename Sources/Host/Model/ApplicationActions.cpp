@@ -81,6 +81,8 @@ void Application::Impl::SendToAddOn(APIElementEventHandlerProc* handler, const P
     record.notifID = notification.kind;
     if (const Element* element = project.Find(notification.guid))
         FillHeader(*element, record.elemHead);
+    if (notification.kind != APINotifyElement_BeginEvents && notification.kind != APINotifyElement_EndEvents)
+        ++elementNotifications;
     const PendingNotification* previous = current;
     current = &notification;
     ++notificationDepth;

@@ -59,10 +59,9 @@ API_NeigID NeigOf(API_ElemTypeID type)
 
 } // namespace
 
-GSErrCode Element_GetElemList(API_ElemTypeID typeID, GS::Array<API_Guid>* elemList, API_ElemFilterFlags filterBits,
-                              API_ElemVariationID, const API_Guid&)
+GSErrCode Element_GetElemList(HostSession& s, API_ElemTypeID typeID, GS::Array<API_Guid>* elemList,
+                              API_ElemFilterFlags filterBits, API_ElemVariationID, const API_Guid&)
 {
-    HOST_PROLOGUE("Element_GetElemList");
     if (elemList == nullptr)
         return APIERR_BADPARS;
     elemList->Clear();
@@ -79,9 +78,8 @@ GSErrCode Element_GetElemList(API_ElemTypeID typeID, GS::Array<API_Guid>* elemLi
     return NoError;
 }
 
-GSErrCode Element_Get(API_Element* element, UInt32)
+GSErrCode Element_Get(HostSession& s, API_Element* element, UInt32)
 {
-    HOST_PROLOGUE("Element_Get");
     if (element == nullptr)
         return APIERR_BADPARS;
     const Element* found = nullptr;
@@ -91,9 +89,8 @@ GSErrCode Element_Get(API_Element* element, UInt32)
     return NoError;
 }
 
-GSErrCode Element_GetHeader(API_Elem_Head* header, UInt32)
+GSErrCode Element_GetHeader(HostSession& s, API_Elem_Head* header, UInt32)
 {
-    HOST_PROLOGUE("Element_GetHeader");
     if (header == nullptr)
         return APIERR_BADPARS;
     const Element* found = nullptr;
@@ -103,9 +100,8 @@ GSErrCode Element_GetHeader(API_Elem_Head* header, UInt32)
     return NoError;
 }
 
-GSErrCode Element_GetMemo(const API_Guid& guid, API_ElementMemo* memo, UInt64)
+GSErrCode Element_GetMemo(HostSession& s, const API_Guid& guid, API_ElementMemo* memo, UInt64)
 {
-    HOST_PROLOGUE("Element_GetMemo");
     if (memo == nullptr)
         return APIERR_BADPARS;
     const Element* found = nullptr;
@@ -120,10 +116,9 @@ GSErrCode Element_GetMemo(const API_Guid& guid, API_ElementMemo* memo, UInt64)
 
 // Only the requested fields are written: quantity1..5 are area, calcArea, netArea, reducedArea
 // and wallInsetBackSideArea. Without a mask all five are written.
-GSErrCode Element_GetQuantities(const API_Guid& guid, const API_QuantityPar*, API_Quantities* quantities,
-                                const API_QuantitiesMask* mask)
+GSErrCode Element_GetQuantities(HostSession& s, const API_Guid& guid, const API_QuantityPar*,
+                                API_Quantities* quantities, const API_QuantitiesMask* mask)
 {
-    HOST_PROLOGUE("Element_GetQuantities");
     if (quantities == nullptr || quantities->zone == nullptr)
         return APIERR_BADPARS;
     const Element* found = nullptr;
@@ -143,22 +138,19 @@ GSErrCode Element_GetQuantities(const API_Guid& guid, const API_QuantityPar*, AP
     return NoError;
 }
 
-bool Element_Filter(const API_Guid& guid, API_ElemFilterFlags filterBits, API_ElemVariationID, const API_Guid&)
+bool Element_Filter(HostSession& s, const API_Guid& guid, API_ElemFilterFlags filterBits, API_ElemVariationID,
+                    const API_Guid&)
 {
-    HostSession* session = CurrentSession();
-    if (session == nullptr || session->faults.OnCall("Element_Filter"))
-        return false;
-    const Element* element = session->project.Find(guid);
+    const Element* element = s.project.Find(guid);
     if (element == nullptr || element->deleted)
         return false;
-    return PassesFilter(*session, *element, filterBits);
+    return PassesFilter(s, *element, filterBits);
 }
 
 // Nothing selected: API_SelEmpty and APIERR_NOSEL.
-GSErrCode Selection_Get(API_SelectionInfo* selectionInfo, GS::Array<API_Neig>* selNeigs, bool onlyEditable, bool,
-                        API_SelRelativePosID)
+GSErrCode Selection_Get(HostSession& s, API_SelectionInfo* selectionInfo, GS::Array<API_Neig>* selNeigs,
+                        bool onlyEditable, bool, API_SelRelativePosID)
 {
-    HOST_PROLOGUE("Selection_Get");
     if (selectionInfo == nullptr)
         return APIERR_BADPARS;
     GS::Array<API_Neig> neigs;
@@ -181,9 +173,8 @@ GSErrCode Selection_Get(API_SelectionInfo* selectionInfo, GS::Array<API_Neig>* s
     return neigs.IsEmpty() ? APIERR_NOSEL : NoError;
 }
 
-GSErrCode Element_GetDefaults(API_Element* element, API_ElementMemo* memo)
+GSErrCode Element_GetDefaults(HostSession& s, API_Element* element, API_ElementMemo* memo)
 {
-    HOST_PROLOGUE("Element_GetDefaults");
     if (element == nullptr)
         return APIERR_BADPARS;
     const API_ElemTypeID type = element->header.typeID;
@@ -225,9 +216,8 @@ GSErrCode Element_GetDefaults(API_Element* element, API_ElementMemo* memo)
 // locked (APIERR_LAYERLOCKED); an unknown layer answers APIERR_BADINDEX. The new element gets a
 // GUID from the project's deterministic generator, no observer and no links, and in a shared
 // project it is reserved for the user.
-GSErrCode Element_Create(API_Element* element, API_ElementMemo* memo)
+GSErrCode Element_Create(HostSession& s, API_Element* element, API_ElementMemo* memo)
 {
-    HOST_PROLOGUE("Element_Create");
     if (element == nullptr)
         return APIERR_BADPARS;
     const API_ElemTypeID type = element->header.typeID;
@@ -284,9 +274,9 @@ GSErrCode Element_Create(API_Element* element, API_ElementMemo* memo)
 // user's in a shared project, or the add-on is outside an undoable command or callback. With
 // APIMemoMask_AddPars the parameters are replaced by the memo's; the mask record selects the
 // record fields to change (an all-zero mask changes none).
-GSErrCode Element_Change(API_Element* element, const API_Element* mask, API_ElementMemo* memo, UInt64 memoMask, bool)
+GSErrCode Element_Change(HostSession& s, API_Element* element, const API_Element* mask, API_ElementMemo* memo,
+                         UInt64 memoMask, bool)
 {
-    HOST_PROLOGUE("Element_Change");
     if (element == nullptr)
         return APIERR_BADPARS;
     const Element* found = nullptr;
@@ -343,9 +333,8 @@ GSErrCode Element_Change(API_Element* element, const API_Element* mask, API_Elem
 }
 
 // Deletion follows the same rights as a change; nothing is deleted when one element is refused.
-GSErrCode Element_Delete(const GS::Array<API_Guid>& elements)
+GSErrCode Element_Delete(HostSession& s, const GS::Array<API_Guid>& elements)
 {
-    HOST_PROLOGUE("Element_Delete");
     if (GSErrCode err = CheckAllEditable(s, elements, true))
         return err;
     for (const API_Guid& guid : elements) {
@@ -359,9 +348,8 @@ GSErrCode Element_Delete(const GS::Array<API_Guid>& elements)
 // LOCK and ULCK need a change scope and the layer and reservation rights (not the element-lock
 // test); all listed elements or none. SUSP switches the Suspend Groups mode over; it is a mode of
 // the user interface, so it needs no scope.
-GSErrCode Element_Tool(const GS::Array<API_Guid>& elements, API_ToolCmdID command, void*)
+GSErrCode Element_Tool(HostSession& s, const GS::Array<API_Guid>& elements, API_ToolCmdID command, void*)
 {
-    HOST_PROLOGUE("Element_Tool");
     if (command == APITool_SuspendGroups) {
         s.project.suspendGroups = !s.project.suspendGroups;
         return NoError;

@@ -3,56 +3,90 @@
 
 namespace Host {
 
-namespace {
-std::string SlotName(const std::string& operation)
+void FaultInjector::FailOperation(HostOp op, Int64 after, GSErrCode code, Int64 times)
 {
-    return operation.rfind("ACAPI_", 0) == 0 ? operation.substr(6) : operation;
-}
-} // namespace
-
-void FaultInjector::FailOperation(const std::string& operation, Int64 after, GSErrCode code)
-{
-    byOperation[SlotName(operation)] = Pending{after, code};
+    if (times == 0)
+        return;
+    byOperation[std::size_t(op)] = Pending{after < 0 ? 0 : after, times < 0 ? Always : times, code};
 }
 
-void FaultInjector::FailNthCall(Int64 n, GSErrCode code)
+bool FaultInjector::FailOperation(const std::string& operation, Int64 after, GSErrCode code, Int64 times)
 {
-    anyCall = Pending{n, code};
+    const std::optional<HostOp> op = ParseHostOp(operation);
+    if (!op)
+        return false;
+    FailOperation(*op, after, code, times);
+    return true;
+}
+
+void FaultInjector::FailEveryCall(const HostOpSet& ops, GSErrCode code)
+{
+    for (std::size_t i = 0; i < HostOpCount; ++i)
+        if (ops.Has(HostOp(i)))
+            FailOperation(HostOp(i), 0, code, Always);
+}
+
+void FaultInjector::FailNthCall(Int64 n, GSErrCode code, Mode mode)
+{
+    nthCall = NthCall{n < 0 ? 0 : n, code, mode};
 }
 
 void FaultInjector::Clear()
 {
-    byOperation.clear();
-    anyCall.reset();
+    byOperation.fill(std::nullopt);
+    nthCall.reset();
     lastInjected.reset();
+    injectedCount = 0;
 }
 
-std::optional<GSErrCode> FaultInjector::OnCall(const char* operation)
+void FaultInjector::ResetCount()
+{
+    callCount = 0;
+    callsOf.fill(0);
+}
+
+bool FaultInjector::Due(Pending& pending, bool& spent)
+{
+    spent = false;
+    if (pending.skip > 0) {
+        --pending.skip;
+        return false;
+    }
+    if (pending.times != Always && --pending.times == 0)
+        spent = true;
+    return true;
+}
+
+std::optional<GSErrCode> FaultInjector::OnCall(HostOp op)
 {
     ++callCount;
+    ++callsOf[std::size_t(op)];
     if (logging)
-        callLog.push_back(operation);
+        callLog.push_back(HostOpName(op));
     std::optional<GSErrCode> answer;
-    if (anyCall) {
-        if (anyCall->remaining == 0) {
-            answer = anyCall->code;
-            anyCall.reset();
+    if (nthCall) {
+        if (nthCall->skip > 0) {
+            --nthCall->skip;
         } else {
-            --anyCall->remaining;
+            answer = nthCall->code;
+            if (nthCall->mode == Mode::FromThenOn)
+                byOperation[std::size_t(op)] = Pending{0, Always, nthCall->code};
+            nthCall.reset();
         }
     }
-    auto found = byOperation.find(operation);
-    if (found != byOperation.end()) {
-        if (found->second.remaining == 0) {
-            if (!answer)
-                answer = found->second.code;
-            byOperation.erase(found);
-        } else {
-            --found->second.remaining;
-        }
+    // A pending failure of the operation counts this call also when the n-th call answered it.
+    std::optional<Pending>& pending = byOperation[std::size_t(op)];
+    if (pending) {
+        bool spent = false;
+        if (Due(*pending, spent) && !answer)
+            answer = pending->code;
+        if (spent)
+            pending.reset();
     }
-    if (answer)
-        lastInjected = std::make_pair(std::string(operation), *answer);
+    if (answer) {
+        lastInjected = std::make_pair(std::string(HostOpName(op)), *answer);
+        ++injectedCount;
+    }
     return answer;
 }
 

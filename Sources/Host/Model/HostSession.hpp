@@ -83,6 +83,7 @@ struct HostSession {
     // notification callback.
     int undoableDepth = 0;
     int notificationDepth = 0;
+    Int64 elementNotifications = 0; // sent to the add-on, series brackets not counted
 
     // Undo: the step being recorded (its journal is attached to the model while it is open), done
     // and undone steps.

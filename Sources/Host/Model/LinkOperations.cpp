@@ -18,9 +18,8 @@ bool LinkReadable(const HostSession& s, const Element& element)
 // Links are project data: making or removing one needs a change scope, but not the edit rights
 // of its ends (the add-on links zones it has not unlocked). An existing link answers
 // APIERR_LINKEXIST, a missing one APIERR_LINKNOTEXIST.
-GSErrCode Element_Link(const API_Guid& from, const API_Guid& to, GSFlags flags)
+GSErrCode Element_Link(HostSession& s, const API_Guid& from, const API_Guid& to, GSFlags flags)
 {
-    HOST_PROLOGUE("Element_Link");
     for (const API_Guid* guid : {&from, &to}) {
         const Element* element = nullptr;
         if (GSErrCode err = FindLive(s, *guid, element))
@@ -31,9 +30,8 @@ GSErrCode Element_Link(const API_Guid& from, const API_Guid& to, GSFlags flags)
     return s.project.elements.Link(from, to, flags) ? NoError : APIERR_LINKEXIST;
 }
 
-GSErrCode Element_Unlink(const API_Guid& from, const API_Guid& to)
+GSErrCode Element_Unlink(HostSession& s, const API_Guid& from, const API_Guid& to)
 {
-    HOST_PROLOGUE("Element_Unlink");
     if (s.project.Find(from) == nullptr || s.project.Find(to) == nullptr)
         return APIERR_BADID;
     if (GSErrCode err = CheckChangeScope(s))
@@ -43,9 +41,8 @@ GSErrCode Element_Unlink(const API_Guid& from, const API_Guid& to)
 
 // The elements linked from `guid`, in the order the links were made. A deleted element's links
 // stay readable until the end of the series that deleted it; afterwards it answers APIERR_DELETED.
-GSErrCode Element_GetLinks(const API_Guid& guid, GS::Array<API_Guid>* links)
+GSErrCode Element_GetLinks(HostSession& s, const API_Guid& guid, GS::Array<API_Guid>* links)
 {
-    HOST_PROLOGUE("Element_GetLinks");
     if (links == nullptr)
         return APIERR_BADPARS;
     const Element* element = s.project.Find(guid);
@@ -60,9 +57,8 @@ GSErrCode Element_GetLinks(const API_Guid& guid, GS::Array<API_Guid>* links)
 
 // Observers need no edit rights and no change scope (the add-on observes zones when a project
 // opens). A second observer answers APIERR_LINKEXIST.
-GSErrCode Element_AttachObserver(const API_Guid& guid, GSFlags)
+GSErrCode Element_AttachObserver(HostSession& s, const API_Guid& guid, GSFlags)
 {
-    HOST_PROLOGUE("Element_AttachObserver");
     const Element* element = nullptr;
     if (GSErrCode err = FindLive(s, guid, element))
         return err;
@@ -72,9 +68,8 @@ GSErrCode Element_AttachObserver(const API_Guid& guid, GSFlags)
     return NoError;
 }
 
-GSErrCode Element_DetachObserver(const API_Guid& guid)
+GSErrCode Element_DetachObserver(HostSession& s, const API_Guid& guid)
 {
-    HOST_PROLOGUE("Element_DetachObserver");
     const Element* element = nullptr;
     if (GSErrCode err = FindLive(s, guid, element))
         return err;
@@ -84,18 +79,16 @@ GSErrCode Element_DetachObserver(const API_Guid& guid)
     return NoError;
 }
 
-GSErrCode Notify_CatchProjectEvent(GSFlags eventMask, APIProjectEventHandlerProc* handler)
+GSErrCode Notify_CatchProjectEvent(HostSession& s, GSFlags eventMask, APIProjectEventHandlerProc* handler)
 {
-    HOST_PROLOGUE("Notify_CatchProjectEvent");
     s.projectEventMask = handler == nullptr ? 0 : eventMask;
     s.projectHandler = handler;
     return NoError;
 }
 
 // A null element type catches the creation of every element type.
-GSErrCode Notify_CatchNewElement(const API_ToolBoxItem* elemType, APIElementEventHandlerProc* handler)
+GSErrCode Notify_CatchNewElement(HostSession& s, const API_ToolBoxItem* elemType, APIElementEventHandlerProc* handler)
 {
-    HOST_PROLOGUE("Notify_CatchNewElement");
     const Int32 type = elemType == nullptr ? Int32(API_ZombieElemID) : Int32(elemType->typeID);
     if (handler == nullptr)
         s.newElementHandlers.erase(type);
@@ -104,18 +97,16 @@ GSErrCode Notify_CatchNewElement(const API_ToolBoxItem* elemType, APIElementEven
     return NoError;
 }
 
-GSErrCode Notify_InstallElementObserver(APIElementEventHandlerProc* handler)
+GSErrCode Notify_InstallElementObserver(HostSession& s, APIElementEventHandlerProc* handler)
 {
-    HOST_PROLOGUE("Notify_InstallElementObserver");
     s.elementObserver = handler;
     return NoError;
 }
 
 // During a copy: the source element; during a change or edit: the element and memo as they were
 // before. Anywhere else there is no parent element: APIERR_GENERAL.
-GSErrCode Notify_GetParentElement(API_Element* element, API_ElementMemo* memo, UInt64, void*)
+GSErrCode Notify_GetParentElement(HostSession& s, API_Element* element, API_ElementMemo* memo, UInt64, void*)
 {
-    HOST_PROLOGUE("Notify_GetParentElement");
     if (element == nullptr)
         return APIERR_BADPARS;
     if (s.current == nullptr || !s.current->parent)
@@ -134,9 +125,8 @@ GSErrCode Notify_GetParentElement(API_Element* element, API_ElementMemo* memo, U
 // named by the text; a command that changed nothing leaves no step. Inside a notification
 // callback or another command it joins the step that is being recorded. The command's result is
 // answered; its changes stay even when it fails (the step can still be undone).
-GSErrCode CallUndoableCommand(const GS::UniString& undoString, const APIUndoableCommand& command)
+GSErrCode CallUndoableCommand(HostSession& s, const GS::UniString& undoString, const APIUndoableCommand& command)
 {
-    HOST_PROLOGUE("CallUndoableCommand");
     if (!command)
         return APIERR_BADPARS;
     const bool ownStep = s.undoableDepth == 0 && s.notificationDepth == 0 && !s.replaying;

@@ -1,24 +1,16 @@
-// Declarations of the host's operations (one per slot of the function table) and the prologue
-// every operation starts with: find the session, charge its time to the host, and answer an
-// injected fault if one is due.
+// The host's operations, one per slot of the function table, each taking its session first; they
+// run only after the choke point (HostCalls.cpp) let the call through.
 #pragma once
 
 #include "HostSession.hpp"
 
+// An operation's parameter list: the session, then the slot's own parameters.
+#define HOST_WITH_SESSION(...) (HostSession & s __VA_OPT__(, ) __VA_ARGS__)
+
 namespace Host::Ops {
 
-#define HOST_DECLARE_OPERATION(result, name, missing, params, args) result name params;
+#define HOST_DECLARE_OPERATION(result, name, missing, params, args) result name HOST_WITH_SESSION params;
 API_FUNCTION_LIST(HOST_DECLARE_OPERATION)
 #undef HOST_DECLARE_OPERATION
 
 } // namespace Host::Ops
-
-#define HOST_PROLOGUE(slot)                                                                                            \
-    HostSession* session = CurrentSession();                                                                           \
-    if (session == nullptr)                                                                                            \
-        return APIERR_GENERAL;                                                                                         \
-    const ClockScope hostTime(session->callClock, CallClock::Host);                                                    \
-    if (auto injected = session->faults.OnCall(slot))                                                                  \
-        return *injected;                                                                                              \
-    HostSession& s = *session;                                                                                         \
-    (void)s

@@ -53,9 +53,8 @@ void NoteLayer(HostSession& s, const Layer& layer)
 
 } // namespace
 
-GSErrCode LibPart_Search(API_LibPart* libPart, bool, bool)
+GSErrCode LibPart_Search(HostSession& s, API_LibPart* libPart, bool, bool)
 {
-    HOST_PROLOGUE("LibPart_Search");
     if (libPart == nullptr)
         return APIERR_BADPARS;
     const std::string wanted(libPart->ownUnID, strnlen(libPart->ownUnID, sizeof libPart->ownUnID));
@@ -70,9 +69,9 @@ GSErrCode LibPart_Search(API_LibPart* libPart, bool, bool)
 }
 
 // Answers the part's parameter list as a params handle, counted like a memo.
-GSErrCode LibPart_GetParams(Int32 libInd, double* a, double* b, Int32* addParNum, API_AddParHandle* addPars)
+GSErrCode LibPart_GetParams(HostSession& s, Int32 libInd, double* a, double* b, Int32* addParNum,
+                            API_AddParHandle* addPars)
 {
-    HOST_PROLOGUE("LibPart_GetParams");
     const LibPart* part = s.project.FindLibPart(libInd);
     if (part == nullptr)
         return APIERR_BADINDEX;
@@ -92,9 +91,8 @@ GSErrCode LibPart_GetParams(Int32 libInd, double* a, double* b, Int32* addParNum
 }
 
 // Layers and zone categories count their slots (the highest index); combinations their number.
-GSErrCode Attribute_GetNum(API_AttrTypeID typeID, API_AttributeIndex* count)
+GSErrCode Attribute_GetNum(HostSession& s, API_AttrTypeID typeID, API_AttributeIndex* count)
 {
-    HOST_PROLOGUE("Attribute_GetNum");
     if (count == nullptr)
         return APIERR_BADPARS;
     switch (typeID) {
@@ -121,9 +119,8 @@ GSErrCode Attribute_GetNum(API_AttrTypeID typeID, API_AttributeIndex* count)
 }
 
 // No attribute at the index: APIERR_BADINDEX; a deleted zone-category slot: APIERR_DELETED.
-GSErrCode Attribute_Get(API_Attribute* attribute)
+GSErrCode Attribute_Get(HostSession& s, API_Attribute* attribute)
 {
-    HOST_PROLOGUE("Attribute_Get");
     if (attribute == nullptr)
         return APIERR_BADPARS;
     const API_AttrTypeID type = attribute->header.typeID;
@@ -160,9 +157,8 @@ GSErrCode Attribute_Get(API_Attribute* attribute)
 }
 
 // Only a layer's flag word can be modified; it is a change of the model and needs a change scope.
-GSErrCode Attribute_Modify(API_Attribute* attribute, API_AttributeDefExt*)
+GSErrCode Attribute_Modify(HostSession& s, API_Attribute* attribute, API_AttributeDefExt*)
 {
-    HOST_PROLOGUE("Attribute_Modify");
     if (attribute == nullptr)
         return APIERR_BADPARS;
     if (attribute->header.typeID != API_LayerID)
@@ -180,10 +176,9 @@ GSErrCode Attribute_Modify(API_Attribute* attribute, API_AttributeDefExt*)
 // Grants free elements, and those other users hold when the session grants them (the holder
 // releases them); answers 0 even when it grants nothing. Elements not granted are listed in the
 // conflict table when one is given.
-GSErrCode TeamworkControl_ReserveElements(const GS::Array<API_Guid>& elements,
+GSErrCode TeamworkControl_ReserveElements(HostSession& s, const GS::Array<API_Guid>& elements,
                                           GS::HashTable<API_Guid, short>* conflicts, bool)
 {
-    HOST_PROLOGUE("TeamworkControl_ReserveElements");
     Teamwork& teamwork = s.project.teamwork;
     if (!teamwork.shared)
         return NoError;
@@ -215,9 +210,8 @@ GSErrCode TeamworkControl_ReserveElements(const GS::Array<API_Guid>& elements,
     return NoError;
 }
 
-GSErrCode Environment(API_EnvironmentID code, void* par1, void*, void*)
+GSErrCode Environment(HostSession& s, API_EnvironmentID code, void* par1, void*, void*)
 {
-    HOST_PROLOGUE("Environment");
     switch (code) {
     case APIEnv_GetStoryInfoID: {
         auto* info = static_cast<API_StoryInfo*>(par1);
@@ -275,9 +269,8 @@ GSErrCode Environment(API_EnvironmentID code, void* par1, void*, void*)
     }
 }
 
-GSErrCode Goodies(API_GoodiesID code, void* par1, void* par2, void*)
+GSErrCode Goodies(HostSession& s, API_GoodiesID code, void* par1, void* par2, void*)
 {
-    HOST_PROLOGUE("Goodies");
     switch (code) {
     case APIAny_GetBuiltInLibpartUnIdID: {
         // par1: the resource id as an integer; par2: a char buffer of at least 128 bytes.
@@ -321,9 +314,8 @@ GSErrCode Goodies(API_GoodiesID code, void* par1, void* par2, void*)
 }
 
 // The emulated host offers no interface functions.
-GSErrCode Interface(API_InterfaceID, void*, void*)
+GSErrCode Interface(HostSession&, API_InterfaceID, void*, void*)
 {
-    HOST_PROLOGUE("Interface");
     return APIERR_NOTSUPPORTED;
 }
 
