@@ -183,8 +183,10 @@ GSErrCode Application::Impl::UndoOrRedo(bool undo)
         const StoredElement* now = project.elements.FindStored(change.guid);
         const ElementImage& then = undo ? change.before : change.after;
         // The parts the image does not hold are the same then as now.
-        const Element* thenElement =
-            !then.exists ? nullptr : then.element ? &*then.element : now != nullptr ? &now->element : nullptr;
+        const Element* thenElement = !then.exists     ? nullptr
+                                     : then.element   ? &*then.element
+                                     : now != nullptr ? &now->element
+                                                      : nullptr;
         const bool liveNow = now != nullptr && !now->element.deleted;
         const bool liveThen = thenElement != nullptr && !thenElement->deleted;
         const bool observed = (now != nullptr && now->element.observed) || (thenElement && thenElement->observed);
