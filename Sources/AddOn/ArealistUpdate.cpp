@@ -53,6 +53,14 @@ GSErrCode LinkToZones(const API_Guid& arealist, const GS::Array<API_Guid>& zones
     return NoError;
 }
 
+// An Arealist or zone whose observer could not be attached when it was made (a failing host
+// call) misses every later change; the bulk update is where it is taken up again.
+GSErrCode Observe(const API_Guid& element)
+{
+    const GSErrCode err = ACAPI_Element_AttachObserver(element, 0);
+    return err == APIERR_LINKEXIST ? NoError : err;
+}
+
 // The members of `wrongStamps` that are still Arealists, in the set's order. A label that no longer
 // is one (its library part was exchanged, or it was deleted) has nothing to be brought up to date:
 // it is left as it is and leaves the set.
@@ -211,7 +219,7 @@ GSErrCode UpdateCommand(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
             return err;
 
         const GS::Array<API_Guid> ownZones = ZonesOfTop(roomsByTop, entry.top);
-        if (LinkToZones(entry.arealist, ownZones) != NoError)
+        if (LinkToZones(entry.arealist, ownZones) != NoError || Observe(entry.arealist) != NoError)
             continue;
         if (HandleLabelUpdate(entry.arealist) != NoError)
             continue;
@@ -326,8 +334,17 @@ GSErrCode UpdateStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
 
 GSErrCode UpdateAllStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
 {
+    GS::Array<API_Guid> zones;
+    GSErrCode err = GetAllZones(zones);
+    if (err != NoError)
+        return err;
+    for (const API_Guid& zone : zones) {
+        err = Observe(zone);
+        if (err != NoError)
+            return err;
+    }
     GS::Array<API_Guid> arealists;
-    const GSErrCode err = GetAllArealists(arealists);
+    err = GetAllArealists(arealists);
     if (err != NoError)
         return err;
     for (const API_Guid& arealist : arealists)
