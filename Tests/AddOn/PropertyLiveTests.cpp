@@ -539,6 +539,8 @@ protected:
                 session.Act(log, disturbed);
 
             const auto injected = app->GetFaults().LastInjected();
+            recoveries += recovering ? 1 : 0;
+            failuresInjected += injected ? 1 : 0;
             if (injected) {
                 log << " [failed " << injected->first << "]";
                 app->GetFaults().Clear();
@@ -563,6 +565,9 @@ protected:
         }
         return "";
     }
+
+    Int64 recoveries = 0;       // over all sessions played
+    Int64 failuresInjected = 0; // injected failures that fired
 
     bool UnlistedStaleArealists(std::size_t alertsBefore) const
     {
@@ -598,7 +603,8 @@ TEST_F(PropertyTest, ArealistsFollowEveryUserAction)
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::cout << "property: " << sessions << " sessions x " << actions << " actions = " << Int64(sessions) * actions
-              << " actions, " << failures << " failing session(s), " << seconds << " s\n";
+              << " actions, " << failuresInjected << " injected failures fired, " << recoveries << " recoveries, "
+              << failures << " failing session(s), " << seconds << " s\n";
 }
 
 // Faults the random sessions found, each as the shortest story that shows it: a host call fails
