@@ -159,6 +159,7 @@ public:
     {
         log << "recover";
         app.GetFaults().Clear();
+        Disarm();
         std::vector<API_Guid> all;
         std::vector<API_Guid> locked;
         for (const Host::Element& element : app.GetProject().elements) {
@@ -185,6 +186,9 @@ public:
         app.PaletteButton(10);
         app.GetUserQueue().ClearQueues();
     }
+
+    // A failure has fired or was cleared: another may be armed.
+    void Disarm() { faultArmed = false; }
 
 private:
     std::size_t Pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random); }
@@ -424,9 +428,15 @@ private:
         app.SetLayerFlags(layer, set ? flag : 0, set ? 0 : flag);
     }
 
-    // A transient failure: a near call of any operation, or a near call of one operation.
+    // A transient failure: a near call of any operation, or a near call of one operation. One at a
+    // time, so that the harness knows which call a fired failure hit.
     void Fault(std::ostringstream& log)
     {
+        if (faultArmed) {
+            log << "fail (one is pending)";
+            return;
+        }
+        faultArmed = true;
         const GSErrCode code = faultCodes[Pick(faultCodes.size())];
         if (Pick(2) == 0) {
             const Int64 n = Int64(Pick(40));
@@ -461,6 +471,7 @@ private:
     Host::Application& app;
     std::mt19937 random;
     int counter = 100;
+    bool faultArmed = false;
 };
 
 int EnvInt(const char* name, int fallback)
@@ -507,6 +518,16 @@ protected:
                 return (arealist->id.empty() ? APIGuidToString(arealist->guid).ToUtf8() : arealist->id) + ": " +
                        problem;
         }
+        // A zone lists only Arealists that list it back (a half pair would pass to the zone's copies).
+        for (const Host::Element& zone : app->GetProject().elements) {
+            if (zone.deleted || zone.type != API_ZoneID)
+                continue;
+            for (const API_Guid& partner : LinksFrom(app->GetProject(), zone.guid)) {
+                const Host::Element* arealist = app->GetProject().Find(partner);
+                if (arealist != nullptr && !arealist->deleted && !Linked(app->GetProject(), partner, zone.guid))
+                    return zone.id + ": linked to an Arealist that does not link back";
+            }
+        }
         if (AlertCount(31001) > errorAlertsBefore)
             return "error alert " + app->GetUserQueue().ShownAlerts().back().texts[1].ToUtf8();
         return "";
@@ -544,6 +565,7 @@ protected:
             if (injected) {
                 log << " [failed " << injected->first << "]";
                 app->GetFaults().Clear();
+                session.Disarm();
             }
             if (!recovering && (app->UndoTexts().size() < cleanUndoDepth || app->GetProject().teamwork.shared))
                 disturbed = true;
@@ -649,6 +671,54 @@ TEST_F(PropertyTest, UpdatingAllTakesUpElementsWhoseObserverWasLost)
         ASSERT_EQ(app->PaletteButton(10), NoError);
         c.edit(*app);
         EXPECT_EQ(ArealistsRight(AlertCount(31001)), "");
+    }
+}
+
+// A failing link or unlink call never leaves a zone and an Arealist half linked: the half pair
+// would outlive every update, and a copy of the zone would inherit it.
+TEST_F(PropertyTest, AFailingLinkCallLeavesNoHalfPair)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Host::Application&)> action;
+    };
+    const std::vector<Case> cases = {
+        {"Arealists created from the menu", [](Host::Application& a) { a.ChooseMenu(32501, 1); }},
+        {"a zone copied into a TOP",
+         [](Host::Application& a) {
+             API_Guid copy;
+             a.CopyElement(G("Z1"), "Z9", 1, 1, copy);
+         }},
+        {"an Arealist given another TOP",
+         [](Host::Application& a) { a.SetLabelParam(G("L1"), "al_apartmentId", Text("B")); }},
+    };
+    for (const Case& c : cases) {
+        for (const char* operation : {"Element_Link", "Element_Unlink"}) {
+            for (Int64 after = 0; after < 4; ++after) {
+                SCOPED_TRACE(std::string(c.name) + ", " + operation + " after " + std::to_string(after));
+                RestartApplication();
+                ResetPalette();
+                LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+                Open(Builder()
+                         .Zone(Zone("Z1", "A"))
+                         .Zone(Zone("Z2", "A"))
+                         .Zone(Zone("Z3", "B"))
+                         .Label(Arealist("L1", "A", {"Z1", "Z2"})));
+                app->GetFaults().FailOperation(operation, after, APIERR_GENERAL);
+                c.action(*app);
+                app->GetFaults().Clear();
+                for (const Host::Element& element : app->GetProject().elements) {
+                    if (element.deleted)
+                        continue;
+                    for (const API_Guid& partner : LinksFrom(app->GetProject(), element.guid)) {
+                        const Host::Element* other = app->GetProject().Find(partner);
+                        const bool live = other != nullptr && !other->deleted;
+                        EXPECT_TRUE(!live || Linked(app->GetProject(), partner, element.guid))
+                            << element.id << " lists " << other->id << " alone";
+                    }
+                }
+            }
+        }
     }
 }
 
