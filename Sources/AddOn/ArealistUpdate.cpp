@@ -62,8 +62,8 @@ GSErrCode Observe(const API_Guid& element)
 }
 
 // The members of `wrongStamps` that are still Arealists, in the set's order. A label that no longer
-// is one (its library part was exchanged, or it was deleted) has nothing to be brought up to date:
-// it is left as it is and leaves the set.
+// is one (its library part was exchanged, it was deleted or its creation undone) has nothing to be
+// brought up to date: it is left as it is and leaves the set.
 GSErrCode TakeArealists(GuidSet& wrongStamps, GS::Array<API_Guid>& arealists)
 {
     Int32 libIndex = 0;
@@ -76,7 +76,9 @@ GSErrCode TakeArealists(GuidSet& wrongStamps, GS::Array<API_Guid>& arealists)
         API_Element element;
         element.header.guid = label;
         err = ACAPI_Element_Get(&element, 0);
-        if (err == APIERR_DELETED || (err == NoError && !IsArealistLabel(element, libIndex)))
+        // An element whose creation was undone is unknown to the host altogether.
+        const bool gone = err == APIERR_DELETED || err == APIERR_BADID;
+        if (gone || (err == NoError && !IsArealistLabel(element, libIndex)))
             noArealists.Push(label);
         else if (err != NoError)
             return err;

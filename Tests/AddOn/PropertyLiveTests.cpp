@@ -9,8 +9,8 @@
 //   (locks, layer flags, Suspend Groups restored), unless an injected failure hit one of the
 //   calls that put them back (Element_Tool, Attribute_Modify): then nothing is left to restore
 //   with, and the recovery below puts the layers back as a user would.
-// - While the project is undisturbed (no failure injected, not shared, and no undo back into
-//   steps made while it was disturbed): every Arealist is right after every action, and no
+// - While the project is undisturbed (no failure injected, not shared, and no undo or redo into a
+//   state made while it was disturbed): every Arealist is right after every action, and no
 //   "unexpected error" alert is shown. Locked elements and hidden or locked layers do not
 //   disturb: the add-on lifts them for its own changes.
 // - While it is disturbed an Arealist may lag behind its zones: an update that a failing call
@@ -80,9 +80,12 @@ class Session {
 public:
     Session(Host::Application& app, unsigned seed) : app(app), random(seed) {}
 
-    // One random user action, described in `log`. `disturbing` is set when it injects a failure.
-    void Act(std::ostringstream& log, bool& disturbing)
+    enum class Kind { Other, Undo, Redo };
+
+    // One random user action, described in `log`.
+    Kind Act(std::ostringstream& log)
     {
+        Kind kind = Kind::Other;
         if (app.GetProject().teamwork.shared && Pick(2) == 0) {
             const short answer = short(1 + Pick(2));
             log << "(answer reservation " << answer << ") ";
@@ -136,7 +139,6 @@ public:
             break;
         case 16:
             Fault(log);
-            disturbing = true;
             break;
         case 17:
             Palette(log);
@@ -145,13 +147,16 @@ public:
             if (Pick(2) == 0) {
                 log << "undo";
                 app.Undo();
+                kind = Kind::Undo;
             } else {
                 log << "redo";
                 app.Redo();
+                kind = Kind::Redo;
             }
             break;
         }
         app.GetUserQueue().ClearQueues();
+        return kind;
     }
 
     // Takes every disturbance away and updates all Arealists.
@@ -189,6 +194,7 @@ public:
 
     // A failure has fired or was cleared: another may be armed.
     void Disarm() { faultArmed = false; }
+    bool FaultPending() const { return faultArmed; }
 
 private:
     std::size_t Pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random); }
@@ -540,8 +546,12 @@ protected:
         app->GetUserQueue().ClearQueues();
         Session session(*app, seed);
         std::ostringstream log;
+        // Per undo and redo step: whether the project was undisturbed after it, so that undo and
+        // redo show whether they lead back into a state made while it was disturbed.
+        std::vector<bool> undoClean;
+        std::vector<bool> redoClean;
+        bool stale = false; // Arealists may lag behind until the next recovery
         bool disturbed = false;
-        std::size_t cleanUndoDepth = 0; // undo steps there were when the project was last undisturbed
         int errorAlerts = 0;
         auto fail = [&](int step, const std::string& problem) {
             std::ostringstream out;
@@ -554,10 +564,12 @@ protected:
             const std::size_t accountingBefore = app->AccountingIssues().size();
             const std::size_t alertsBefore = app->GetUserQueue().ShownAlerts().size();
             log << "\n  " << a << ": ";
+            const std::size_t depthBefore = app->UndoTexts().size();
+            Session::Kind kind = Session::Kind::Other;
             if (recovering)
                 session.Recover(log);
             else
-                session.Act(log, disturbed);
+                kind = session.Act(log);
 
             const auto injected = app->GetFaults().LastInjected();
             recoveries += recovering ? 1 : 0;
@@ -567,19 +579,41 @@ protected:
                 app->GetFaults().Clear();
                 session.Disarm();
             }
-            if (!recovering && (app->UndoTexts().size() < cleanUndoDepth || app->GetProject().teamwork.shared))
-                disturbed = true;
+            const std::size_t depth = app->UndoTexts().size();
+            if (injected && kind != Session::Kind::Other) {
+                // What the add-on did about the undo or redo may be part of any step now.
+                undoClean.assign(undoClean.size(), false);
+                redoClean.assign(redoClean.size(), false);
+            }
+            if (kind == Session::Kind::Undo && depth < depthBefore) {
+                for (std::size_t i = depth; i < depthBefore && !undoClean.empty(); ++i) {
+                    redoClean.push_back(undoClean.back());
+                    undoClean.pop_back();
+                }
+                stale = injected || (!undoClean.empty() && !undoClean.back());
+            } else if (kind == Session::Kind::Redo && depth > depthBefore) {
+                for (std::size_t i = depthBefore; i < depth && !redoClean.empty(); ++i) {
+                    undoClean.push_back(redoClean.back());
+                    redoClean.pop_back();
+                }
+                stale = injected || (!undoClean.empty() && !undoClean.back());
+            } else {
+                const bool shared = app->GetProject().teamwork.shared;
+                stale = !recovering && (stale || injected || session.FaultPending() || shared);
+                if (depth > depthBefore)
+                    redoClean.clear();
+                for (std::size_t i = depthBefore; i < depth; ++i)
+                    undoClean.push_back(false);
+                if (!stale && !undoClean.empty())
+                    undoClean.back() = true;
+            }
+            disturbed = stale || session.FaultPending() || (!recovering && app->GetProject().teamwork.shared);
+
             std::string problem = Housekeeping(accountingBefore, injected && HitsRestoring(injected->first));
             if (problem.empty() && !injected && !recovering && UnlistedStaleArealists(alertsBefore))
                 problem = "\"some Arealists could not be updated\" with none listed in the check palette";
-            if (problem.empty() && recovering) {
-                disturbed = false;
+            if (problem.empty() && (recovering || !disturbed))
                 problem = ArealistsRight(errorAlerts);
-                cleanUndoDepth = app->UndoTexts().size();
-                errorAlerts = AlertCount(31001);
-            } else if (problem.empty() && !disturbed) {
-                problem = ArealistsRight(errorAlerts);
-            }
             if (disturbed)
                 errorAlerts = AlertCount(31001);
             if (!problem.empty())
@@ -720,6 +754,28 @@ TEST_F(PropertyTest, AFailingLinkCallLeavesNoHalfPair)
             }
         }
     }
+}
+
+// The palette keeps listing an Arealist whose creation was undone; the host no longer knows it at
+// all, and updating all Arealists passes it over instead of failing on it every time.
+TEST_F(PropertyTest, UpdatingAllPassesOverAnArealistWhoseCreationWasUndone)
+{
+    ZoneEntry inconsistent = Zone("Z1", "A");
+    inconsistent.quantities = {10.0, 12.0, 11.0, 11.0, 0.0};
+    Open(Builder().Zone(inconsistent).Zone(Zone("Z2", "B")).Label(Arealist("L1", "B", {"Z2"})));
+    ASSERT_EQ(app->ChooseMenu(32502, 1), NoError);
+    ASSERT_EQ(app->ChooseMenu(32501, 1), NoError);
+    ASSERT_EQ(ArealistsOfTop("A").size(), 1u);
+    const API_Guid created = ArealistsOfTop("A").front()->guid;
+    ASSERT_TRUE(PaletteListsStamp(created));
+    ASSERT_EQ(app->Undo(), NoError);
+    ASSERT_EQ(app->GetProject().Find(created), nullptr);
+
+    ASSERT_EQ(app->SetZoneParam(G("Z2"), "stApartmentId", Text("A")), NoError);
+    ASSERT_EQ(app->PaletteButton(10), NoError);
+    EXPECT_EQ(AlertCount(31016), 0);
+    EXPECT_FALSE(PaletteListsStamp(created));
+    ExpectUpToDate(G("L1"));
 }
 
 } // namespace
