@@ -580,6 +580,8 @@ protected:
                 session.Disarm();
             }
             const std::size_t depth = app->UndoTexts().size();
+            // In a shared project the add-on may have been refused the elements it had to change.
+            const bool shared = app->GetProject().teamwork.shared;
             if (injected && kind != Session::Kind::Other) {
                 // What the add-on did about the undo or redo may be part of any step now.
                 undoClean.assign(undoClean.size(), false);
@@ -590,15 +592,14 @@ protected:
                     redoClean.push_back(undoClean.back());
                     undoClean.pop_back();
                 }
-                stale = injected || (!undoClean.empty() && !undoClean.back());
+                stale = injected || shared || (!undoClean.empty() && !undoClean.back());
             } else if (kind == Session::Kind::Redo && depth > depthBefore) {
                 for (std::size_t i = depthBefore; i < depth && !redoClean.empty(); ++i) {
                     undoClean.push_back(redoClean.back());
                     redoClean.pop_back();
                 }
-                stale = injected || (!undoClean.empty() && !undoClean.back());
+                stale = injected || shared || (!undoClean.empty() && !undoClean.back());
             } else {
-                const bool shared = app->GetProject().teamwork.shared;
                 stale = !recovering && (stale || injected || session.FaultPending() || shared);
                 if (depth > depthBefore)
                     redoClean.clear();
@@ -607,7 +608,7 @@ protected:
                 if (!stale && !undoClean.empty())
                     undoClean.back() = true;
             }
-            disturbed = stale || session.FaultPending() || (!recovering && app->GetProject().teamwork.shared);
+            disturbed = stale || session.FaultPending() || (!recovering && shared);
 
             std::string problem = Housekeeping(accountingBefore, injected && HitsRestoring(injected->first));
             if (problem.empty() && !injected && !recovering && UnlistedStaleArealists(alertsBefore))
