@@ -22,7 +22,7 @@
 //   unlocked, elements unlocked, then "update all Arealists" in the check palette. After it every
 //   Arealist is right again.
 //
-// Environment: AREALIST_PROPERTY_SESSIONS (default 300) sessions of AREALIST_PROPERTY_ACTIONS
+// Environment: AREALIST_PROPERTY_SESSIONS (default 150) sessions of AREALIST_PROPERTY_ACTIONS
 // (default 50) actions each, seeds 1000 + session; AREALIST_PROPERTY_SEED replays one session.
 // A failing session prints its seed and action log and the run goes on with the next one.
 #include <chrono>
@@ -640,7 +640,7 @@ protected:
 TEST_F(PropertyTest, ArealistsFollowEveryUserAction)
 {
     const int replay = EnvInt("AREALIST_PROPERTY_SEED", -1);
-    const int sessions = replay >= 0 ? 1 : EnvInt("AREALIST_PROPERTY_SESSIONS", 300);
+    const int sessions = replay >= 0 ? 1 : EnvInt("AREALIST_PROPERTY_SESSIONS", 150);
     const int actions = EnvInt("AREALIST_PROPERTY_ACTIONS", 50);
     const auto start = std::chrono::steady_clock::now();
     int failures = 0;
