@@ -28,8 +28,10 @@ for target in build/asan/fuzz_*; do
     name="$(basename "$target")"
     corpus="Fuzz/corpus/${name#fuzz_}"
     mkdir -p "build/asan/corpus-$name"
+    # Fuzz/NAME.options holds a target's own libFuzzer flags, if it needs any.
+    options="Fuzz/${name#fuzz_}.options"
     "$target" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 -artifact_prefix="build/asan/$name-" \
-        "build/asan/corpus-$name" \
+        $([[ -f "$options" ]] && cat "$options") "build/asan/corpus-$name" \
         $([[ -d "$corpus" ]] && echo "$corpus") >"build/asan/$name.log" 2>&1 ||
         { tail -50 "build/asan/$name.log"; echo "fuzz target $name found a problem"; exit 1; }
     echo "$name: $(grep -c . "build/asan/$name.log") log lines, no findings"

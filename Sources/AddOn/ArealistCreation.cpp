@@ -281,10 +281,8 @@ GSErrCode CreateArealist(const GS::UniString& topId, GS::Array<API_Guid> zones, 
         return err;
 
     for (const API_Guid& zone : zones) {
-        err = ACAPI_Element_Link(zone, arealist, 0);
-        if (err == NoError || err == APIERR_LINKEXIST)
-            err = ACAPI_Element_Link(arealist, zone, 0);
-        if (err != NoError && err != APIERR_LINKEXIST)
+        err = LinkBoth(zone, arealist);
+        if (err != NoError)
             return err;
     }
     return NoError;

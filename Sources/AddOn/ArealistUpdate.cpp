@@ -53,9 +53,17 @@ GSErrCode LinkToZones(const API_Guid& arealist, const GS::Array<API_Guid>& zones
     return NoError;
 }
 
+// An Arealist or zone whose observer could not be attached when it was made (a failing host
+// call) misses every later change; the bulk update is where it is taken up again.
+GSErrCode Observe(const API_Guid& element)
+{
+    const GSErrCode err = ACAPI_Element_AttachObserver(element, 0);
+    return err == APIERR_LINKEXIST ? NoError : err;
+}
+
 // The members of `wrongStamps` that are still Arealists, in the set's order. A label that no longer
-// is one (its library part was exchanged, or it was deleted) has nothing to be brought up to date:
-// it is left as it is and leaves the set.
+// is one (its library part was exchanged, it was deleted or its creation undone) has nothing to be
+// brought up to date: it is left as it is and leaves the set.
 GSErrCode TakeArealists(GuidSet& wrongStamps, GS::Array<API_Guid>& arealists)
 {
     Int32 libIndex = 0;
@@ -68,7 +76,9 @@ GSErrCode TakeArealists(GuidSet& wrongStamps, GS::Array<API_Guid>& arealists)
         API_Element element;
         element.header.guid = label;
         err = ACAPI_Element_Get(&element, 0);
-        if (err == APIERR_DELETED || (err == NoError && !IsArealistLabel(element, libIndex)))
+        // An element whose creation was undone is unknown to the host altogether.
+        const bool gone = err == APIERR_DELETED || err == APIERR_BADID;
+        if (gone || (err == NoError && !IsArealistLabel(element, libIndex)))
             noArealists.Push(label);
         else if (err != NoError)
             return err;
@@ -211,7 +221,7 @@ GSErrCode UpdateCommand(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
             return err;
 
         const GS::Array<API_Guid> ownZones = ZonesOfTop(roomsByTop, entry.top);
-        if (LinkToZones(entry.arealist, ownZones) != NoError)
+        if (LinkToZones(entry.arealist, ownZones) != NoError || Observe(entry.arealist) != NoError)
             continue;
         if (HandleLabelUpdate(entry.arealist) != NoError)
             continue;
@@ -326,8 +336,17 @@ GSErrCode UpdateStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
 
 GSErrCode UpdateAllStamps(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
 {
+    GS::Array<API_Guid> zones;
+    GSErrCode err = GetAllZones(zones);
+    if (err != NoError)
+        return err;
+    for (const API_Guid& zone : zones) {
+        err = Observe(zone);
+        if (err != NoError)
+            return err;
+    }
     GS::Array<API_Guid> arealists;
-    const GSErrCode err = GetAllArealists(arealists);
+    err = GetAllArealists(arealists);
     if (err != NoError)
         return err;
     for (const API_Guid& arealist : arealists)

@@ -612,9 +612,46 @@ bool LineParser::FailCommand(Command& c)
 
 } // namespace
 
+namespace {
+
+// The position (from 1) of the first byte that is no part of a valid UTF-8 sequence; 0 if none.
+// Ids and texts go into the trace and the dump as JSON, which holds only valid UTF-8.
+std::size_t InvalidUtf8At(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = byte < 0x80           ? 1
+                                   : (byte >> 5) == 0x6  ? 2
+                                   : (byte >> 4) == 0xE  ? 3
+                                   : (byte >> 3) == 0x1E ? 4
+                                                         : 0;
+        if (length == 0 || i + length > text.size())
+            return i + 1;
+        unsigned long code = length == 1 ? byte : byte & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next >> 6) != 0x2)
+                return i + 1;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const unsigned long least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return i + 1;
+        i += length;
+    }
+    return 0;
+}
+
+} // namespace
+
 bool ParseSessionLine(const std::string& line, int lineNumber, std::optional<Command>& command, std::string& error)
 {
     command.reset();
+    if (const std::size_t at = InvalidUtf8At(line)) {
+        error = "byte " + std::to_string(at) + " is no valid UTF-8";
+        return false;
+    }
     std::vector<Word> words;
     if (!SplitWords(line, words, error))
         return false;

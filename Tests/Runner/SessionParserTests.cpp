@@ -163,7 +163,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"ExpectAlert", "expect alert 31012 seen", "expect alert ID shown"},
         BadLine{"EndWithoutBegin", "end", "end without begin"},
         BadLine{"TeamworkArg", "teamwork shared maybe", "usage: teamwork shared on|off"},
-        BadLine{"IdTopPrefix", "zone add top:x", "cannot start with \"top:\""}),
+        BadLine{"IdTopPrefix", "zone add top:x", "cannot start with \"top:\""},
+        BadLine{"NotUtf8", "name L1 AL-\xff", "byte 12 is no valid UTF-8"},
+        BadLine{"Utf8Overlong", "zone set Z1 name=\xc0\xaf", "byte 18 is no valid UTF-8"}),
     [](const testing::TestParamInfo<BadLine>& info) { return std::string(info.param.name); });
 
 TEST(SessionParser, OverlongTextsAndUnclosedSeries)

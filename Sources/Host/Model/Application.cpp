@@ -252,6 +252,11 @@ const std::vector<std::string>& Application::DebugLines() const
 {
     return impl->debugLines;
 }
+void Application::ClearShownHistory()
+{
+    impl->user.ClearShown();
+    impl->debugLines.clear();
+}
 const std::vector<std::string>& Application::AccountingIssues() const
 {
     return impl->accountingIssues;

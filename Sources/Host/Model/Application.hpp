@@ -75,6 +75,9 @@ public:
     Int64 MemosOutstanding() const;
     std::vector<std::string> UndoTexts() const; // steps undo would take back, oldest first
     const std::vector<std::string>& DebugLines() const;
+    // Forgets the alerts shown and the debug lines written so far, for a host that plays one
+    // independent session after another.
+    void ClearShownHistory();
     // Locks, layer flags or suspend-groups state a callback changed and did not restore.
     const std::vector<std::string>& AccountingIssues() const;
     // Undoable-command scopes open right now (0 between user actions).

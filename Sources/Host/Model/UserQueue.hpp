@@ -31,6 +31,8 @@ public:
     void ClearQueues();
 
     const std::vector<ShownAlert>& ShownAlerts() const { return shown; }
+    // Forgets the alerts shown so far (a host that plays one independent session after another).
+    void ClearShown() { shown.clear(); }
     void SetTraceSink(std::function<void(const std::string&)> sink) { traceSink = std::move(sink); }
 
     short AnswerAlert(const DG::AlertInfo& alert) override;
