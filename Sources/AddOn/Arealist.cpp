@@ -199,9 +199,13 @@ GSErrCode GetSelectedRooms(GS::Array<API_Guid>& zones)
 GSErrCode FilterTopsContainingRooms(const TopRoomsTable& allTops, const GS::Array<API_Guid>& zones,
                                     TopRoomsTable& result)
 {
+    // A set, so that a large selection costs what it holds, not selection times building.
+    GuidSet selected;
+    for (const API_Guid& zone : zones)
+        selected.Add(zone);
     for (const auto& top : allTops) {
         for (const API_Guid& zone : top.value) {
-            if (zones.Contains(zone) && !result.ContainsKey(top.key))
+            if (selected.Contains(zone) && !result.ContainsKey(top.key))
                 result.Add(top.key, top.value);
         }
     }
