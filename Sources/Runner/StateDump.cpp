@@ -16,14 +16,6 @@ const char* const paletteGuidText = "45D7CAFB-970B-4D95-BF7A-697E894006AF";
 constexpr short roomsListId = 4;
 constexpr short stampsListId = 8;
 
-const Host::Param* FindParam(const Host::Element& element, const char* name)
-{
-    for (const Host::Param& param : element.params)
-        if (param.name == name)
-            return &param;
-    return nullptr;
-}
-
 Json Links(const Host::Project& project, const Host::Element& element)
 {
     Json links = Json::array();

@@ -46,14 +46,6 @@ inline Host::Param ZoneTopParam(const std::string& top)
     return param;
 }
 
-inline const Host::Param* FindParam(const Host::Element& element, const std::string& name)
-{
-    for (const Host::Param& param : element.params)
-        if (param.name == name)
-            return &param;
-    return nullptr;
-}
-
 // The zone's TOP, or false when its stamp has no stApartmentId.
 inline bool ZoneTop(const Host::Element& zone, GS::UniString& top)
 {

@@ -28,14 +28,6 @@ TEST(TowerGenerator, SameSeedSameBytesOtherSeedOtherFile)
     EXPECT_NE(Generate(options), first);
 }
 
-const Host::Param* Top(const Host::Element& element, const char* name)
-{
-    for (const Host::Param& param : element.params)
-        if (param.name == name)
-            return &param;
-    return nullptr;
-}
-
 double PolygonArea(const std::vector<API_Coord>& polygon)
 {
     double twice = 0;
@@ -79,7 +71,7 @@ TEST(TowerGenerator, SmallTowerLoadsWithWhatWasAskedFor)
         }
         ASSERT_EQ(element.type, API_ZoneID);
         ++zones;
-        const Host::Param* top = Top(element, "stApartmentId");
+        const Host::Param* top = Host::FindParam(element, "stApartmentId");
         if (top != nullptr)
             tops[top->text.ToUtf8()].push_back(&element);
         else
@@ -119,7 +111,7 @@ TEST(TowerGenerator, SmallTowerLoadsWithWhatWasAskedFor)
         links.insert({project.Find(link.from)->id, project.Find(link.to)->id});
     std::set<std::string> labelled;
     for (const Host::Element* label : labels) {
-        const std::string top = Top(*label, "al_apartmentId")->text.ToUtf8();
+        const std::string top = Host::FindParam(*label, "al_apartmentId")->text.ToUtf8();
         labelled.insert(top);
         EXPECT_TRUE(label->observed);
         const auto& rooms = tops[top];

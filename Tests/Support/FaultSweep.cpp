@@ -15,14 +15,6 @@ namespace {
 constexpr short paletteMenu = 32502;
 constexpr short updateAllButton = 10;
 
-const Host::Param* FindParam(const Host::Element& element, const char* name)
-{
-    for (const Host::Param& param : element.params)
-        if (param.name == name)
-            return &param;
-    return nullptr;
-}
-
 std::string Name(const Host::Element& element)
 {
     return element.id.empty() ? APIGuidToString(element.guid).ToUtf8() : element.id;

@@ -5,6 +5,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../API/APIdefs.hpp"
@@ -97,6 +98,9 @@ struct Element {
     // has no such parameter here.
     std::vector<Param> params;
 };
+
+// The element's parameter of that name, or nullptr.
+const Param* FindParam(const Element& element, std::string_view name);
 
 // Field-by-field equality of elements (for undo notifications and tests).
 bool SameElement(const Element& a, const Element& b);

@@ -213,6 +213,14 @@ void EnsureHostLibrary(Project& project)
         }
 }
 
+const Param* FindParam(const Element& element, std::string_view name)
+{
+    for (const Param& param : element.params)
+        if (param.name == name)
+            return &param;
+    return nullptr;
+}
+
 bool SameElement(const Element& a, const Element& b)
 {
     return a.guid == b.guid && a.id == b.id && a.type == b.type && a.story == b.story && a.layer == b.layer &&
