@@ -1,0 +1,124 @@
+// Rounding, number formats and texts of the area report and the exported schedule.
+#include "ReportLanguage.hpp"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace Runner::Report {
+
+Centi RoundArea(double squareMetres)
+{
+    const double hundredths = std::round(squareMetres * 100.0); // halves away from zero
+    // Far beyond any building, and within what a 64-bit sum of many rooms can hold.
+    constexpr double limit = 1e15;
+    if (!std::isfinite(hundredths) || std::fabs(hundredths) > limit)
+        return 0;
+    return static_cast<Centi>(hundredths);
+}
+
+bool ParseLanguage(const std::string& code, Language& language)
+{
+    if (code == "en")
+        language = Language::English;
+    else if (code == "de")
+        language = Language::German;
+    else
+        return false;
+    return true;
+}
+
+namespace {
+
+std::string Format(Centi area, Language language, bool grouped)
+{
+    const char decimal = language == Language::German ? ',' : '.';
+    const char group = language == Language::German ? '.' : ',';
+    const bool negative = area < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(area) : static_cast<std::uint64_t>(area);
+    const std::string whole = std::to_string(magnitude / 100);
+    const std::uint64_t fraction = magnitude % 100;
+
+    std::string text;
+    if (negative)
+        text += '-';
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        if (grouped && i > 0 && (whole.size() - i) % 3 == 0)
+            text += group;
+        text += whole[i];
+    }
+    text += decimal;
+    text += static_cast<char>('0' + fraction / 10);
+    text += static_cast<char>('0' + fraction % 10);
+    return text;
+}
+
+} // namespace
+
+std::string FormatArea(Centi area, Language language)
+{
+    return Format(area, language, true);
+}
+
+std::string FormatAreaPlain(Centi area, Language language)
+{
+    return Format(area, language, false);
+}
+
+const ReportTexts& TextsFor(Language language)
+{
+    static const ReportTexts english = [] {
+        ReportTexts t;
+        t.storey = "Storey";
+        t.number = "No.";
+        t.name = "Name";
+        t.category = "Category";
+        t.top = "TOP";
+        t.areaHeading[0] = "Area 1";
+        t.areaHeading[1] = "Area 2";
+        t.areaHeading[2] = "Area 3";
+        t.areaHeading[3] = "Area 4";
+        t.subtotal = "Subtotal";
+        t.topTotal = "TOP total";
+        t.buildingTotals = "Building totals";
+        t.noTop = "Zones without TOP";
+        t.roundingPolicy = "Areas in m², rounded to two decimals; every sum adds up the rounded values as printed.";
+        t.schedule = "Area schedule";
+        t.title = "Area report";
+        t.plansHeading = "Plans";
+        t.storeyHeading = "Storey";
+        t.legendInconsistent = "inconsistent zone";
+        t.legendWrong = "Arealist not up to date";
+        t.zonesWithoutTop = "without TOP";
+        return t;
+    }();
+    static const ReportTexts german = [] {
+        ReportTexts t;
+        t.storey = "Geschoss";
+        t.number = "Nr.";
+        t.name = "Name";
+        t.category = "Kategorie";
+        t.top = "TOP";
+        t.areaHeading[0] = "Fläche 1";
+        t.areaHeading[1] = "Fläche 2";
+        t.areaHeading[2] = "Fläche 3";
+        t.areaHeading[3] = "Fläche 4";
+        t.subtotal = "Zwischensumme";
+        t.topTotal = "Summe TOP";
+        t.buildingTotals = "Summen des Gebäudes";
+        t.noTop = "Zonen ohne TOP";
+        t.roundingPolicy =
+            "Flächen in m², auf zwei Dezimalstellen gerundet; jede Summe addiert die gerundeten Werte, wie sie "
+            "gedruckt sind.";
+        t.schedule = "Flächenaufstellung";
+        t.title = "Flächenbericht";
+        t.plansHeading = "Pläne";
+        t.storeyHeading = "Geschoss";
+        t.legendInconsistent = "inkonsistente Zone";
+        t.legendWrong = "Arealist nicht aktuell";
+        t.zonesWithoutTop = "ohne TOP";
+        return t;
+    }();
+    return language == Language::German ? german : english;
+}
+
+} // namespace Runner::Report
