@@ -438,6 +438,19 @@ TEST_F(XlsxExport, AreasAreNumbersAndTotalsAreFormulasWithTheirValues)
     EXPECT_EQ(sheet.at("L" + std::to_string(rowsOfKind["Building total"][0].first)).value, "68.67");
 }
 
+TEST_F(XlsxExport, EmptyProjectHasAZeroTotalThatRefersToNothing)
+{
+    const fs::path path = dir / "empty.xlsx";
+    std::string error;
+    ASSERT_TRUE(WriteScheduleExport(Host::Project(), Language::German, path.string(), error)) << error;
+    const Sheet sheet = ReadSheet(path);
+    EXPECT_EQ(sheet.at("A1").value, "Zeile");
+    EXPECT_EQ(sheet.at("A2").value, "Summe Gebäude");
+    EXPECT_EQ(sheet.at("I2").value, "0");
+    EXPECT_EQ(sheet.at("I2").formula, "");
+    EXPECT_EQ(sheet.count("A3"), 0u);
+}
+
 TEST_F(ExportFiles, RunExportsEndToEnd)
 {
     struct Case {

@@ -147,7 +147,7 @@ void WriteSheet(const AreaSchedule& schedule, const ReportTexts& texts, lxw_work
         ++row;
     }
     // The building's sums add up the room rows of the whole sheet, told apart by their kind.
-    const lxw_row_t end = row > 1 ? row - 1 : 1;
+    const lxw_row_t end = row - 1;
     const std::string kinds = Range(ColumnKind, 1, end, true) + "," + Quoted(texts.room);
     for (const CategorySum& sum : schedule.buildingTotals) {
         write.Text(row, ColumnKind, texts.buildingSubtotal);
@@ -160,8 +160,11 @@ void WriteSheet(const AreaSchedule& schedule, const ReportTexts& texts, lxw_work
         ++row;
     }
     write.Text(row, ColumnKind, texts.buildingTotal, true);
-    write.Formulas(row, schedule.buildingTotal, true,
-                   [&](int column) { return "=SUMIF(" + kinds + "," + Range(column, 1, end, false) + ")"; });
+    if (row == 1) // no rooms: a formula over the rows above would refer to itself
+        write.Areas(row, schedule.buildingTotal);
+    else
+        write.Formulas(row, schedule.buildingTotal, true,
+                       [&](int column) { return "=SUMIF(" + kinds + "," + Range(column, 1, end, false) + ")"; });
 
     worksheet_freeze_panes(sheet, 1, 0);
     worksheet_autofilter(sheet, 0, 0, row, ColumnCount - 1);
