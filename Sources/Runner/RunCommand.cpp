@@ -154,6 +154,8 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
         Report::Language language = Report::Language::English;
         Report::ParseLanguage(options.language, language); // checked before the session
         if (!Report::WriteScheduleExport(app.GetProject(), language, options.exportPath, error)) {
+            std::error_code ignored; // a failed run leaves no output, the dump included
+            fs::remove(options.dump, ignored);
             app.StopAddOn();
             return BadInput(err, error);
         }

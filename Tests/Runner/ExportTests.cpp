@@ -467,7 +467,12 @@ TEST_F(ExportFiles, RunExportsEndToEnd)
         {"out.txt", "en", 2, nullptr, "--export: DIR/out.txt: expected a file name ending in .csv or .xlsx"},
         {"out", "en", 2, nullptr, "--export: DIR/out: expected"},
         {"missing/out.csv", "en", 2, nullptr, "--export: DIR/missing/out.csv: no folder DIR/missing"},
+        // A folder of that name: found only when writing, after the session.
+        {"folder.xlsx", "en", 2, nullptr, "--export: DIR/folder.xlsx: cannot write the file"},
+        {"folder.csv", "en", 2, nullptr, "--export: DIR/folder.csv: cannot write the file"},
     };
+    fs::create_directory(dir / "folder.xlsx");
+    fs::create_directory(dir / "folder.csv");
     const std::string examples = AREALIST_EXAMPLES_DIR;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -481,10 +486,12 @@ TEST_F(ExportFiles, RunExportsEndToEnd)
             message.replace(at, 3, dir.string());
         EXPECT_NE(Read(dir / "stderr").find(message), std::string::npos) << Read(dir / "stderr");
         if (c.start == nullptr) {
-            // Checked before the session: nothing ran, nothing was written.
-            EXPECT_FALSE(fs::exists(out));
+            // Nothing was written, and a path that was bad from the start stopped the session.
+            EXPECT_FALSE(fs::is_regular_file(out));
             EXPECT_FALSE(fs::exists(dir / "dump.json"));
-            EXPECT_EQ(Read(dir / "stdout"), "");
+            EXPECT_EQ(Read(dir / "stdout").empty(), !fs::exists(out));
+            for (const fs::directory_entry& entry : fs::directory_iterator(dir))
+                EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
             continue;
         }
         const std::string text = Read(out);
