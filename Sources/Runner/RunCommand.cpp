@@ -7,6 +7,7 @@
 
 #include "../Host/Model/Application.hpp"
 #include "ProjectLoader.hpp"
+#include "Report/ScheduleExport.hpp"
 #include "RunStats.hpp"
 #include "SessionParser.hpp"
 #include "SessionPlayer.hpp"
@@ -57,6 +58,10 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
         if (!parent.empty() && !fs::is_directory(parent, ignored))
             return BadInput(err, "--dump: no folder " + parent.string());
     }
+
+    Report::ExportFormat exportFormat = Report::ExportFormat::Csv;
+    if (!options.exportPath.empty() && !Report::CheckExportPath(options.exportPath, exportFormat, error))
+        return BadInput(err, error);
 
     Host::Options hostOptions;
     hostOptions.resourcesDir = options.resourcesDir;
@@ -143,6 +148,16 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
         if (!WriteFileAtomically(options.dump, text, error)) {
             app.StopAddOn();
             return BadInput(err, "--dump: " + error);
+        }
+    }
+    if (!options.exportPath.empty()) {
+        Report::Language language = Report::Language::English;
+        Report::ParseLanguage(options.language, language); // checked before the session
+        if (!Report::WriteScheduleExport(app.GetProject(), language, options.exportPath, error)) {
+            std::error_code ignored; // a failed run leaves no output, the dump included
+            fs::remove(options.dump, ignored);
+            app.StopAddOn();
+            return BadInput(err, error);
         }
     }
     app.StopAddOn();

@@ -8,8 +8,9 @@ namespace Runner {
 
 struct RunOptions {
     std::string project;
-    std::string session; // empty: play nothing; "-": standard input, line by line
-    std::string dump;    // empty: no dump
+    std::string session;    // empty: play nothing; "-": standard input, line by line
+    std::string dump;       // empty: no dump
+    std::string exportPath; // empty: no schedule export; .csv or .xlsx
     std::string language = "en";
     std::string prefsDir;
     std::string modulePath;

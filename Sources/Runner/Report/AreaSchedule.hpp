@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../../Host/Model/Project.hpp"
@@ -49,7 +50,12 @@ struct AreaSchedule {
     Areas buildingTotal{};
 };
 
-// The schedule of the project's live zones.
+// The schedule of the project's live zones: TOPs in natural order, the zones without a TOP last;
+// rooms by storey index, then natural order of number, then creation order.
 AreaSchedule BuildAreaSchedule(const Host::Project& project);
+
+// Natural order: runs of digits compare as numbers ("TOP 2" < "TOP 10"); texts equal in that
+// sense ("TOP 02", "TOP 2") fall back to plain byte order, so the order is total.
+bool NaturalLess(std::string_view a, std::string_view b);
 
 } // namespace Runner::Report

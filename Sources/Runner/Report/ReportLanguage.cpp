@@ -83,6 +83,13 @@ const ReportTexts& TextsFor(Language language)
         t.noTop = "Zones without TOP";
         t.roundingPolicy = "Areas in m², rounded to two decimals; every sum adds up the rounded values as printed.";
         t.schedule = "Area schedule";
+        t.rowKind = "Row";
+        t.room = "Room";
+        t.buildingSubtotal = "Building subtotal";
+        t.buildingTotal = "Building total";
+        t.categoryCode = "Code";
+        t.categorySlot = "Category no.";
+        t.zoneId = "Zone id";
         t.title = "Area report";
         t.plansHeading = "Plans";
         t.storeyHeading = "Storey";
@@ -110,6 +117,13 @@ const ReportTexts& TextsFor(Language language)
             "Flächen in m², auf zwei Dezimalstellen gerundet; jede Summe addiert die gerundeten Werte, wie sie "
             "gedruckt sind.";
         t.schedule = "Flächenaufstellung";
+        t.rowKind = "Zeile";
+        t.room = "Raum";
+        t.buildingSubtotal = "Zwischensumme Gebäude";
+        t.buildingTotal = "Summe Gebäude";
+        t.categoryCode = "Code";
+        t.categorySlot = "Kategorie-Nr.";
+        t.zoneId = "Zonen-ID";
         t.title = "Flächenbericht";
         t.plansHeading = "Pläne";
         t.storeyHeading = "Geschoss";

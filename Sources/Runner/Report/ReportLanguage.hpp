@@ -33,6 +33,8 @@ struct ReportTexts {
     // Schedule
     std::string storey, number, name, category, top, areaHeading[4], subtotal, topTotal, buildingTotals, noTop,
         roundingPolicy, schedule;
+    // Schedule as data (CSV, XLSX): the kind of each row and the columns only the data has.
+    std::string rowKind, room, buildingSubtotal, buildingTotal, categoryCode, categorySlot, zoneId;
     // Plans
     std::string title, plansHeading, storeyHeading, legendInconsistent, legendWrong, zonesWithoutTop;
 };

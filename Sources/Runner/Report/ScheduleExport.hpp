@@ -1,0 +1,39 @@
+// --export: the area schedule as a CSV file or an XLSX workbook, chosen by the file's extension,
+// and the columns both formats share.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "AreaSchedule.hpp"
+
+namespace Runner::Report {
+
+enum class ExportFormat { Csv, Xlsx };
+
+// Checks the path before anything runs: a .csv or .xlsx extension (any case) and an existing
+// folder. False with `error` naming --export and the path.
+bool CheckExportPath(const std::string& path, ExportFormat& format, std::string& error);
+
+// Builds the schedule of the project and writes it to `path` atomically: a failure leaves no file.
+bool WriteScheduleExport(const Host::Project& project, Language language, const std::string& path, std::string& error);
+
+// The columns of the exported schedule, in order.
+enum ScheduleColumn {
+    ColumnKind,
+    ColumnTop,
+    ColumnStorey,
+    ColumnNumber,
+    ColumnName,
+    ColumnCode,
+    ColumnCategory,
+    ColumnSlot,
+    ColumnArea1,
+    ColumnArea4 = ColumnArea1 + 3,
+    ColumnId,
+    ColumnCount
+};
+
+std::vector<std::string> ScheduleHeaders(const ReportTexts& texts);
+
+} // namespace Runner::Report

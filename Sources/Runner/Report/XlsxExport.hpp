@@ -1,0 +1,14 @@
+// The area schedule as an XLSX workbook: one sheet for the building, areas as numbers, subtotals
+// and totals as formulas over the room cells with their values cached.
+#pragma once
+
+#include <string>
+
+#include "AreaSchedule.hpp"
+
+namespace Runner::Report {
+
+// Writes the workbook to `path` (the caller makes that atomic). False with `error` saying why.
+bool WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path, std::string& error);
+
+} // namespace Runner::Report
