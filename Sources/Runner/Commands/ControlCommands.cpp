@@ -125,13 +125,11 @@ Status PlayHelp(SessionPlayer& p, const NoArgs&, const Command&)
 constexpr CommandSpec commands[] = {
     MakeCommand<FailArgs, ParseFail, PlayFail>(
         "fail", nullptr, "fail OPERATION [after N] [times M | always] [code CODE]",
-        "the (N+1)-th next call of the host operation answers CODE (default APIERR_GENERAL), and so do the M-1 calls "
-        "after it, or every later one (always)"),
+        "the (N+1)-th next call of a host operation answers CODE, M times or always"),
     MakeCommand<NoArgs, ParseFailClear, PlayFailClear>("fail", "clear", "fail clear",
                                                        "end every pending and persistent failure"),
     MakeCommand<ExpectArgs, ParseExpect, PlayExpect>("expect", nullptr, "expect SUBJECT [OP VALUE]",
-                                                     "check the current state (see below); a failure makes the exit "
-                                                     "status 1 at the end",
+                                                     "check the current state; a failure makes the exit status 1",
                                                      OnlyReports),
     MakeCommand<PathArgs, ParseDump, PlayDump>("dump", nullptr, "dump PATH", "write the state now", TouchesFiles),
     MakeCommand<NoArgs, ParseHelp, PlayHelp>("help", nullptr, "help", "list the commands and expect subjects",

@@ -383,8 +383,7 @@ constexpr CommandSpec commands[] = {
         "zone", "add", "zone add ID key=value...",
         "draw a zone; keys: story layer category number name top quantities pos"),
     MakeCommand<ZoneSetArgs, ParseZoneSet, PlayZoneSet>(
-        "zone", "set", zoneSetUsage,
-        "edit a zone: top=\"T\" | top=none | quantities=a,b,c,d,e | category=N | number=S | name=S"),
+        "zone", "set", zoneSetUsage, "edit a zone; keys: top (\"T\" or none) quantities category number name"),
     MakeCommand<MoveArgs, ParseZoneMove, PlayZoneMove>("zone", "move", zoneMoveUsage,
                                                        "move a zone by DX DY metres (an edit of the zone)"),
     MakeCommand<CopyArgs, ParseCopy, PlayCopy>("zone", "copy", zoneCopyUsage,
@@ -392,7 +391,7 @@ constexpr CommandSpec commands[] = {
     MakeCommand<RefArgs, ParseSubRef, PlayDelete>("zone", "delete", zoneDeleteUsage, "delete a zone"),
     MakeCommand<LabelPlaceArgs, ParseLabelPlace, PlayLabelPlace>(
         "label", "place", labelPlaceUsage,
-        "place a label with the label tool's settings; `on`: attached to the zone, at its position"),
+        "place a label with the label tool's settings, attached to the zone `on` names"),
     MakeCommand<LabelReceiveArgs, ParseLabelReceive, PlayLabelReceive>(
         "label", "receive", labelReceiveUsage, "an Arealist placed by another team member arrives"),
     MakeCommand<CopyArgs, ParseCopy, PlayCopy>("label", "copy", labelCopyUsage,

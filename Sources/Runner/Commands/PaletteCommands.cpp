@@ -159,7 +159,7 @@ bool AnswerWithoutCommand(ArgReader& r)
 
 constexpr CommandSpec commands[] = {
     MakeCommand<MenuArgs, ParseMenu, PlayMenu>(
-        "menu", nullptr, menuUsage, "choose an add-on menu command (32501 create Arealists, 32502 the check palette)"),
+        "menu", nullptr, menuUsage, "choose an add-on menu command: 32501 Arealists, 32502 the check palette"),
     MakeCommand<NumberArgs, ParsePaletteButton, PlayPaletteButton>("palette", "button", "palette button N",
                                                                    "press the check palette's button N"),
     MakeCommand<NoArgs, ParsePaletteClose, PlayPaletteClose>("palette", "close", "palette close",
@@ -172,7 +172,7 @@ constexpr CommandSpec commands[] = {
                                                                     "print the palette's state", OnlyReports),
     MakeCommand<AnswerAlertArgs, ParseAnswerAlert, PlayAnswerAlert>(
         "answer", "alert", answerAlertUsage,
-        "queue the user's answer (button 1 to 3) for alert ID (0: the host's own alerts)"),
+        "queue the user's answer (button 1 to 3) for alert ID (0: the host's alerts)"),
     MakeCommand<AnswerDialogArgs, ParseAnswerDialog, PlayAnswerDialog>(
         "answer", "dialog", answerDialogUsage,
         "queue a step for the next modal dialog: select row T, or press a button"),
