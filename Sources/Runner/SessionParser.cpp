@@ -2,7 +2,7 @@
 #include "SessionParser.hpp"
 
 #include <cerrno>
-#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
