@@ -439,7 +439,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 continue;
             // Files are not the fuzzer's business; expectations and listings check nothing here and
             // build the whole state each time.
-            if ((command->spec->traits & (Runner::TouchesFiles | Runner::OnlyReports)) != 0)
+            if ((command->entry->traits & (Runner::TouchesFiles | Runner::OnlyReports)) != 0)
                 continue;
             play(*command, false);
         }

@@ -56,17 +56,17 @@ Status ParseSessionLine(const std::string& line, int lineNumber, std::optional<C
         return Status::Ok();
     ArgReader reader(line, std::move(words));
     const CommandFamily* family = nullptr;
-    const CommandSpec* spec = reader.Words()[0].hadQuotes ? nullptr : FindCommand(reader, family);
+    const CommandEntry* entry = reader.Words()[0].hadQuotes ? nullptr : FindCommand(reader, family);
     Command c;
-    c.spec = spec;
+    c.entry = entry;
     c.line = lineNumber;
     c.source = line;
     while (!c.source.empty() && (c.source.back() == '\r' || c.source.back() == '\n'))
         c.source.pop_back();
-    const bool parsed = spec != nullptr     ? spec->parse(reader, c.args)
+    const bool parsed = entry != nullptr    ? entry->parse(reader, c.args)
                         : family != nullptr ? family->unknownSubWord(reader)
                                             : reader.Fail(0, "unknown command (try `help`)");
-    if (!parsed || spec == nullptr)
+    if (!parsed || entry == nullptr)
         return Status::BadInput(reader.Error());
     command = std::move(c);
     return Status::Ok();

@@ -12,10 +12,10 @@
 
 namespace Runner {
 
-struct CommandSpec;
+struct CommandEntry;
 
 struct Command {
-    const CommandSpec* spec = nullptr; // the table's entry: usage, traits, play step
+    const CommandEntry* entry = nullptr; // the table's entry: usage, traits, play step
     int line = 0;
     std::string source; // the line as written
     CommandArgs args;

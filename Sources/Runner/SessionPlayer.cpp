@@ -128,7 +128,7 @@ void SessionPlayer::ReportChanges()
 Status SessionPlayer::Play(const Command& c)
 {
     trace << "> " << c.source.substr(c.source.find_first_not_of(" \t")) << "\n";
-    return c.spec->play(*this, c);
+    return c.entry->play(*this, c);
 }
 
 } // namespace Runner

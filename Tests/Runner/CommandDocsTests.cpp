@@ -51,17 +51,17 @@ TEST(CommandDocs, RunnerPageHoldsWhatTheTablePrints)
 TEST(CommandTable, EveryEntryIsFoundByItsWords)
 {
     std::set<std::pair<std::string, std::string>> seen;
-    for (const Runner::CommandSpec* spec : Runner::AllCommands()) {
-        const std::string sub = spec->subWord != nullptr ? spec->subWord : "";
-        EXPECT_TRUE(seen.insert({spec->word, sub}).second) << spec->usage << ": listed twice";
+    for (const Runner::CommandEntry* entry : Runner::AllCommands()) {
+        const std::string sub = entry->subWord != nullptr ? entry->subWord : "";
+        EXPECT_TRUE(seen.insert({entry->word, sub}).second) << entry->usage << ": listed twice";
         std::vector<Runner::Word> words;
-        ASSERT_TRUE(Runner::SplitWords(std::string(spec->word) + " " + sub, words));
-        const std::string line = std::string(spec->word) + " " + sub;
+        ASSERT_TRUE(Runner::SplitWords(std::string(entry->word) + " " + sub, words));
+        const std::string line = std::string(entry->word) + " " + sub;
         const Runner::ArgReader reader(line, words);
         const Runner::CommandFamily* family = nullptr;
-        EXPECT_EQ(Runner::FindCommand(reader, family), spec) << spec->usage;
-        EXPECT_NE(std::string(spec->usage).find(spec->word), std::string::npos) << spec->usage;
-        EXPECT_NE(*spec->description, '\0') << spec->usage;
+        EXPECT_EQ(Runner::FindCommand(reader, family), entry) << entry->usage;
+        EXPECT_NE(std::string(entry->usage).find(entry->word), std::string::npos) << entry->usage;
+        EXPECT_NE(*entry->description, '\0') << entry->usage;
     }
     for (const Runner::ExpectSubject& subject : Runner::ExpectSubjects()) {
         EXPECT_EQ(Runner::FindExpectSubject(subject.word), &subject) << subject.word;

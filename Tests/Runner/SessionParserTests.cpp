@@ -65,7 +65,7 @@ TEST(SessionParser, CommentsBlankLinesAndSeries)
         Runner::ParseSession("# comment\n\nbegin\nzone move Z1 1 2 # moved\nend\n", "s.txt", commands);
     ASSERT_TRUE(status) << status.Message();
     ASSERT_EQ(commands.size(), 3u);
-    EXPECT_EQ(std::string(commands[1].spec->usage), "zone move REF DX DY");
+    EXPECT_EQ(std::string(commands[1].entry->usage), "zone move REF DX DY");
     EXPECT_EQ(commands[1].line, 4);
     ASSERT_NE(commands[1].As<Runner::MoveArgs>(), nullptr);
     EXPECT_EQ(commands[1].As<Runner::MoveArgs>()->dy, 2.0);
@@ -124,7 +124,7 @@ TEST(SessionParser, FailLines)
         EXPECT_EQ(fail.times, c.times) << c.line;
         EXPECT_EQ(fail.code, c.code) << c.line;
     }
-    EXPECT_EQ(std::string(ParseOk("fail clear").spec->usage), "fail clear");
+    EXPECT_EQ(std::string(ParseOk("fail clear").entry->usage), "fail clear");
 }
 
 struct BadLine {

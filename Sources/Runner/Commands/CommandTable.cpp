@@ -44,30 +44,30 @@ std::string HelpLine(const char* usage, const char* description)
 
 } // namespace
 
-std::span<const CommandSpec* const> AllCommands()
+std::span<const CommandEntry* const> AllCommands()
 {
-    static const std::vector<const CommandSpec*> all = [] {
-        std::vector<const CommandSpec*> specs;
+    static const std::vector<const CommandEntry*> all = [] {
+        std::vector<const CommandEntry*> entries;
         for (const CommandGroup& group : Groups())
-            for (const CommandSpec& spec : group.commands)
-                specs.push_back(&spec);
-        return specs;
+            for (const CommandEntry& entry : group.commands)
+                entries.push_back(&entry);
+        return entries;
     }();
     return all;
 }
 
-const CommandSpec* FindCommand(const ArgReader& reader, const CommandFamily*& family)
+const CommandEntry* FindCommand(const ArgReader& reader, const CommandFamily*& family)
 {
     family = nullptr;
     const std::string& word = reader.WordText(0);
-    const CommandSpec* withoutSubWord = nullptr;
-    for (const CommandSpec* spec : AllCommands()) {
-        if (word != spec->word)
+    const CommandEntry* withoutSubWord = nullptr;
+    for (const CommandEntry* entry : AllCommands()) {
+        if (word != entry->word)
             continue;
-        if (spec->subWord == nullptr)
-            withoutSubWord = spec;
-        else if (reader.Keyword(1, spec->subWord))
-            return spec;
+        if (entry->subWord == nullptr)
+            withoutSubWord = entry;
+        else if (reader.Keyword(1, entry->subWord))
+            return entry;
     }
     if (withoutSubWord != nullptr)
         return withoutSubWord;
@@ -81,16 +81,16 @@ const CommandSpec* FindCommand(const ArgReader& reader, const CommandFamily*& fa
 std::string CommandsHelp()
 {
     std::string help = "Commands (REF: ID | top:\"T\" | top:\"T\"#n):\n";
-    for (const CommandSpec* spec : AllCommands())
-        help += HelpLine(spec->usage, spec->description);
+    for (const CommandEntry* entry : AllCommands())
+        help += HelpLine(entry->usage, entry->description);
     return help + "\n" + ExpectHelp();
 }
 
 std::string CommandsMarkdown()
 {
     std::string text = "| command | meaning |\n|---|---|\n";
-    for (const CommandSpec* spec : AllCommands())
-        text += "| `" + Cell(spec->usage) + "` | " + Cell(spec->description) + " |\n";
+    for (const CommandEntry* entry : AllCommands())
+        text += "| `" + Cell(entry->usage) + "` | " + Cell(entry->description) + " |\n";
     return text;
 }
 

@@ -22,7 +22,7 @@ enum CommandTraits : unsigned {
     OnlyReports = 2   // checks or prints, changes nothing (expect, show, help)
 };
 
-struct CommandSpec {
+struct CommandEntry {
     const char* word;
     const char* subWord; // the second word of `zone add`, `palette button`, ...; null when none
     const char* usage;
@@ -42,7 +42,7 @@ struct CommandFamily {
 
 // One family's part of the table, in the order `help` lists it.
 struct CommandGroup {
-    std::span<const CommandSpec> commands;
+    std::span<const CommandEntry> commands;
     std::span<const CommandFamily> families;
 };
 
@@ -53,10 +53,10 @@ CommandGroup TeamworkCommands();
 CommandGroup ControlCommands();
 
 // Every command, in `help` order.
-std::span<const CommandSpec* const> AllCommands();
+std::span<const CommandEntry* const> AllCommands();
 // The command a line's words name: the entry whose sub-word follows, else the family's entry
 // without one; null when the word names no command. `family` is set when the word names a family.
-const CommandSpec* FindCommand(const ArgReader& reader, const CommandFamily*& family);
+const CommandEntry* FindCommand(const ArgReader& reader, const CommandFamily*& family);
 
 // `help`: every command and expect subject with its usage and description.
 std::string CommandsHelp();
@@ -66,18 +66,18 @@ std::string ExpectSubjectsMarkdown();
 
 // Binds a command's argument struct to its parse and play steps.
 template <class Args, bool (*Parse)(ArgReader&, Args&), Status (*Play)(SessionPlayer&, const Args&, const Command&)>
-constexpr CommandSpec MakeCommand(const char* word, const char* subWord, const char* usage, const char* description,
-                                  unsigned traits = NoTraits)
+constexpr CommandEntry MakeCommand(const char* word, const char* subWord, const char* usage, const char* description,
+                                   unsigned traits = NoTraits)
 {
-    return CommandSpec{word,
-                       subWord,
-                       usage,
-                       description,
-                       traits,
-                       [](ArgReader& reader, CommandArgs& args) { return Parse(reader, args.emplace<Args>()); },
-                       [](SessionPlayer& player, const Command& command) {
-                           return Play(player, std::get<Args>(command.args), command);
-                       }};
+    return CommandEntry{word,
+                        subWord,
+                        usage,
+                        description,
+                        traits,
+                        [](ArgReader& reader, CommandArgs& args) { return Parse(reader, args.emplace<Args>()); },
+                        [](SessionPlayer& player, const Command& command) {
+                            return Play(player, std::get<Args>(command.args), command);
+                        }};
 }
 
 } // namespace Runner

@@ -122,7 +122,7 @@ Status PlayHelp(SessionPlayer& p, const NoArgs&, const Command&)
     return Status::Ok();
 }
 
-constexpr CommandSpec commands[] = {
+constexpr CommandEntry commands[] = {
     MakeCommand<FailArgs, ParseFail, PlayFail>(
         "fail", nullptr, "fail OPERATION [after N] [times M | always] [code CODE]",
         "the (N+1)-th next call of a host operation answers CODE, M times or always"),

@@ -350,7 +350,7 @@ Status PlayLocking(SessionPlayer& p, const RefsArgs& args, const Command& comman
     std::vector<API_Guid> guids;
     if (Status status = p.ResolveAll(args.refs, guids); !status)
         return status;
-    p.Result(p.App().LockElements(guids, std::string(command.spec->word) == "lock"));
+    p.Result(p.App().LockElements(guids, std::string(command.entry->word) == "lock"));
     return Status::Ok();
 }
 
@@ -378,7 +378,7 @@ Status PlayShow(SessionPlayer& p, const RefArgs& args, const Command&)
     return Status::Ok();
 }
 
-constexpr CommandSpec commands[] = {
+constexpr CommandEntry commands[] = {
     MakeCommand<ZoneAddArgs, ParseZoneAdd, PlayZoneAdd>(
         "zone", "add", "zone add ID key=value...",
         "draw a zone; keys: story layer category number name top quantities pos"),

@@ -157,7 +157,7 @@ bool AnswerWithoutCommand(ArgReader& r)
     return r.Fail(r.Size() > 1 ? 1 : r.Size(), "usage: answer alert ID BUTTON [times N] | answer dialog ...");
 }
 
-constexpr CommandSpec commands[] = {
+constexpr CommandEntry commands[] = {
     MakeCommand<MenuArgs, ParseMenu, PlayMenu>(
         "menu", nullptr, menuUsage, "choose an add-on menu command: 32501 Arealists, 32502 the check palette"),
     MakeCommand<NumberArgs, ParsePaletteButton, PlayPaletteButton>("palette", "button", "palette button N",

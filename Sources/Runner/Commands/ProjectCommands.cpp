@@ -149,7 +149,7 @@ Status PlaySeries(SessionPlayer& p, const SeriesArgs& args, const Command&)
     return Status::Ok();
 }
 
-constexpr CommandSpec commands[] = {
+constexpr CommandEntry commands[] = {
     MakeCommand<PathArgs, ParsePath, PlayOpen>("open", nullptr, "open PATH",
                                                "open another project file (the add-on stays loaded)", TouchesFiles),
     MakeCommand<NoArgs, ParseWordAlone, PlayNew>("new", nullptr, "new", "start an empty project"),

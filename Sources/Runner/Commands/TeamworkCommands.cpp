@@ -70,7 +70,7 @@ Status PlayRelease(SessionPlayer& p, const RefsArgs& args, const Command&)
     return Status::Ok();
 }
 
-constexpr CommandSpec commands[] = {
+constexpr CommandEntry commands[] = {
     MakeCommand<SwitchArgs, ParseTeamworkSwitch, PlayShared>("teamwork", "shared", "teamwork shared on|off",
                                                              "make the project a shared (Teamwork) one, or not"),
     MakeCommand<SwitchArgs, ParseTeamworkSwitch, PlayGrant>(
