@@ -50,9 +50,8 @@ const std::string& TowerText(int storeys, bool arealists)
 Host::Project LoadTower(const std::string& text, const std::vector<Host::LibPart>& library)
 {
     Host::Project project;
-    std::string error;
-    if (!Runner::LoadProjectText(text, "tower.json", library, project, error))
-        throw std::runtime_error(error);
+    if (const Runner::Status status = Runner::LoadProjectText(text, "tower.json", library, project); !status)
+        throw std::runtime_error(status.Message());
     return project;
 }
 

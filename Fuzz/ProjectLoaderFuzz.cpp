@@ -9,8 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const std::vector<Host::LibPart> library = Host::HostLibrary();
     Host::Project project;
-    std::string error;
-    Runner::LoadProjectText(std::string(reinterpret_cast<const char*>(data), size), "fuzz.json", library, project,
-                            error);
+    (void)Runner::LoadProjectText(std::string(reinterpret_cast<const char*>(data), size), "fuzz.json", library,
+                                  project);
     return 0;
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "../Sources/Host/Model/Application.hpp"
+#include "../Sources/Runner/Commands/CommandTable.hpp"
 #include "../Sources/Runner/JsonReader.hpp"
 #include "../Sources/Runner/ProjectLoader.hpp"
 #include "../Sources/Runner/SessionParser.hpp"
@@ -126,8 +127,8 @@ FuzzHost& TheHost()
         made->app->StartAddOn();
         made->library = made->app->LibraryParts();
         std::string path = std::string(AREALIST_EXAMPLES_DIR) + "/building.json";
-        if (!Runner::ReadTextFile(path, made->buildingText, error)) {
-            std::fprintf(stderr, "SessionFuzz: %s\n", error.c_str());
+        if (const Runner::Status status = Runner::ReadTextFile(path, made->buildingText); !status) {
+            std::fprintf(stderr, "SessionFuzz: %s\n", status.Message().c_str());
             std::abort();
         }
         return made;
@@ -399,10 +400,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool text = size > 0 && data[0] == '#';
 
     Host::Project project;
-    std::string error;
-    const bool loaded = text ? Runner::LoadProjectText(host.buildingText, "building.json", host.library, project, error)
-                             : Runner::LoadProjectText(smallProject, "built-in", host.library, project, error);
-    Check(loaded, "the project does not load: " + error, {});
+    const Runner::Status loaded =
+        text ? Runner::LoadProjectText(host.buildingText, "building.json", host.library, project)
+             : Runner::LoadProjectText(smallProject, "built-in", host.library, project);
+    Check(loaded.IsOk(), "the project does not load: " + loaded.Message(), {});
     app.GetFaults().Clear();
     app.GetUserQueue().ClearQueues();
     app.ClearShownHistory();
@@ -415,14 +416,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> played;
     bool restoringMayFail = false;
     auto play = [&](const Runner::Command& command, bool mustSucceed) {
-        if (command.kind == Runner::CommandKind::Fail && Restores(command.text))
+        if (const Runner::FailArgs* fail = command.As<Runner::FailArgs>();
+            fail && Restores(Host::HostOpName(fail->operation)))
             restoringMayFail = true;
-        std::string what;
-        const bool ok = player.Play(command, what);
+        const Runner::Status status = player.Play(command);
         player.ReportChanges();
-        if (ok)
+        if (status)
             played.push_back(command.source);
-        Check(ok || !mustSucceed, "the decoder made bad input: " + command.source + ": " + what, played);
+        Check(status || !mustSucceed, "the decoder made bad input: " + command.source + ": " + status.Message(),
+              played);
         Check(app.MemosOutstanding() == 0, "memos outstanding after " + command.source, played);
         Check(app.OpenUndoScopes() == 0, "an undo scope is open after " + command.source, played);
     };
@@ -433,14 +435,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         int lineNumber = 0;
         while (std::getline(lines, line)) {
             std::optional<Runner::Command> command;
-            if (!Runner::ParseSessionLine(line, ++lineNumber, command, error) || !command)
+            if (!Runner::ParseSessionLine(line, ++lineNumber, command) || !command)
                 continue;
             // Files are not the fuzzer's business; expectations and listings check nothing here and
             // build the whole state each time.
-            const Runner::CommandKind kind = command->kind;
-            if (kind == Runner::CommandKind::Open || kind == Runner::CommandKind::Dump ||
-                kind == Runner::CommandKind::Expect || kind == Runner::CommandKind::Show ||
-                kind == Runner::CommandKind::ShowPalette || kind == Runner::CommandKind::Help)
+            if ((command->entry->traits & (Runner::TouchesFiles | Runner::OnlyReports)) != 0)
                 continue;
             play(*command, false);
         }
@@ -451,14 +450,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (!bytes.AtEnd()) {
             const std::string line = decoder.Next(player.InSeries());
             std::optional<Runner::Command> command;
-            Check(Runner::ParseSessionLine(line, ++lineNumber, command, error) && command,
-                  "the decoder made a line that does not parse: " + line + ": " + error, played);
+            const Runner::Status status = Runner::ParseSessionLine(line, ++lineNumber, command);
+            Check(status && command, "the decoder made a line that does not parse: " + line + ": " + status.Message(),
+                  played);
             play(*command, true);
         }
     }
     if (player.InSeries()) {
         std::optional<Runner::Command> end;
-        Runner::ParseSessionLine("end", 0, end, error);
+        (void)Runner::ParseSessionLine("end", 0, end);
         play(*end, true);
     }
     Check(restoringMayFail || app.AccountingIssues().size() == accountingBefore,

@@ -8,7 +8,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::vector<Runner::Command> commands;
-    std::string error;
-    Runner::ParseSession(std::string(reinterpret_cast<const char*>(data), size), "fuzz.txt", commands, error);
+    (void)Runner::ParseSession(std::string(reinterpret_cast<const char*>(data), size), "fuzz.txt", commands);
     return 0;
 }

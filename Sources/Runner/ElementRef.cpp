@@ -10,19 +10,17 @@ std::string ElementRef::Describe() const
     return "top:\"" + top + "\"" + (nth != 1 ? "#" + std::to_string(nth) : std::string());
 }
 
-bool ParseElementRef(const Word& word, ElementRef& ref, std::string& error)
+Status ParseElementRef(const Word& word, ElementRef& ref)
 {
     ref = ElementRef();
     ref.text = word.text;
     const std::string& text = word.text;
     const bool topForm = text.size() >= 4 && text.compare(0, 4, "top:") == 0 && word.quoteStart >= 4;
     if (!topForm) {
-        if (text.empty()) {
-            error = "empty element reference";
-            return false;
-        }
+        if (text.empty())
+            return Status::BadInput("empty element reference");
         ref.id = text;
-        return true;
+        return Status::Ok();
     }
     ref.byTop = true;
     std::string rest = text.substr(4);
@@ -33,15 +31,13 @@ bool ParseElementRef(const Word& word, ElementRef& ref, std::string& error)
         bool digits = !number.empty() && number.size() <= 6;
         for (std::size_t i = hash + 1; i < text.size(); ++i)
             digits = digits && !word.quoted[i] && text[i] >= '0' && text[i] <= '9';
-        if (!digits || std::stoi(number) < 1) {
-            error = "expected top:\"T\"#n with n a positive number";
-            return false;
-        }
+        if (!digits || std::stoi(number) < 1)
+            return Status::BadInput("expected top:\"T\"#n with n a positive number");
         ref.nth = std::stoi(number);
         rest = text.substr(4, hash - 4);
     }
     ref.top = rest;
-    return true;
+    return Status::Ok();
 }
 
 } // namespace Runner

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "SessionWords.hpp"
+#include "Status.hpp"
 
 namespace Runner {
 
@@ -18,7 +19,7 @@ struct ElementRef {
     std::string Describe() const;
 };
 
-// False with `error` when the word is no valid reference.
-bool ParseElementRef(const Word& word, ElementRef& ref, std::string& error);
+// Fails when the word is no valid reference; the message does not name the word.
+Status ParseElementRef(const Word& word, ElementRef& ref);
 
 } // namespace Runner

@@ -5,47 +5,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "ExpectSubjects.hpp"
+
 namespace Runner {
 
 namespace {
 
-struct SubjectShape {
-    const char* name;
-    int refs;    // element references that follow
-    int minArgs; // further words
-    int maxArgs;
-    const char* help;
-};
-
-constexpr SubjectShape subjects[] = {
-    {"arealists", 0, 0, 1, "arealists [TOP]          number of live Arealists (of that TOP)"},
-    {"zones", 0, 0, 0, "zones                    number of live zones"},
-    {"labels", 0, 0, 0, "labels                   number of live labels"},
-    {"links", 1, 0, 0, "links REF                ids linked from REF, in link order"},
-    {"param", 1, 1, 1, "param REF NAME           a parameter's value (null when absent)"},
-    {"top", 1, 0, 0, "top REF                  TOP id of a zone or Arealist (null when absent)"},
-    {"field", 1, 1, 1, "field REF KEY            a key of the element's dump entry"},
-    {"exists", 1, 0, 0, "exists REF               the element is live (no operator: must be)"},
-    {"palette", 0, 1, 1, "palette visible|rooms|stamps|roomRows|stampRows"},
-    {"alert", 0, 2, 3, "alert ID shown | alert ID not shown"},
-    {"alerts", 0, 0, 1, "alerts [ID]              number of alerts shown (with that id)"},
-    {"memos", 0, 0, 0, "memos                    memos not yet released"},
-    {"undo", 0, 0, 0, "undo                     undo texts, oldest first"},
-    {"debug", 0, 0, 0, "debug                    debug lines so far"},
-    {"layer", 0, 1, 1, "layer INDEX              the layer's flag word"},
-    {"suspendGroups", 0, 0, 0, "suspendGroups            group suspension on"},
-    {"currentLayerCombination", 0, 0, 0, "currentLayerCombination  index, 0 when none matches"},
-};
-
 constexpr const char* operators[] = {"==", "!=", "has", "contains", "<", "<=", ">", ">="};
-
-const SubjectShape* FindSubject(const std::string& name)
-{
-    for (const SubjectShape& shape : subjects)
-        if (name == shape.name)
-            return &shape;
-    return nullptr;
-}
 
 bool IsOperator(const Word& word)
 {
@@ -71,8 +37,7 @@ bool ParseNumber(const std::string& text, double& out)
     return end == text.c_str() + text.size() && std::isfinite(out);
 }
 
-bool ParseValue(const std::string& line, const std::vector<Word>& words, std::size_t first, Json& out,
-                std::string& error)
+Status ParseValue(const std::string& line, const std::vector<Word>& words, std::size_t first, Json& out)
 {
     const Word& word = words[first];
     const std::string raw = line.substr(word.column - 1, words.back().endColumn - word.column);
@@ -81,19 +46,16 @@ bool ParseValue(const std::string& line, const std::vector<Word>& words, std::si
         try {
             out = Json::parse(raw);
         } catch (const Json::exception&) {
-            error = WordError(word, first, "not a valid list (write [1,2] or [\"a\",\"b\"])");
-            return false;
+            return Status::BadInput(WordError(word, first, "not a valid list (write [1,2] or [\"a\",\"b\"])"));
         }
-        return true;
+        return Status::Ok();
     }
-    if (first + 1 != words.size()) {
-        error = WordError(words[first + 1], first + 1, "one value expected; quote texts with blanks");
-        return false;
-    }
+    if (first + 1 != words.size())
+        return Status::BadInput(WordError(words[first + 1], first + 1, "one value expected; quote texts with blanks"));
     if (word.hadQuotes && word.quoteStart == 0 &&
         std::all_of(word.quoted.begin(), word.quoted.end(), [](bool q) { return q; })) {
         out = word.text;
-        return true;
+        return Status::Ok();
     }
     double number = 0;
     if (word.text == "none" || word.text == "null")
@@ -116,7 +78,7 @@ bool ParseValue(const std::string& line, const std::vector<Word>& words, std::si
         }
     } else
         out = word.text;
-    return true;
+    return Status::Ok();
 }
 
 bool NearlyEqual(double a, double b)
@@ -158,80 +120,51 @@ std::string Show(const Json& value)
 
 } // namespace
 
-bool ParseExpectation(const std::string& line, const std::vector<Word>& words, std::size_t first, Expectation& out,
-                      std::string& error)
+Status ParseExpectation(const std::string& line, const std::vector<Word>& words, std::size_t first, Expectation& out)
 {
     out = Expectation();
-    if (first >= words.size()) {
-        error = "expect needs an expression (try `help`)";
-        return false;
-    }
+    if (first >= words.size())
+        return Status::BadInput("expect needs an expression (try `help`)");
     out.text = line.substr(words[first].column - 1, words.back().endColumn - words[first].column);
     const Word& subjectWord = words[first];
-    const SubjectShape* shape = subjectWord.hadQuotes ? nullptr : FindSubject(subjectWord.text);
-    if (shape == nullptr) {
-        error = WordError(subjectWord, first, "unknown expect subject (try `help`)");
-        return false;
-    }
-    out.subject = shape->name;
+    const ExpectSubject* subject = subjectWord.hadQuotes ? nullptr : FindExpectSubject(subjectWord.text);
+    if (subject == nullptr)
+        return Status::BadInput(WordError(subjectWord, first, "unknown expect subject (try `help`)"));
+    out.subject = subject->word;
     std::size_t i = first + 1;
-    for (int r = 0; r < shape->refs; ++r, ++i) {
-        if (i >= words.size() || IsOperator(words[i])) {
-            error = "expect " + out.subject + " needs an element reference";
-            return false;
-        }
+    for (int r = 0; r < subject->refs; ++r, ++i) {
+        if (i >= words.size() || IsOperator(words[i]))
+            return Status::BadInput("expect " + out.subject + " needs an element reference");
         ElementRef ref;
-        if (!ParseElementRef(words[i], ref, error)) {
-            error = WordError(words[i], i, error);
-            return false;
-        }
+        if (const Status status = ParseElementRef(words[i], ref); !status)
+            return Status::BadInput(WordError(words[i], i, status.Message()));
         out.refs.push_back(ref);
     }
     while (i < words.size() && !IsOperator(words[i]))
         out.args.push_back(words[i++].text);
-    if (int(out.args.size()) < shape->minArgs || int(out.args.size()) > shape->maxArgs) {
-        error = "expect " + std::string(shape->help);
-        return false;
-    }
-    if (out.subject == "alert") {
-        // `alert ID shown` and `alert ID not shown` are the counting subject with a fixed test.
-        double id = 0;
-        const bool shown = out.args.size() == 2 && out.args[1] == "shown";
-        const bool notShown = out.args.size() == 3 && out.args[1] == "not" && out.args[2] == "shown";
-        if (!ParseNumber(out.args[0], id) || (!shown && !notShown) || i != words.size()) {
-            error = "expect alert ID shown | expect alert ID not shown";
-            return false;
-        }
-        out.subject = "alerts";
-        out.args.resize(1);
-        out.op = shown ? ">=" : "==";
-        out.expected = shown ? 1 : 0;
-        return true;
-    }
+    if (int(out.args.size()) < subject->minArgs || int(out.args.size()) > subject->maxArgs)
+        return Status::BadInput("expect " + HelpLine(*subject));
+    if (subject->ownTest != nullptr)
+        return subject->ownTest(out, i != words.size());
     if (i == words.size()) {
-        if (out.subject != "exists" && !(out.subject == "palette" && out.args[0] == "visible")) {
-            error = "expect " + out.subject + " needs an operator (== != has contains < <= > >=) and a value";
-            return false;
-        }
+        if (subject->bare == nullptr || !subject->bare(out.args))
+            return Status::BadInput("expect " + out.subject +
+                                    " needs an operator (== != has contains < <= > >=) and a value");
         out.op = "==";
         out.expected = true;
-        return true;
+        return Status::Ok();
     }
     out.op = words[i].text;
-    if (i + 1 >= words.size()) {
-        error = WordError(words[i], i, "a value must follow the operator");
-        return false;
-    }
+    if (i + 1 >= words.size())
+        return Status::BadInput(WordError(words[i], i, "a value must follow the operator"));
     if (i + 2 == words.size() && words[i + 1].text.rfind("top:", 0) == 0 && !words[i + 1].quoted[0]) {
         ElementRef ref;
-        if (!ParseElementRef(words[i + 1], ref, error)) {
-            error = WordError(words[i + 1], i + 1, error);
-            return false;
-        }
+        if (const Status status = ParseElementRef(words[i + 1], ref); !status)
+            return Status::BadInput(WordError(words[i + 1], i + 1, status.Message()));
         out.expectedRef = ref;
-        return true;
+        return Status::Ok();
     }
-    return ParseValue(line, words, i + 1, out.expected, error);
+    return ParseValue(line, words, i + 1, out.expected);
 }
 
 bool EvaluateExpectation(const Expectation& e, const Json& state, const RefResolver& resolve, std::string& message)
@@ -247,65 +180,13 @@ bool EvaluateExpectation(const Expectation& e, const Json& state, const RefResol
             return false;
         }
     }
-    const std::string& s = e.subject;
-    if (s == "arealists") {
-        int count = 0;
-        for (const Json& label : state["labels"]) {
-            if (label["libPart"] != "Arealist")
-                continue;
-            if (!e.args.empty()) {
-                const Json& params = label["params"];
-                const std::string top = e.args[0].rfind("top:", 0) == 0 ? e.args[0].substr(4) : e.args[0];
-                if (!params.contains("al_apartmentId") || params["al_apartmentId"] != top)
-                    continue;
-            }
-            ++count;
-        }
-        actual = count;
-    } else if (s == "zones" || s == "labels") {
-        actual = state[s].size();
-    } else if (s == "links") {
-        actual = (*element)["links"];
-    } else if (s == "param") {
-        const Json& params = element->contains("params") ? (*element)["params"] : Json::object();
-        if (params.contains(e.args[0]))
-            actual = params[e.args[0]];
-        else if (e.args[0] == "stApartmentId" && element->contains("top"))
-            actual = (*element)["top"];
-    } else if (s == "top") {
-        if (element->contains("top"))
-            actual = (*element)["top"];
-        else if ((*element)["params"].contains("al_apartmentId"))
-            actual = (*element)["params"]["al_apartmentId"];
-    } else if (s == "field") {
-        if (!element->contains(e.args[0])) {
-            message = e.refs[0].Describe() + " has no field \"" + e.args[0] + "\"";
-            return false;
-        }
-        actual = (*element)[e.args[0]];
-    } else if (s == "exists") {
-        actual = element != nullptr;
-    } else if (s == "palette") {
-        if (!state["palette"].contains(e.args[0])) {
-            message = "the palette has no \"" + e.args[0] + "\" (visible, rooms, stamps, roomRows, stampRows)";
-            return false;
-        }
-        actual = state["palette"][e.args[0]];
-    } else if (s == "alerts") {
-        int count = 0;
-        for (const Json& alert : state["alerts"])
-            if (e.args.empty() || std::to_string(alert["id"].get<int>()) == e.args[0])
-                ++count;
-        actual = count;
-    } else if (s == "memos") {
-        actual = state["memosOutstanding"];
-    } else if (s == "undo" || s == "debug" || s == "suspendGroups" || s == "currentLayerCombination") {
-        actual = state[s];
-    } else if (s == "layer") {
-        for (const Json& layer : state["layers"])
-            if (std::to_string(layer["index"].get<int>()) == e.args[0])
-                actual = layer["flags"];
+    const ExpectSubject* subject = FindExpectSubject(e.subject);
+    if (subject == nullptr) {
+        message = "unknown expect subject \"" + e.subject + "\"";
+        return false;
     }
+    if (!subject->evaluate(e, state, element, actual, message))
+        return false;
 
     Json expected = e.expected;
     if (e.expectedRef) {
@@ -366,8 +247,8 @@ std::string ExpectHelp()
 {
     std::string help = "expect SUBJECT [OP VALUE]; OP: == != has contains < <= > >=\n"
                        "VALUE: 3 | \"text\" | none | yes | no | A,B,C | [1,2] | [[1,2],[3,4]]\nSUBJECT:\n";
-    for (const SubjectShape& shape : subjects)
-        help += std::string("  ") + shape.help + "\n";
+    for (const ExpectSubject& subject : ExpectSubjects())
+        help += "  " + HelpLine(subject) + "\n";
     return help;
 }
 

@@ -9,6 +9,7 @@
 
 #include "ElementRef.hpp"
 #include "JsonReader.hpp"
+#include "Status.hpp"
 
 namespace Runner {
 
@@ -22,9 +23,8 @@ struct Expectation {
     std::string text;                      // the expression as written
 };
 
-// Parses the words after `expect`; false with `error` naming the offending word.
-bool ParseExpectation(const std::string& line, const std::vector<Word>& words, std::size_t first, Expectation& out,
-                      std::string& error);
+// Parses the words after `expect`; a failure names the offending word.
+Status ParseExpectation(const std::string& line, const std::vector<Word>& words, std::size_t first, Expectation& out);
 
 // Looks a reference up: the id the state uses for the element, or nothing when none is live.
 using RefResolver = std::function<std::optional<std::string>(const ElementRef&)>;
@@ -34,7 +34,7 @@ using RefResolver = std::function<std::optional<std::string>(const ElementRef&)>
 bool EvaluateExpectation(const Expectation& expectation, const Json& state, const RefResolver& resolve,
                          std::string& message);
 
-// The subjects, for `help`.
+// The syntax and the subjects, for `help`.
 std::string ExpectHelp();
 
 } // namespace Runner

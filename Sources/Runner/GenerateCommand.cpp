@@ -20,8 +20,9 @@ int Generate(const TowerOptions& options, const std::string& path, std::ostream&
     TowerCounts counts;
     if (error.empty() && !GenerateTower(options, text, counts, error))
         error = "generate: " + error;
-    if (error.empty() && !WriteFileAtomically(path, text, error))
-        error = "generate: " + error;
+    if (error.empty())
+        if (const Status status = WriteFileAtomically(path, text); !status)
+            error = "generate: " + status.Message();
     if (!error.empty()) {
         err << "arealist-host: " << error << "\n";
         return ExitBadInput;

@@ -162,18 +162,16 @@ private:
 
 } // namespace
 
-bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error, JsonStream* stream)
+Status ParseJsonText(const std::string& text, const std::string& file, Json& out, JsonStream* stream)
 {
     std::string duplicatePath, duplicateKey;
     switch (ParseJsonFast(text, out, stream, duplicatePath, duplicateKey)) {
     case FastParse::Parsed:
-        return true;
+        return Status::Ok();
     case FastParse::Duplicate:
-        error = file + ": " + duplicatePath + ": duplicate key \"" + duplicateKey + "\"";
-        return false;
+        return Status::BadInput(file + ": " + duplicatePath + ": duplicate key \"" + duplicateKey + "\"");
     case FastParse::Stopped:
-        error = stream->Error();
-        return false;
+        return Status::BadInput(stream->Error());
     case FastParse::Refused:
         break;
     }
@@ -183,21 +181,16 @@ bool ParseJsonText(const std::string& text, const std::string& file, Json& out, 
     StrictBuilder builder(root, stream);
     if (Json::sax_parse(text.data(), text.data() + text.size(), &builder)) {
         out = std::move(root);
-        return true;
+        return Status::Ok();
     }
-    if (builder.streamStopped) {
-        error = stream->Error();
-        return false;
-    }
-    if (!builder.duplicatePath.empty()) {
-        error = file + ": " + builder.duplicatePath + ": duplicate key \"" + builder.duplicateKey + "\"";
-        return false;
-    }
+    if (builder.streamStopped)
+        return Status::BadInput(stream->Error());
+    if (!builder.duplicatePath.empty())
+        return Status::BadInput(file + ": " + builder.duplicatePath + ": duplicate key \"" + builder.duplicateKey +
+                                "\"");
     constexpr int numberOverflow = 406;
-    if (builder.errorId == numberOverflow) {
-        error = file + ": invalid JSON: a number is too large";
-        return false;
-    }
+    if (builder.errorId == numberOverflow)
+        return Status::BadInput(file + ": invalid JSON: a number is too large");
     std::size_t line = 0, column = 0;
     LineAndColumn(text, builder.errorPosition == 0 ? 0 : builder.errorPosition - 1, line, column);
     // nlohmann's text starts "[json.exception.parse_error.101] parse error at line 1, column 9: ";
@@ -207,8 +200,8 @@ bool ParseJsonText(const std::string& text, const std::string& file, Json& out, 
     const std::size_t colon = what.find(": ", columnWord == std::string::npos ? 0 : columnWord);
     if (colon != std::string::npos)
         what = what.substr(colon + 2);
-    error = file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": invalid JSON: " + what;
-    return false;
+    return Status::BadInput(file + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                            ": invalid JSON: " + what);
 }
 
 } // namespace Runner

@@ -11,13 +11,11 @@
 
 namespace Runner {
 
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error)
+Status ReadTextFile(const std::string& path, std::string& text)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot open the file";
-        return false;
-    }
+    if (!in)
+        return Status::IoFailure(path + ": cannot open the file");
     // A regular file is read in one piece; a pipe, whose size is not known, through a stream.
     std::error_code code;
     const auto size = std::filesystem::is_regular_file(path, code) ? std::filesystem::file_size(path, code) : 0;
@@ -27,21 +25,17 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
         content.reserve(size + textPadding);
         content.resize(size);
         in.read(content.data(), std::streamsize(size));
-        if (in.bad() || std::size_t(in.gcount()) != size) {
-            error = path + ": cannot read the file";
-            return false;
-        }
+        if (in.bad() || std::size_t(in.gcount()) != size)
+            return Status::IoFailure(path + ": cannot read the file");
         text = std::move(content);
-        return true;
+        return Status::Ok();
     }
     std::ostringstream content;
     content << in.rdbuf();
-    if (in.bad()) {
-        error = path + ": cannot read the file";
-        return false;
-    }
+    if (in.bad())
+        return Status::IoFailure(path + ": cannot read the file");
     text = content.str();
-    return true;
+    return Status::Ok();
 }
 
 std::size_t Utf16Length(const std::string& utf8)

@@ -9,6 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Status.hpp"
+
 namespace Runner {
 
 using Json = nlohmann::json;
@@ -31,13 +33,12 @@ public:
 
 // Parses text into `out`; rejects syntax errors (with line and column) and duplicate keys (with
 // their JSON path), in time linear in the size of the text.
-bool ParseJsonText(const std::string& text, const std::string& file, Json& out, std::string& error,
-                   JsonStream* stream = nullptr);
+Status ParseJsonText(const std::string& text, const std::string& file, Json& out, JsonStream* stream = nullptr);
 
 constexpr std::size_t textPadding = 64;
-// Reads a whole file; false with a message when it cannot be read. A regular file's text gets
-// `textPadding` bytes of capacity past its end.
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error);
+// Reads a whole file; fails with a message naming the path when it cannot be read. A regular
+// file's text gets `textPadding` bytes of capacity past its end.
+Status ReadTextFile(const std::string& path, std::string& text);
 
 // A JSON path ("/zones/3/top") that is put together only when a message needs it: reading a large
 // file then costs no string per value read. It refers to its parts, so it lives only as long as

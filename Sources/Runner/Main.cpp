@@ -1,11 +1,12 @@
 // arealist-host: the command-line host that loads the Arealist add-on, opens a project file and
-// plays a user's session, or writes a synthetic tower. Exit 0: session ran; 1: an expect failed;
-// 2: bad input.
+// plays a user's session, writes a synthetic tower, or lists the session commands. Exit 0: session
+// ran; 1: an expect failed; 2: bad input.
 #include <charconv>
 #include <cstdint>
 
 #include <CLI/CLI.hpp>
 
+#include "Commands/CommandTable.hpp"
 #include "GenerateCommand.hpp"
 #include "RunCommand.hpp"
 
@@ -52,12 +53,22 @@ int main(int argc, char** argv)
             },
             "UINT"))
         ->capture_default_str();
+    bool markdown = false, expectSubjects = false;
+    CLI::App* commands = cli.add_subcommand("commands", "list the session commands and expect subjects");
+    commands->add_flag("--markdown", markdown, "as the Markdown table docs/runner.md holds");
+    commands->add_flag("--expect", expectSubjects, "with --markdown: the expect subjects instead of the commands");
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int code = cli.exit(e);
         // Help is not bad input; anything else on the command line is.
         return code == 0 ? 0 : Runner::ExitBadInput;
+    }
+    if (commands->parsed()) {
+        std::cout << (!markdown        ? Runner::CommandsHelp()
+                      : expectSubjects ? Runner::ExpectSubjectsMarkdown()
+                                       : Runner::CommandsMarkdown());
+        return 0;
     }
     if (generate->parsed())
         return Runner::Generate(tower, towerPath, std::cout, std::cerr);

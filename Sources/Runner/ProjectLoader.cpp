@@ -975,29 +975,26 @@ bool Loader::Selection(const Json& root)
 
 } // namespace
 
-bool LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
-                     Host::Project& project, std::string& error)
+Status LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                       Host::Project& project)
 {
     // Elements take a few hundred bytes each in a project file; reserving for one per 128 bytes
     // spares large files the regrowth of their tables.
     Loader loader(fileName, library, text.size() / 128);
     Json root;
-    if (!ParseJsonText(text, fileName, root, error, &loader))
-        return false;
-    if (!loader.Finish(root, project)) {
-        error = loader.Error();
-        return false;
-    }
-    return true;
+    if (Status status = ParseJsonText(text, fileName, root, &loader); !status)
+        return status;
+    if (!loader.Finish(root, project))
+        return Status::BadInput(loader.Error());
+    return Status::Ok();
 }
 
-bool LoadProjectFile(const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& project,
-                     std::string& error)
+Status LoadProjectFile(const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& project)
 {
     std::string text;
-    if (!ReadTextFile(path, text, error))
-        return false;
-    return LoadProjectText(text, path, library, project, error);
+    if (Status status = ReadTextFile(path, text); !status)
+        return status;
+    return LoadProjectText(text, path, library, project);
 }
 
 void SetZoneStamp(const Host::Project& project, Host::Element& zone, const std::optional<std::string>& top)

@@ -8,16 +8,16 @@
 
 #include "../Host/Model/Project.hpp"
 #include "JsonReader.hpp"
+#include "Status.hpp"
 
 namespace Runner {
 
 // `library` is the library the host offers when the project opens: the host's own parts and
 // the built-in parts the add-on registered at start. Empty: the host's own library only.
-// Returns false with `error` set ("FILE: /json/path: what is wrong"); `project` is then untouched.
-bool LoadProjectFile(const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& project,
-                     std::string& error);
-bool LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
-                     Host::Project& project, std::string& error);
+// A failure says where and what ("FILE: /json/path: what is wrong"); `project` is then untouched.
+Status LoadProjectFile(const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& project);
+Status LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                       Host::Project& project);
 
 // Gives a zone the host's zone stamp: with stApartmentId = *top, or the plain stamp without that
 // parameter when `top` is empty. Other stamp parameters the zone has keep their values.

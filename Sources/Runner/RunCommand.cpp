@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 
 #include "../Host/Model/Application.hpp"
@@ -12,6 +13,7 @@
 #include "SessionParser.hpp"
 #include "SessionPlayer.hpp"
 #include "StateDump.hpp"
+#include "Status.hpp"
 
 namespace Runner {
 
@@ -35,20 +37,117 @@ int BadInput(std::ostream& err, const std::string& message)
     return ExitBadInput;
 }
 
+// Stops the add-on when the part of the run that needs it ends, on whichever path: the add-on
+// frees its data while the host and the trace are still there.
+class AddOnStopper {
+public:
+    explicit AddOnStopper(Host::Application& app) : app(&app) {}
+    ~AddOnStopper() { app->StopAddOn(); }
+    AddOnStopper(const AddOnStopper&) = delete;
+    AddOnStopper& operator=(const AddOnStopper&) = delete;
+
+private:
+    Host::Application* app;
+};
+
+struct Played {
+    std::optional<RunStats> stats;
+    int expectFailures = 0;
+};
+
+// Starts the add-on, opens the project, plays the session and writes the dump; the add-on has
+// stopped when this returns, so a message about bad input comes after its last trace lines.
+Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const std::vector<Command>& commands,
+                     std::istream& in, std::ostream& out, std::ostream& err, Played& played)
+{
+    namespace fs = std::filesystem;
+    app.StartAddOn();
+    const AddOnStopper stopper(app);
+
+    Host::Project project;
+    if (Status status = LoadProjectFile(options.project, app.LibraryParts(), project); !status)
+        return status;
+    app.OpenProject(std::move(project));
+
+    const bool interactive = options.session == "-";
+    const std::string sessionName = interactive ? std::string("<stdin>") : options.session;
+    const std::string baseDir = interactive ? std::string() : fs::path(options.session).parent_path().string();
+    SessionPlayer player(app, out, baseDir);
+    player.ReportChanges();
+    RunStats& stats = played.stats.emplace(app, options.stats);
+    auto play = [&](const Command& command) {
+        stats.BeforeCommand();
+        const Status status = player.Play(command);
+        player.ReportChanges();
+        stats.AfterCommand(command);
+        out.flush();
+        return status.Prefixed(sessionName + ":" + std::to_string(command.line) + ": ");
+    };
+
+    if (interactive) {
+        // A person at a terminal may retype a bad line; piped input stops at the first one.
+        const bool tty = ::isatty(STDIN_FILENO) != 0 && &in == &std::cin;
+        std::string line;
+        int lineNumber = 0;
+        int beginLine = 0;
+        while (std::getline(in, line)) {
+            ++lineNumber;
+            std::optional<Command> command;
+            Status status = ParseSessionLine(line, lineNumber, command);
+            if (!status) {
+                status = status.Prefixed(sessionName + ":" + std::to_string(lineNumber) + ": ");
+            } else if (command) {
+                if (const SeriesArgs* series = command->As<SeriesArgs>())
+                    beginLine = series->begin ? (beginLine == 0 ? lineNumber : beginLine) : 0;
+                status = play(*command);
+            }
+            if (status)
+                continue;
+            if (!tty)
+                return status;
+            err << "arealist-host: " << status.Message() << "\n";
+        }
+        if (player.InSeries())
+            return Status::BadInput(sessionName + ":" + std::to_string(beginLine) + ": begin without end");
+    } else {
+        for (const Command& command : commands)
+            if (Status status = play(command); !status)
+                return status;
+    }
+
+    if (!options.dump.empty()) {
+        const std::string text = BuildState(app).dump(2) + "\n";
+        if (Status status = WriteFileAtomically(options.dump, text); !status)
+            return status.Prefixed("--dump: ");
+    }
+    if (!options.exportPath.empty()) {
+        Report::Language language = Report::Language::English;
+        Report::ParseLanguage(options.language, language); // checked before the session
+        if (Status status = Report::WriteScheduleExport(app.GetProject(), language, options.exportPath); !status) {
+            std::error_code ignored; // a failed run leaves no output, the dump included
+            fs::remove(options.dump, ignored);
+            return status;
+        }
+    }
+    played.expectFailures = player.ExpectFailures();
+    return Status::Ok();
+}
+
 } // namespace
 
 int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ostream& err)
 {
     namespace fs = std::filesystem;
-    std::string error;
 
     // The whole session file is checked before anything runs.
     std::vector<Command> commands;
-    const bool interactive = options.session == "-";
-    if (!options.session.empty() && !interactive) {
+    if (!options.session.empty() && options.session != "-") {
         std::string text;
-        if (!ReadTextFile(options.session, text, error) || !ParseSession(text, options.session, commands, error))
-            return BadInput(err, error);
+        Status status = ReadTextFile(options.session, text);
+        if (status)
+            status = ParseSession(text, options.session, commands);
+        if (!status)
+            return BadInput(err, status.Message());
     }
     if (options.language != "en" && options.language != "de")
         return BadInput(err, "--lang: expected en or de, got \"" + options.language + "\"");
@@ -59,9 +158,11 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
             return BadInput(err, "--dump: no folder " + parent.string());
     }
 
-    Report::ExportFormat exportFormat = Report::ExportFormat::Csv;
-    if (!options.exportPath.empty() && !Report::CheckExportPath(options.exportPath, exportFormat, error))
-        return BadInput(err, error);
+    if (!options.exportPath.empty()) {
+        Report::ExportFormat format = Report::ExportFormat::Csv;
+        if (Status status = Report::CheckExportPath(options.exportPath, format); !status)
+            return BadInput(err, status.Message());
+    }
 
     Host::Options hostOptions;
     hostOptions.resourcesDir = options.resourcesDir;
@@ -75,95 +176,16 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
     }
     Host::Application app(hostOptions);
     app.SetTraceSink([&out](const std::string& line) { out << "  " << line << "\n"; });
+    std::string error;
     if (!app.LoadAddOnModule(options.modulePath, error))
         return BadInput(err, "--module: " + options.modulePath + ": " + error);
-    app.StartAddOn();
 
-    Host::Project project;
-    if (!LoadProjectFile(options.project, app.LibraryParts(), project, error)) {
-        app.StopAddOn();
-        return BadInput(err, error);
-    }
-    app.OpenProject(std::move(project));
-
-    const std::string sessionName = interactive ? std::string("<stdin>") : options.session;
-    const std::string baseDir = interactive ? std::string() : fs::path(options.session).parent_path().string();
-    SessionPlayer player(app, out, baseDir);
-    player.ReportChanges();
-    RunStats stats(app, options.stats);
-    auto play = [&](const Command& command) {
-        std::string what;
-        stats.BeforeCommand();
-        const bool ok = player.Play(command, what);
-        player.ReportChanges();
-        stats.AfterCommand(command);
-        out.flush();
-        if (!ok)
-            error = sessionName + ":" + std::to_string(command.line) + ": " + what;
-        return ok;
-    };
-
-    if (interactive) {
-        // A person at a terminal may retype a bad line; piped input stops at the first one.
-        const bool tty = ::isatty(STDIN_FILENO) != 0 && &in == &std::cin;
-        std::string line;
-        int lineNumber = 0;
-        int beginLine = 0;
-        while (std::getline(in, line)) {
-            ++lineNumber;
-            std::optional<Command> command;
-            std::string what;
-            if (!ParseSessionLine(line, lineNumber, command, what)) {
-                error = sessionName + ":" + std::to_string(lineNumber) + ": " + what;
-            } else if (command) {
-                if (command->kind == CommandKind::Begin && beginLine == 0)
-                    beginLine = lineNumber;
-                if (command->kind == CommandKind::End)
-                    beginLine = 0;
-                if (play(*command))
-                    continue;
-            } else {
-                continue;
-            }
-            if (!tty) {
-                app.StopAddOn();
-                return BadInput(err, error);
-            }
-            err << "arealist-host: " << error << "\n";
-        }
-        if (player.InSeries()) {
-            app.StopAddOn();
-            return BadInput(err, sessionName + ":" + std::to_string(beginLine) + ": begin without end");
-        }
-    } else {
-        for (const Command& command : commands)
-            if (!play(command)) {
-                app.StopAddOn();
-                return BadInput(err, error);
-            }
-    }
-
-    if (!options.dump.empty()) {
-        const std::string text = BuildState(app).dump(2) + "\n";
-        if (!WriteFileAtomically(options.dump, text, error)) {
-            app.StopAddOn();
-            return BadInput(err, "--dump: " + error);
-        }
-    }
-    if (!options.exportPath.empty()) {
-        Report::Language language = Report::Language::English;
-        Report::ParseLanguage(options.language, language); // checked before the session
-        if (!Report::WriteScheduleExport(app.GetProject(), language, options.exportPath, error)) {
-            std::error_code ignored; // a failed run leaves no output, the dump included
-            fs::remove(options.dump, ignored);
-            app.StopAddOn();
-            return BadInput(err, error);
-        }
-    }
-    app.StopAddOn();
-    stats.Print(out);
-    if (player.AnyExpectFailed()) {
-        err << "arealist-host: " << player.ExpectFailures() << " expectation(s) failed\n";
+    Played played;
+    if (Status status = PlayWithAddOn(app, options, commands, in, out, err, played); !status)
+        return BadInput(err, status.Message());
+    played.stats->Print(out);
+    if (played.expectFailures > 0) {
+        err << "arealist-host: " << played.expectFailures << " expectation(s) failed\n";
         return ExitExpectFailed;
     }
     return ExitOk;

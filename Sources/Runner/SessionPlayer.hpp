@@ -2,13 +2,14 @@
 // notification series unless inside begin/end), echoed to the trace with what the user notices.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "../Host/Model/Application.hpp"
 #include "SessionParser.hpp"
+#include "Status.hpp"
 
 namespace Runner {
 
@@ -17,9 +18,9 @@ public:
     // `baseDir` resolves relative paths of `open` when they do not exist from the working folder.
     SessionPlayer(Host::Application& app, std::ostream& trace, std::string baseDir);
 
-    // Plays one command. False on bad input (an unknown element, a used id, an unreadable
-    // project, ...) with `error` saying what; a failed `expect` is not bad input.
-    bool Play(const Command& command, std::string& error);
+    // Plays one command through its play step. Fails on bad input (an unknown element, a used
+    // id, an unreadable project, ...); a failed `expect` is not bad input.
+    Status Play(const Command& command);
 
     // Prints palette and undo changes since the last call (after every command).
     void ReportChanges();
@@ -28,20 +29,24 @@ public:
     int ExpectFailures() const { return expectFailures; }
     bool InSeries() const { return inSeries; }
 
-    // The live element a reference names, or false with `error`.
-    bool Resolve(const ElementRef& ref, API_Guid& guid, std::string& error) const;
-
-private:
-    bool ResolveAll(const std::vector<ElementRef>& refs, std::vector<API_Guid>& guids, std::string& error) const;
-    bool CheckNewId(const std::string& id, std::string& error) const;
-    bool CheckLibPart(const std::string& name, std::string& error) const;
-    bool CheckZoneCategory(const std::optional<API_AttributeIndex>& category, std::string& error) const;
-    bool Open(const Command& c, std::string& error);
-    bool ZoneAdd(const Command& c, std::string& error);
-    bool ZoneSet(const Command& c, std::string& error);
-    bool Expect(const Command& c);
+    // What the play steps work with.
+    Host::Application& App() { return app; }
+    std::ostream& Trace() { return trace; }
+    const std::string& BaseDir() const { return baseDir; }
+    void SetInSeries(bool on) { inSeries = on; }
+    void CountExpectFailure() { ++expectFailures; }
+    // Prints `result: CODE` when a host action answered an error.
     void Result(GSErrCode code);
 
+    // The live element a reference names.
+    Status Resolve(const ElementRef& ref, API_Guid& guid) const;
+    Status ResolveAll(const std::vector<ElementRef>& refs, std::vector<API_Guid>& guids) const;
+    // Bad input unless no element has the id yet.
+    Status CheckNewId(const std::string& id) const;
+    Status CheckLibPart(const std::string& name) const;
+    Status CheckZoneCategory(const std::optional<API_AttributeIndex>& category) const;
+
+private:
     Host::Application& app;
     std::ostream& trace;
     std::string baseDir;

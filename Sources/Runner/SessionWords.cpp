@@ -3,7 +3,7 @@
 
 namespace Runner {
 
-bool SplitWords(const std::string& line, std::vector<Word>& words, std::string& error)
+Status SplitWords(const std::string& line, std::vector<Word>& words)
 {
     words.clear();
     std::size_t i = 0;
@@ -40,15 +40,11 @@ bool SplitWords(const std::string& line, std::vector<Word>& words, std::string& 
                     word.quoted.push_back(true);
                     ++i;
                 }
-                if (!closed) {
-                    error = "column " + std::to_string(open + 1) + ": unterminated quote";
-                    return false;
-                }
+                if (!closed)
+                    return Status::BadInput("column " + std::to_string(open + 1) + ": unterminated quote");
             } else if (c == '\\') {
-                if (i + 1 >= n) {
-                    error = "column " + std::to_string(i + 1) + ": backslash at the end of the line";
-                    return false;
-                }
+                if (i + 1 >= n)
+                    return Status::BadInput("column " + std::to_string(i + 1) + ": backslash at the end of the line");
                 word.text.push_back(line[i + 1]);
                 word.quoted.push_back(true);
                 if (!word.hadQuotes)
@@ -64,7 +60,7 @@ bool SplitWords(const std::string& line, std::vector<Word>& words, std::string& 
         word.endColumn = i + 1;
         words.push_back(std::move(word));
     }
-    return true;
+    return Status::Ok();
 }
 
 } // namespace Runner

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Status.hpp"
+
 namespace Runner {
 
 struct Word {
@@ -23,7 +25,7 @@ struct Word {
     bool IsPlain(const char* literal) const { return !hadQuotes && text == literal; }
 };
 
-// Returns false with `error` (without file or line) on an unterminated quote or a dangling backslash.
-bool SplitWords(const std::string& line, std::vector<Word>& words, std::string& error);
+// Fails (without file or line in the message) on an unterminated quote or a dangling backslash.
+Status SplitWords(const std::string& line, std::vector<Word>& words);
 
 } // namespace Runner

@@ -211,7 +211,7 @@ Json BuildState(const Host::Application& app)
     return state;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error)
+Status WriteFileAtomically(const std::string& path, const std::string& text)
 {
     namespace fs = std::filesystem;
     const fs::path target(path);
@@ -219,8 +219,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) {
-            error = path + ": cannot write the file";
-            return false;
+            return Status::IoFailure(path + ": cannot write the file");
         }
         out << text;
         out.flush();
@@ -228,8 +227,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
             out.close();
             std::error_code ignored;
             fs::remove(temp, ignored);
-            error = path + ": cannot write the file";
-            return false;
+            return Status::IoFailure(path + ": cannot write the file");
         }
     }
     std::error_code code;
@@ -237,10 +235,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
     if (code) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        error = path + ": cannot write the file: " + code.message();
-        return false;
+        return Status::IoFailure(path + ": cannot write the file: " + code.message());
     }
-    return true;
+    return Status::Ok();
 }
 
 } // namespace Runner

@@ -6,6 +6,7 @@
 
 #include "../Host/Model/Application.hpp"
 #include "JsonReader.hpp"
+#include "Status.hpp"
 
 namespace Runner {
 
@@ -22,7 +23,7 @@ std::string LabelLibPartName(const Host::Project& project, const Host::Element& 
 bool IsArealist(const Host::Project& project, const Host::Element& element);
 
 // Writes `text` to a temporary file beside `path` and renames it into place, so a failed run
-// never leaves a partial file. False with `error` naming the path.
-bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
+// never leaves a partial file. A failure names the path.
+Status WriteFileAtomically(const std::string& path, const std::string& text);
 
 } // namespace Runner

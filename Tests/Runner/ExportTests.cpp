@@ -20,6 +20,7 @@
 namespace {
 
 using namespace Runner::Report;
+using Runner::Status;
 
 // Three TOPs whose names sort differently by text and by number, zones without TOP (empty and
 // missing parameter), a deleted and a missing category slot, and areas that round up.
@@ -44,8 +45,8 @@ const char* const fixture = R"({
 Host::Project FixtureProject()
 {
     Host::Project project;
-    std::string error;
-    EXPECT_TRUE(Runner::LoadProjectText(fixture, "fixture.json", TestLibrary(), project, error)) << error;
+    const Runner::Status status = Runner::LoadProjectText(fixture, "fixture.json", TestLibrary(), project);
+    EXPECT_TRUE(status) << status.Message();
     project.elements.Edit(project.FindById("Z10")->guid)->deleted = true;
     project.elements.Edit(project.FindById("Z7")->guid)->category = 7; // a slot the project never had
     return project;
@@ -396,8 +397,8 @@ protected:
 TEST_F(XlsxExport, AreasAreNumbersAndTotalsAreFormulasWithTheirValues)
 {
     const fs::path path = dir / "schedule.xlsx";
-    std::string error;
-    ASSERT_TRUE(WriteScheduleExport(AwkwardNames(), Language::English, path.string(), error)) << error;
+    const Status status = WriteScheduleExport(AwkwardNames(), Language::English, path.string());
+    ASSERT_TRUE(status) << status.Message();
     EXPECT_EQ(fs::directory_iterator(dir)->path(), path) << "no temporary file is left";
     const Sheet sheet = ReadSheet(path);
     EXPECT_TRUE(frozen);
@@ -441,8 +442,8 @@ TEST_F(XlsxExport, AreasAreNumbersAndTotalsAreFormulasWithTheirValues)
 TEST_F(XlsxExport, EmptyProjectHasAZeroTotalThatRefersToNothing)
 {
     const fs::path path = dir / "empty.xlsx";
-    std::string error;
-    ASSERT_TRUE(WriteScheduleExport(Host::Project(), Language::German, path.string(), error)) << error;
+    const Status status = WriteScheduleExport(Host::Project(), Language::German, path.string());
+    ASSERT_TRUE(status) << status.Message();
     const Sheet sheet = ReadSheet(path);
     EXPECT_EQ(sheet.at("A1").value, "Zeile");
     EXPECT_EQ(sheet.at("A2").value, "Summe Gebäude");

@@ -32,8 +32,9 @@ TEST(JsonParser, AgreesWithNlohmannOnEdgeCases)
     };
     for (const std::string& text : cases) {
         Runner::Json parsed;
-        std::string error;
-        const bool ok = Runner::ParseJsonText(text, "t.json", parsed, error);
+        const Runner::Status status = Runner::ParseJsonText(text, "t.json", parsed);
+        const bool ok = status.IsOk();
+        const std::string& error = status.Message();
         const Runner::Json exact = Runner::Json::parse(text, nullptr, false);
         EXPECT_EQ(ok, !exact.is_discarded()) << text << ": " << error;
         if (ok && !exact.is_discarded()) {
@@ -51,8 +52,8 @@ TEST(JsonParser, DeepNesting)
     for (std::size_t depth : {1000, 3000}) {
         const std::string text = std::string(depth, '[') + "7" + std::string(depth, ']');
         Runner::Json parsed;
-        std::string error;
-        ASSERT_TRUE(Runner::ParseJsonText(text, "t.json", parsed, error)) << error;
+        const Runner::Status status = Runner::ParseJsonText(text, "t.json", parsed);
+        ASSERT_TRUE(status) << status.Message();
         // Walked down without recursion: printing or comparing so deep a value would recurse.
         const Runner::Json* value = &parsed;
         std::size_t levels = 0;
@@ -76,9 +77,9 @@ TEST(JsonParser, DuplicateKeysAnywhere)
     };
     for (const auto& [text, message] : cases) {
         Runner::Json parsed;
-        std::string error;
-        EXPECT_FALSE(Runner::ParseJsonText(text, "t.json", parsed, error)) << text;
-        EXPECT_EQ(error, message);
+        const Runner::Status status = Runner::ParseJsonText(text, "t.json", parsed);
+        EXPECT_FALSE(status) << text;
+        EXPECT_EQ(status.Message(), message);
     }
 }
 

@@ -38,8 +38,9 @@ class BadProject : public testing::TestWithParam<BadCase> {};
 TEST_P(BadProject, IsRejectedWithFileAndPath)
 {
     Host::Project project;
-    std::string error;
-    EXPECT_FALSE(Runner::LoadProjectText(GetParam().json, "p.json", TestLibrary(), project, error));
+    const Runner::Status status = Runner::LoadProjectText(GetParam().json, "p.json", TestLibrary(), project);
+    const std::string& error = status.Message();
+    EXPECT_FALSE(status);
     EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
     EXPECT_EQ(error.rfind("p.json", 0), 0u) << error;
     EXPECT_TRUE(project.elements.empty());
@@ -138,8 +139,8 @@ TEST(ProjectLoader, BuildsTheModel)
         "teamwork": {"shared": true, "user": "me", "held": {"me": ["Z1"], "bob": ["Z2"]}},
         "labelTool": {"libPart": "Arealist"})");
     Host::Project project;
-    std::string error;
-    ASSERT_TRUE(Runner::LoadProjectText(json, "p.json", TestLibrary(), project, error)) << error;
+    const Runner::Status status = Runner::LoadProjectText(json, "p.json", TestLibrary(), project);
+    ASSERT_TRUE(status) << status.Message();
     ASSERT_EQ(project.elements.size(), 5u);
     const Host::Element* z1 = project.FindById("Z1");
     EXPECT_EQ(z1->guid, Host::GuidFromName("Z1"));
@@ -205,10 +206,9 @@ TEST(ProjectLoader, SectionOrderDoesNotMatter)
         return json + "}";
     };
     Host::Project inOrder;
-    std::string error;
-    ASSERT_TRUE(
-        Runner::LoadProjectText(text({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), "p.json", TestLibrary(), inOrder, error))
-        << error;
+    const Runner::Status status =
+        Runner::LoadProjectText(text({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), "p.json", TestLibrary(), inOrder);
+    ASSERT_TRUE(status) << status.Message();
     const std::vector<std::vector<std::size_t>> orders = {
         {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, // everything before what it refers to
         {0, 2, 4, 6, 5, 7, 1, 3, 8, 9, 10}, // labels before zones, late current story and combinations
@@ -216,7 +216,8 @@ TEST(ProjectLoader, SectionOrderDoesNotMatter)
         {7, 0, 2, 4, 5, 6, 10, 9, 8, 3, 1}};
     for (const auto& order : orders) {
         Host::Project project;
-        ASSERT_TRUE(Runner::LoadProjectText(text(order), "p.json", TestLibrary(), project, error)) << error;
+        const Runner::Status loaded = Runner::LoadProjectText(text(order), "p.json", TestLibrary(), project);
+        ASSERT_TRUE(loaded) << loaded.Message();
         EXPECT_EQ(Host::ProjectDifference(inOrder, project), "") << text(order);
     }
     EXPECT_EQ(inOrder.currentStory, 1);
@@ -239,9 +240,9 @@ TEST(ProjectLoader, ErrorsInStreamedSections)
     };
     for (const auto& [json, message] : cases) {
         Host::Project project;
-        std::string error;
-        EXPECT_FALSE(Runner::LoadProjectText(json, "p.json", TestLibrary(), project, error));
-        EXPECT_EQ(error, message);
+        const Runner::Status status = Runner::LoadProjectText(json, "p.json", TestLibrary(), project);
+        EXPECT_FALSE(status);
+        EXPECT_EQ(status.Message(), message);
         EXPECT_TRUE(project.elements.empty());
     }
 }
@@ -249,10 +250,10 @@ TEST(ProjectLoader, ErrorsInStreamedSections)
 TEST(ProjectLoader, ZoneCategoryGapsAreDeletedSlots)
 {
     Host::Project project;
-    std::string error;
-    ASSERT_TRUE(Runner::LoadProjectText(R"({"zoneCategories": [{"index": 3, "code": "C"}, {"index": 1, "code": "A"}]})",
-                                        "p.json", TestLibrary(), project, error))
-        << error;
+    const Runner::Status status =
+        Runner::LoadProjectText(R"({"zoneCategories": [{"index": 3, "code": "C"}, {"index": 1, "code": "A"}]})",
+                                "p.json", TestLibrary(), project);
+    ASSERT_TRUE(status) << status.Message();
     ASSERT_EQ(project.zoneCategories.size(), 3u);
     EXPECT_FALSE(project.zoneCategories[0].deleted);
     EXPECT_TRUE(project.zoneCategories[1].deleted);
@@ -262,9 +263,9 @@ TEST(ProjectLoader, ZoneCategoryGapsAreDeletedSlots)
 TEST(ProjectLoader, ExampleBuildingLoads)
 {
     Host::Project project;
-    std::string error;
-    ASSERT_TRUE(Runner::LoadProjectFile(AREALIST_EXAMPLES_DIR "/building.json", TestLibrary(), project, error))
-        << error;
+    const Runner::Status status =
+        Runner::LoadProjectFile(AREALIST_EXAMPLES_DIR "/building.json", TestLibrary(), project);
+    ASSERT_TRUE(status) << status.Message();
     EXPECT_GT(project.elements.size(), 50u);
 }
 

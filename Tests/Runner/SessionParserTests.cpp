@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../../Sources/Host/Model/FaultInjector.hpp"
+#include "../../Sources/Runner/Commands/CommandTable.hpp"
 #include "../../Sources/Runner/SessionParser.hpp"
 
 namespace {
@@ -9,79 +10,93 @@ namespace {
 Runner::Command ParseOk(const std::string& line)
 {
     std::optional<Runner::Command> command;
-    std::string error;
-    EXPECT_TRUE(Runner::ParseSessionLine(line, 1, command, error)) << line << ": " << error;
+    const Runner::Status status = Runner::ParseSessionLine(line, 1, command);
+    EXPECT_TRUE(status) << line << ": " << status.Message();
     return command.value_or(Runner::Command());
+}
+
+// The arguments of a line that must parse as a command taking Args.
+template <class Args> Args ParseAs(const std::string& line)
+{
+    const Runner::Command command = ParseOk(line);
+    const Args* args = command.As<Args>();
+    EXPECT_NE(args, nullptr) << line;
+    return args != nullptr ? *args : Args();
 }
 
 TEST(SessionParser, QuotedValuesAreAlwaysStrings)
 {
-    Runner::Command c = ParseOk(R"(zone set Z1 top="TOP 1" name="A \"quoted\" \\ name")");
-    EXPECT_TRUE(c.zone.topGiven);
-    EXPECT_EQ(c.zone.top, std::optional<std::string>("TOP 1"));
-    EXPECT_EQ(c.zone.name, std::optional<std::string>(R"(A "quoted" \ name)"));
+    Runner::ZoneFields f =
+        ParseAs<Runner::ZoneSetArgs>(R"(zone set Z1 top="TOP 1" name="A \"quoted\" \\ name")").fields;
+    EXPECT_TRUE(f.topGiven);
+    EXPECT_EQ(f.top, std::optional<std::string>("TOP 1"));
+    EXPECT_EQ(f.name, std::optional<std::string>(R"(A "quoted" \ name)"));
 
-    c = ParseOk("zone set Z1 top=none");
-    EXPECT_TRUE(c.zone.topGiven);
-    EXPECT_FALSE(c.zone.top.has_value()); // removes the parameter
+    f = ParseAs<Runner::ZoneSetArgs>("zone set Z1 top=none").fields;
+    EXPECT_TRUE(f.topGiven);
+    EXPECT_FALSE(f.top.has_value()); // removes the parameter
 
-    c = ParseOk(R"(zone set Z1 top="none")");
-    EXPECT_EQ(c.zone.top, std::optional<std::string>("none"));
+    f = ParseAs<Runner::ZoneSetArgs>(R"(zone set Z1 top="none")").fields;
+    EXPECT_EQ(f.top, std::optional<std::string>("none"));
 
-    c = ParseOk(R"(zone set Z1 top="")");
-    EXPECT_EQ(c.zone.top, std::optional<std::string>(""));
+    f = ParseAs<Runner::ZoneSetArgs>(R"(zone set Z1 top="")").fields;
+    EXPECT_EQ(f.top, std::optional<std::string>(""));
 }
 
 TEST(SessionParser, References)
 {
-    Runner::Command c = ParseOk(R"(select Z1 top:"TOP 1" top:"TOP #2"#3 top:T)");
-    ASSERT_EQ(c.refs.size(), 4u);
-    EXPECT_FALSE(c.refs[0].byTop);
-    EXPECT_EQ(c.refs[0].id, "Z1");
-    EXPECT_TRUE(c.refs[1].byTop);
-    EXPECT_EQ(c.refs[1].top, "TOP 1");
-    EXPECT_EQ(c.refs[1].nth, 1);
-    EXPECT_EQ(c.refs[2].top, "TOP #2"); // '#' inside the quotes belongs to the TOP
-    EXPECT_EQ(c.refs[2].nth, 3);
-    EXPECT_EQ(c.refs[3].top, "T");
+    const std::vector<Runner::ElementRef> refs =
+        ParseAs<Runner::RefsArgs>(R"(select Z1 top:"TOP 1" top:"TOP #2"#3 top:T)").refs;
+    ASSERT_EQ(refs.size(), 4u);
+    EXPECT_FALSE(refs[0].byTop);
+    EXPECT_EQ(refs[0].id, "Z1");
+    EXPECT_TRUE(refs[1].byTop);
+    EXPECT_EQ(refs[1].top, "TOP 1");
+    EXPECT_EQ(refs[1].nth, 1);
+    EXPECT_EQ(refs[2].top, "TOP #2"); // '#' inside the quotes belongs to the TOP
+    EXPECT_EQ(refs[2].nth, 3);
+    EXPECT_EQ(refs[3].top, "T");
 }
 
 TEST(SessionParser, CommentsBlankLinesAndSeries)
 {
     std::vector<Runner::Command> commands;
-    std::string error;
-    ASSERT_TRUE(Runner::ParseSession("# comment\n\nbegin\nzone move Z1 1 2 # moved\nend\n", "s.txt", commands, error))
-        << error;
+    const Runner::Status status =
+        Runner::ParseSession("# comment\n\nbegin\nzone move Z1 1 2 # moved\nend\n", "s.txt", commands);
+    ASSERT_TRUE(status) << status.Message();
     ASSERT_EQ(commands.size(), 3u);
-    EXPECT_EQ(commands[1].kind, Runner::CommandKind::ZoneMove);
+    EXPECT_EQ(std::string(commands[1].entry->usage), "zone move REF DX DY");
     EXPECT_EQ(commands[1].line, 4);
-    EXPECT_EQ(commands[1].dy, 2.0);
+    ASSERT_NE(commands[1].As<Runner::MoveArgs>(), nullptr);
+    EXPECT_EQ(commands[1].As<Runner::MoveArgs>()->dy, 2.0);
 }
 
 TEST(SessionParser, ArgumentsOfEachFamily)
 {
-    Runner::Command c = ParseOk("zone add Z9 story=1 layer=2 category=3 number=1.01 quantities=1,2,3,4,5 pos=0.5,1");
-    EXPECT_EQ(c.zone.story, std::optional<short>(1));
-    EXPECT_EQ((*c.zone.quantities)[4], 5.0);
-    EXPECT_EQ(c.zone.pos->x, 0.5);
-    c = ParseOk(R"(label place L5 on top:"TOP 1" at 3,4 libpart "Generic Label")");
-    EXPECT_TRUE(c.onZone->byTop);
-    EXPECT_EQ(c.at->y, 4.0);
-    EXPECT_EQ(c.libPart, std::optional<std::string>("Generic Label"));
-    c = ParseOk(R"(label receive L6 top="TOP 2" links=Z1,Z2)");
-    EXPECT_EQ(c.text, "TOP 2");
-    EXPECT_EQ(c.links.size(), 2u);
-    c = ParseOk("answer alert 31010 1 times 3");
-    EXPECT_EQ(c.times, 3);
-    c = ParseOk(R"(answer dialog choose "TOP 3")");
-    EXPECT_EQ(c.text, "TOP 3");
-    c = ParseOk(R"(expect param top:"TOP 1" al_lines == [1, 2])");
-    EXPECT_EQ(c.expect.subject, "param");
-    EXPECT_EQ(c.expect.expected, Runner::Json::parse("[1,2]"));
-    c = ParseOk(R"(expect palette stampRows == [["0", ""], ["1", "TOP 2"]])");
-    EXPECT_EQ(c.expect.expected, Runner::Json::parse(R"([["0", ""], ["1", "TOP 2"]])"));
-    c = ParseOk(R"(expect top Z1 == "[TOP 1]")");
-    EXPECT_EQ(c.expect.expected, Runner::Json("[TOP 1]"));
+    const Runner::ZoneFields f =
+        ParseAs<Runner::ZoneAddArgs>(
+            "zone add Z9 story=1 layer=2 category=3 number=1.01 quantities=1,2,3,4,5 pos=0.5,1")
+            .fields;
+    EXPECT_EQ(f.story, std::optional<short>(1));
+    EXPECT_EQ((*f.quantities)[4], 5.0);
+    EXPECT_EQ(f.pos->x, 0.5);
+    const auto place =
+        ParseAs<Runner::LabelPlaceArgs>(R"(label place L5 on top:"TOP 1" at 3,4 libpart "Generic Label")");
+    EXPECT_TRUE(place.onZone->byTop);
+    EXPECT_EQ(place.at->y, 4.0);
+    EXPECT_EQ(place.libPart, std::optional<std::string>("Generic Label"));
+    const auto receive = ParseAs<Runner::LabelReceiveArgs>(R"(label receive L6 top="TOP 2" links=Z1,Z2)");
+    EXPECT_EQ(receive.top, "TOP 2");
+    EXPECT_EQ(receive.links.size(), 2u);
+    EXPECT_EQ(ParseAs<Runner::AnswerAlertArgs>("answer alert 31010 1 times 3").times, 3);
+    EXPECT_EQ(ParseAs<Runner::AnswerDialogArgs>(R"(answer dialog choose "TOP 3")").choice, "TOP 3");
+    Runner::Expectation e = ParseAs<Runner::ExpectArgs>(R"(expect param top:"TOP 1" al_lines == [1, 2])").expectation;
+    EXPECT_EQ(e.subject, "param");
+    EXPECT_EQ(e.expected, Runner::Json::parse("[1,2]"));
+    e = ParseAs<Runner::ExpectArgs>(R"(expect palette stampRows == [["0", ""], ["1", "TOP 2"]])").expectation;
+    EXPECT_EQ(e.expected, Runner::Json::parse(R"([["0", ""], ["1", "TOP 2"]])"));
+    e = ParseAs<Runner::ExpectArgs>(R"(expect top Z1 == "[TOP 1]")").expectation;
+    EXPECT_EQ(e.expected, Runner::Json("[TOP 1]"));
 }
 
 TEST(SessionParser, FailLines)
@@ -103,14 +118,13 @@ TEST(SessionParser, FailLines)
                   always, APIERR_GENERAL},
              Case{"fail SetPreferences code -5 always after 4", Host::HostOp::SetPreferences, 4, always, -5},
          }) {
-        const Runner::Command command = ParseOk(c.line);
-        EXPECT_EQ(command.kind, Runner::CommandKind::Fail) << c.line;
-        EXPECT_EQ(command.operation, c.operation) << c.line;
-        EXPECT_EQ(command.number2, c.after) << c.line;
-        EXPECT_EQ(command.times, c.times) << c.line;
-        EXPECT_EQ(GSErrCode(command.number), c.code) << c.line;
+        const Runner::FailArgs fail = ParseAs<Runner::FailArgs>(c.line);
+        EXPECT_EQ(fail.operation, c.operation) << c.line;
+        EXPECT_EQ(fail.after, c.after) << c.line;
+        EXPECT_EQ(fail.times, c.times) << c.line;
+        EXPECT_EQ(fail.code, c.code) << c.line;
     }
-    EXPECT_EQ(ParseOk("fail clear").kind, Runner::CommandKind::FailClear);
+    EXPECT_EQ(std::string(ParseOk("fail clear").entry->usage), "fail clear");
 }
 
 struct BadLine {
@@ -124,9 +138,10 @@ class BadSessionLine : public testing::TestWithParam<BadLine> {};
 TEST_P(BadSessionLine, NamesFileLineAndWord)
 {
     std::vector<Runner::Command> commands;
-    std::string error;
     const std::string text = std::string("story 0\n") + GetParam().line + "\n";
-    EXPECT_FALSE(Runner::ParseSession(text, "s.txt", commands, error));
+    const Runner::Status status = Runner::ParseSession(text, "s.txt", commands);
+    const std::string& error = status.Message();
+    EXPECT_FALSE(status);
     EXPECT_EQ(error.rfind("s.txt:2: ", 0), 0u) << error;
     EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
 }
@@ -171,13 +186,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SessionParser, OverlongTextsAndUnclosedSeries)
 {
     std::vector<Runner::Command> commands;
-    std::string error;
-    EXPECT_FALSE(
-        Runner::ParseSession("label set L1 top=\"" + std::string(256, 'x') + "\"\n", "s.txt", commands, error));
-    EXPECT_NE(error.find("s.txt:1: word 4"), std::string::npos) << error;
-    EXPECT_NE(error.find("longer than 255"), std::string::npos) << error;
-    EXPECT_FALSE(Runner::ParseSession("begin\nundo\n", "s.txt", commands, error));
-    EXPECT_EQ(error, "s.txt:1: begin without end");
+    Runner::Status status =
+        Runner::ParseSession("label set L1 top=\"" + std::string(256, 'x') + "\"\n", "s.txt", commands);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.Message().find("s.txt:1: word 4"), std::string::npos) << status.Message();
+    EXPECT_NE(status.Message().find("longer than 255"), std::string::npos) << status.Message();
+    status = Runner::ParseSession("begin\nundo\n", "s.txt", commands);
+    EXPECT_EQ(status.Message(), "s.txt:1: begin without end");
 }
 
 } // namespace

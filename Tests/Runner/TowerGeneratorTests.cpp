@@ -56,8 +56,8 @@ TEST(TowerGenerator, SmallTowerLoadsWithWhatWasAskedFor)
     Runner::TowerCounts counts;
     const std::string text = Generate({3, 4, 5, true, 1}, &counts);
     Host::Project project;
-    std::string error;
-    ASSERT_TRUE(Runner::LoadProjectText(text, "tower.json", TestLibrary(), project, error)) << error;
+    const Runner::Status status = Runner::LoadProjectText(text, "tower.json", TestLibrary(), project);
+    ASSERT_TRUE(status) << status.Message();
     EXPECT_EQ(project.stories.size(), 3u);
     EXPECT_EQ(project.FindLibPart(project.labelTool.libInd)->name, "Arealist");
 
@@ -155,8 +155,8 @@ TEST(TowerGenerator, SingleSlotStoreysHaveNoMaisonettesButExactCounts)
     Runner::TowerCounts counts;
     const std::string text = Generate({5, 1, 2, false, 3}, &counts);
     Host::Project project;
-    std::string error;
-    ASSERT_TRUE(Runner::LoadProjectText(text, "tower.json", TestLibrary(), project, error)) << error;
+    const Runner::Status status = Runner::LoadProjectText(text, "tower.json", TestLibrary(), project);
+    ASSERT_TRUE(status) << status.Message();
     EXPECT_EQ(project.elements.size(), 10u);
     EXPECT_EQ(counts.tops, 5);
     EXPECT_EQ(counts.maisonettes, 0);

@@ -13,7 +13,7 @@ namespace Runner::Report {
 
 namespace fs = std::filesystem;
 
-bool CheckExportPath(const std::string& path, ExportFormat& format, std::string& error)
+Status CheckExportPath(const std::string& path, ExportFormat& format)
 {
     std::string extension = fs::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -23,48 +23,39 @@ bool CheckExportPath(const std::string& path, ExportFormat& format, std::string&
     } else if (extension == ".xlsx") {
         format = ExportFormat::Xlsx;
     } else {
-        error = "--export: " + path + ": expected a file name ending in .csv or .xlsx";
-        return false;
+        return Status::BadInput("--export: " + path + ": expected a file name ending in .csv or .xlsx");
     }
     const fs::path parent = fs::path(path).parent_path();
     std::error_code ignored;
-    if (!parent.empty() && !fs::is_directory(parent, ignored)) {
-        error = "--export: " + path + ": no folder " + parent.string();
-        return false;
-    }
-    return true;
+    if (!parent.empty() && !fs::is_directory(parent, ignored))
+        return Status::BadInput("--export: " + path + ": no folder " + parent.string());
+    return Status::Ok();
 }
 
-bool WriteScheduleExport(const Host::Project& project, Language language, const std::string& path, std::string& error)
+Status WriteScheduleExport(const Host::Project& project, Language language, const std::string& path)
 {
     ExportFormat format = ExportFormat::Csv;
-    if (!CheckExportPath(path, format, error))
-        return false;
+    if (Status status = CheckExportPath(path, format); !status)
+        return status;
     const AreaSchedule schedule = BuildAreaSchedule(project);
-    if (format == ExportFormat::Csv) {
-        if (WriteFileAtomically(path, ScheduleCsv(schedule, language), error))
-            return true;
-        error = "--export: " + error;
-        return false;
-    }
+    if (format == ExportFormat::Csv)
+        return WriteFileAtomically(path, ScheduleCsv(schedule, language)).Prefixed("--export: ");
     // The library writes to a file name of its own: a temporary one beside the target, renamed
     // into place once the workbook is complete.
     const fs::path target(path);
     const fs::path temp = target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(::getpid()));
     std::error_code code;
-    if (!WriteScheduleXlsx(schedule, language, temp.string(), error)) {
+    if (std::string error; !WriteScheduleXlsx(schedule, language, temp.string(), error)) {
         fs::remove(temp, code);
-        error = "--export: " + path + ": " + error;
-        return false;
+        return Status::IoFailure("--export: " + path + ": " + error);
     }
     fs::rename(temp, target, code);
     if (code) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        error = "--export: " + path + ": cannot write the file: " + code.message();
-        return false;
+        return Status::IoFailure("--export: " + path + ": cannot write the file: " + code.message());
     }
-    return true;
+    return Status::Ok();
 }
 
 std::vector<std::string> ScheduleHeaders(const ReportTexts& texts)

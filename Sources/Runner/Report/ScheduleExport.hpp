@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../Status.hpp"
 #include "AreaSchedule.hpp"
 
 namespace Runner::Report {
@@ -12,11 +13,11 @@ namespace Runner::Report {
 enum class ExportFormat { Csv, Xlsx };
 
 // Checks the path before anything runs: a .csv or .xlsx extension (any case) and an existing
-// folder. False with `error` naming --export and the path.
-bool CheckExportPath(const std::string& path, ExportFormat& format, std::string& error);
+// folder. A failure names --export and the path.
+Status CheckExportPath(const std::string& path, ExportFormat& format);
 
 // Builds the schedule of the project and writes it to `path` atomically: a failure leaves no file.
-bool WriteScheduleExport(const Host::Project& project, Language language, const std::string& path, std::string& error);
+Status WriteScheduleExport(const Host::Project& project, Language language, const std::string& path);
 
 // The columns of the exported schedule, in order.
 enum ScheduleColumn {
