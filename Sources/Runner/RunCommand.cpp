@@ -7,6 +7,7 @@
 
 #include "../Host/Model/Application.hpp"
 #include "ProjectLoader.hpp"
+#include "Report/HtmlReport.hpp"
 #include "Report/ScheduleExport.hpp"
 #include "RunStats.hpp"
 #include "SessionParser.hpp"
@@ -61,6 +62,8 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
 
     Report::ExportFormat exportFormat = Report::ExportFormat::Csv;
     if (!options.exportPath.empty() && !Report::CheckExportPath(options.exportPath, exportFormat, error))
+        return BadInput(err, error);
+    if (!options.reportPath.empty() && !Report::CheckReportPath(options.reportPath, error))
         return BadInput(err, error);
 
     Host::Options hostOptions;
@@ -154,6 +157,14 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
         Report::Language language = Report::Language::English;
         Report::ParseLanguage(options.language, language); // checked before the session
         if (!Report::WriteScheduleExport(app.GetProject(), language, options.exportPath, error)) {
+            app.StopAddOn();
+            return BadInput(err, error);
+        }
+    }
+    if (!options.reportPath.empty()) {
+        Report::Language language = Report::Language::English;
+        Report::ParseLanguage(options.language, language); // checked before the session
+        if (!Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath, error)) {
             app.StopAddOn();
             return BadInput(err, error);
         }
