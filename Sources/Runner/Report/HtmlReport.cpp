@@ -150,6 +150,16 @@ std::string BuildHtmlReport(const Host::Project& project, const std::string& pro
     out += "</p></header>";
     AppendLegend(out, texts);
 
+    Box extent;
+    for (const StoreyPlan& plan : plans.storeys)
+        if (!plan.bounds.empty) {
+            extent.Add({plan.bounds.left, plan.bounds.top});
+            extent.Add({plan.bounds.right, plan.bounds.bottom});
+        }
+    if (extent.empty) {
+        extent.Add({0, 0});
+        extent.Add({1000, 0});
+    }
     out += "<section class=\"plans\"><h2>";
     AppendEscaped(out, texts.plansHeading);
     out += "</h2>";
@@ -165,7 +175,7 @@ std::string BuildHtmlReport(const Host::Project& project, const std::string& pro
             AppendEscaped(out, texts.emptyStorey);
             out += "</p>";
         }
-        AppendStoreySvg(out, plan, language);
+        AppendStoreySvg(out, plan, extent.left, extent.right, language);
         out += "</section>\n";
     }
     out += "</section>";

@@ -76,14 +76,16 @@ void AppendZoneLabel(std::string& out, const PlanZone& zone, const std::string& 
 
 } // namespace
 
-void AppendStoreySvg(std::string& out, const StoreyPlan& plan, Language language)
+void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, double right, Language language)
 {
     const ReportTexts& texts = TextsFor(language);
     Box box = plan.bounds;
     if (box.empty) {
-        box.Add({0, 0});
-        box.Add({1000, 200});
+        box.Add({left, 0});
+        box.Add({right, 200});
     }
+    box.left = std::min(box.left, left);
+    box.right = std::max(box.right, right);
     out += "<svg class=\"plan";
     if (plan.bounds.empty)
         out += " empty";

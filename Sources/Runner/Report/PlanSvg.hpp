@@ -8,6 +8,8 @@
 
 namespace Runner::Report {
 
-void AppendStoreySvg(std::string& out, const StoreyPlan& plan, Language language);
+// `left` and `right` (plan centimetres) are shared by every storey, so that all plans have one
+// scale and stand above each other as the storeys do.
+void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, double right, Language language);
 
 } // namespace Runner::Report
