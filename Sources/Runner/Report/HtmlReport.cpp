@@ -56,6 +56,8 @@ th { border-bottom: 1.5px solid #444; font-weight: 600; }
 td.n, th.n { text-align: right; }
 .code { font-weight: 600; }
 tr.subtotal td { background: #f4f4f4; }
+tr.inconsistent td { color: #b00018; }
+tr.inconsistent td:first-child { box-shadow: inset 4px 0 #d0021b; }
 tr.total td { font-weight: bold; border-top: 1.5px solid #444; border-bottom: 2px solid #444; }
 table.building-totals { margin-top: 1.6em; }
 .policy { font-size: .9em; color: #444; }
@@ -179,7 +181,7 @@ std::string BuildHtmlReport(const Host::Project& project, const std::string& pro
         out += "</section>\n";
     }
     out += "</section>";
-    AppendScheduleHtml(out, schedule, plans.colours, language);
+    AppendScheduleHtml(out, schedule, plans.colours, plans.inconsistent, language);
     out += "\n</body></html>\n";
     return out;
 }

@@ -114,7 +114,8 @@ Plans BuildPlans(const Host::Project& project)
         storey(story.index).name = story.name.empty() ? std::to_string(story.index) : story.name;
 
     const Json palette = PaletteJson(project);
-    const std::unordered_set<std::string> inconsistent = Listed(palette["rooms"]);
+    plans.inconsistent = Listed(palette["rooms"]);
+    const std::unordered_set<std::string>& inconsistent = plans.inconsistent;
     const std::unordered_set<std::string> wrong = Listed(palette["stamps"]);
 
     // Zones first, so that links can find their label points.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "ArealistLook.hpp"
@@ -53,6 +54,7 @@ struct Plans {
     std::vector<StoreyPlan> storeys; // in storey order; storeys of the project first
     TopColours colours{{}};
     std::size_t zoneCount = 0, topCount = 0, arealistCount = 0;
+    std::unordered_set<std::string> inconsistent; // ids of the zones the check palette lists
 };
 
 // The plans of the project's live zones and Arealists. Cost: linear in the elements and links.

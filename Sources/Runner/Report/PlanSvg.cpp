@@ -2,7 +2,6 @@
 #include "PlanSvg.hpp"
 
 #include <algorithm>
-#include <array>
 
 #include "ReportMarkup.hpp"
 
@@ -12,7 +11,7 @@ namespace {
 
 // Zone labels, in plan centimetres: the largest and smallest text drawn, the line pitch, and the
 // share of the label box the text may take.
-constexpr double largestText = 45.0, smallestText = 18.0, linePitch = 1.2, boxShare = 0.85;
+constexpr double largestText = 45.0, comfortableText = 30.0, smallestText = 22.0, linePitch = 1.2, boxShare = 0.85;
 constexpr double margin = 100.0;
 
 std::string HatchId(const StoreyPlan& plan)
@@ -36,42 +35,78 @@ void AppendPoints(std::string& out, const std::vector<Point>& points)
     }
 }
 
-// The zone's label: number, name and area, as large as fits up to `largestText`; in a small zone
-// the name goes first, then the area, then the whole label, rather than spill over its outline.
+// One line of a zone label: a bold part (the number) and a plain part.
+struct LabelLine {
+    std::string bold, plain;
+    double Width() const { return TextWidth(bold, 1.0, true) + TextWidth(plain, 1.0, false); }
+};
+
+// The largest text size at which the lines fit the zone's label box, at most `largestText`.
+double FittingSize(const PlanZone& zone, const std::vector<LabelLine>& lines)
+{
+    double size = std::min(largestText, zone.fitHeight * boxShare / (linePitch * double(lines.size())));
+    for (const LabelLine& line : lines)
+        if (line.Width() > 0)
+            size = std::min(size, zone.fitWidth * boxShare / line.Width());
+    return size;
+}
+
+// The zone's label: number, name and area as large as fits, on three lines or, in a wide and low
+// zone where that is clearly larger, on two. A small zone drops the name, then the area, then the
+// whole label, rather than spill over its outline or shrink below what reads at page width.
 void AppendZoneLabel(std::string& out, const PlanZone& zone, const std::string& areaText)
 {
-    const std::array<std::vector<const std::string*>, 3> choices = {
-        std::vector<const std::string*>{&zone.number, &zone.name, &areaText},
-        std::vector<const std::string*>{&zone.number, &areaText}, std::vector<const std::string*>{&zone.number}};
-    for (const auto& lines : choices) {
-        double size = std::min(largestText, zone.fitHeight * boxShare / (linePitch * double(lines.size())));
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const double width = TextWidth(*lines[i], 1.0, i == 0);
-            if (width > 0)
-                size = std::min(size, zone.fitWidth * boxShare / width);
-        }
-        if (size < smallestText)
+    const std::vector<std::vector<LabelLine>> choices = {{{zone.number, ""}, {"", zone.name}, {"", areaText}},
+                                                         {{zone.number, " " + zone.name}, {"", areaText}},
+                                                         {{zone.number, ""}, {"", areaText}},
+                                                         {{zone.number, ""}}};
+    std::size_t chosen = choices.size();
+    double size = 0.0;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const double fitting = FittingSize(zone, choices[i]);
+        if (fitting < smallestText)
             continue;
-        out += "<text class=\"zone-label\" data-id=\"";
-        AppendEscaped(out, zone.id);
-        out += "\" font-size=\"";
-        AppendNumber(out, size);
-        out += "\">";
-        // Baselines centred round the label point; 0.35 em lowers a line's middle to its baseline.
-        double baseline = zone.labelPoint.y - linePitch * size * (double(lines.size()) - 1) / 2 + 0.35 * size;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            out += "<tspan x=\"";
-            AppendNumber(out, zone.labelPoint.x);
-            out += "\" y=\"";
-            AppendNumber(out, baseline);
-            out += i == 0 ? "\" class=\"zone-number\">" : "\">";
-            AppendEscaped(out, *lines[i]);
-            out += "</tspan>";
-            baseline += linePitch * size;
-        }
-        out += "</text>";
-        return;
+        if (chosen == 0 && (i != 1 || fitting < 1.2 * size))
+            break;
+        chosen = i;
+        size = fitting;
+        if (i > 0)
+            break;
     }
+    if (chosen == choices.size())
+        return;
+    // Number and area large enough to read beat all three lines too small to read.
+    if (chosen <= 1 && size < comfortableText) {
+        const double larger = FittingSize(zone, choices[2]);
+        if (larger >= 1.3 * size) {
+            chosen = 2;
+            size = larger;
+        }
+    }
+    const std::vector<LabelLine>& lines = choices[chosen];
+    out += "<text class=\"zone-label\" data-id=\"";
+    AppendEscaped(out, zone.id);
+    out += "\" font-size=\"";
+    AppendNumber(out, size);
+    out += "\">";
+    // Baselines centred round the label point; 0.35 em lowers a line's middle to its baseline.
+    double baseline = zone.labelPoint.y - linePitch * size * (double(lines.size()) - 1) / 2 + 0.35 * size;
+    for (const LabelLine& line : lines) {
+        out += "<tspan x=\"";
+        AppendNumber(out, zone.labelPoint.x);
+        out += "\" y=\"";
+        AppendNumber(out, baseline);
+        out += "\">";
+        if (!line.bold.empty()) {
+            out += "<tspan class=\"zone-number\">";
+            AppendEscaped(out, line.bold);
+            out += "</tspan>";
+        }
+        AppendEscaped(out, line.plain);
+        out += "</tspan>";
+        baseline += linePitch * size;
+    }
+    out += "</text>";
 }
 
 } // namespace

@@ -71,7 +71,8 @@ void AppendSumRow(std::string& out, const char* rowClass, const std::string& lab
 
 } // namespace
 
-void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const TopColours& colours, Language language)
+void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const TopColours& colours,
+                        const std::unordered_set<std::string>& inconsistent, Language language)
 {
     const ReportTexts& texts = TextsFor(language);
     out += "<section class=\"schedule\"><h2>";
@@ -97,7 +98,8 @@ void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const To
         AppendHead(out, texts, true);
         out += "<tbody>";
         for (const ScheduleRoom& room : top.rooms) {
-            out += "<tr class=\"room\" data-id=\"";
+            out += inconsistent.count(room.id) != 0 ? "<tr class=\"room inconsistent\" data-id=\""
+                                                    : "<tr class=\"room\" data-id=\"";
             AppendEscaped(out, room.id);
             out += "\"><td>";
             AppendEscaped(out, room.storey);

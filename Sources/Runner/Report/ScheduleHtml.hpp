@@ -3,12 +3,15 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 
 #include "AreaSchedule.hpp"
 #include "TopColours.hpp"
 
 namespace Runner::Report {
 
-void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const TopColours& colours, Language language);
+// Rooms whose id is in `inconsistent` are marked as in the plans.
+void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const TopColours& colours,
+                        const std::unordered_set<std::string>& inconsistent, Language language);
 
 } // namespace Runner::Report
