@@ -49,13 +49,19 @@ double Advance(unsigned char c)
     if (c >= '0' && c <= '9')
         return 0.64;
     if (c >= 'A' && c <= 'Z')
-        return c == 'M' || c == 'W' ? 0.9 : 0.72;
-    if (c == 'm' || c == 'w')
-        return 0.92;
-    if (c == 'i' || c == 'l' || c == 'j' || c == 't' || c == 'f' || c == 'r')
-        return 0.4;
+        return c == 'W' ? 0.99 : c == 'M' ? 0.87 : 0.72;
+    if (c == 'm')
+        return 0.98;
+    if (c == 'w')
+        return 0.82;
+    if (c == 'i' || c == 'j' || c == 'l')
+        return 0.3;
+    if (c == 'f' || c == 't' || c == 'r')
+        return 0.42;
+    if (c == 'c' || c == 's' || c == 'z')
+        return 0.56;
     if (c >= 'a' && c <= 'z')
-        return 0.62;
+        return 0.63;
     if (c == ' ' || c == '.' || c == ',' || c == ':' || c == '\'' || c == '-')
         return 0.36;
     return 0.7;
@@ -82,7 +88,8 @@ double TextWidth(std::string_view text, double size, bool bold)
     double ems = 0.0;
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        ems += lead < 0x80 ? Advance(lead) : 0.72;
+        // Two-byte sequences are mostly accented Latin letters (ä, é, ß); others may be wide.
+        ems += lead < 0x80 ? Advance(lead) : lead < 0xE0 ? 0.66 : 0.9;
         i += SequenceLength(lead);
     }
     return ems * size * (bold ? 1.1 : 1.0);
