@@ -24,6 +24,7 @@ int main(int argc, char** argv)
     run->add_option("session", options.session, "session file, or - to read commands from standard input");
     run->add_option("--dump", options.dump, "write the final state to this file (JSON)");
     run->add_option("--export", options.exportPath, "write the area schedule to this file (.csv or .xlsx)");
+    run->add_option("--report", options.reportPath, "write the plans and the area schedule to this file (HTML)");
     run->add_option("--lang", options.language, "language of the add-on's resources")
         ->check(CLI::IsMember({"en", "de"}));
     run->add_option("--prefs", options.prefsDir, "folder of the stored preferences");

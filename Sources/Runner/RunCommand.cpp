@@ -8,6 +8,7 @@
 
 #include "../Host/Model/Application.hpp"
 #include "ProjectLoader.hpp"
+#include "Report/HtmlReport.hpp"
 #include "Report/ScheduleExport.hpp"
 #include "RunStats.hpp"
 #include "SessionParser.hpp"
@@ -50,12 +51,55 @@ private:
     Host::Application* app;
 };
 
+// An output file's folder must exist before the session runs, so that a long session does not
+// end in nothing for a typing error.
+Status CheckOutputFolder(const std::string& option, const std::string& path)
+{
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    std::error_code ignored;
+    if (!path.empty() && !parent.empty() && !std::filesystem::is_directory(parent, ignored))
+        return Status::BadInput(option + ": no folder " + parent.string());
+    return Status::Ok();
+}
+
+// Writes the final state, the schedule export and the report, each atomically. A run that fails
+// here leaves none of them behind, so no file of a failed run passes for a result (a file that
+// could not be written keeps what it held before).
+Status WriteOutputs(const Host::Application& app, const RunOptions& options)
+{
+    Report::Language language = Report::Language::English;
+    Report::ParseLanguage(options.language, language); // checked before the session
+    std::vector<std::string> written;
+    Status status = Status::Ok();
+    if (!options.dump.empty()) {
+        status = WriteFileAtomically(options.dump, BuildState(app).dump(2) + "\n").Prefixed("--dump: ");
+        if (status)
+            written.push_back(options.dump);
+    }
+    if (status && !options.exportPath.empty()) {
+        status = Report::WriteScheduleExport(app.GetProject(), language, options.exportPath);
+        if (status)
+            written.push_back(options.exportPath);
+    }
+    if (status && !options.reportPath.empty()) {
+        status = Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath);
+        if (status)
+            written.push_back(options.reportPath);
+    }
+    if (!status)
+        for (const std::string& path : written) {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+        }
+    return status;
+}
+
 struct Played {
     std::optional<RunStats> stats;
     int expectFailures = 0;
 };
 
-// Starts the add-on, opens the project, plays the session and writes the dump; the add-on has
+// Starts the add-on, opens the project, plays the session and writes the outputs; the add-on has
 // stopped when this returns, so a message about bad input comes after its last trace lines.
 Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const std::vector<Command>& commands,
                      std::istream& in, std::ostream& out, std::ostream& err, Played& played)
@@ -115,20 +159,8 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
                 return status;
     }
 
-    if (!options.dump.empty()) {
-        const std::string text = BuildState(app).dump(2) + "\n";
-        if (Status status = WriteFileAtomically(options.dump, text); !status)
-            return status.Prefixed("--dump: ");
-    }
-    if (!options.exportPath.empty()) {
-        Report::Language language = Report::Language::English;
-        Report::ParseLanguage(options.language, language); // checked before the session
-        if (Status status = Report::WriteScheduleExport(app.GetProject(), language, options.exportPath); !status) {
-            std::error_code ignored; // a failed run leaves no output, the dump included
-            fs::remove(options.dump, ignored);
-            return status;
-        }
-    }
+    if (Status status = WriteOutputs(app, options); !status)
+        return status;
     played.expectFailures = player.ExpectFailures();
     return Status::Ok();
 }
@@ -151,18 +183,16 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
     }
     if (options.language != "en" && options.language != "de")
         return BadInput(err, "--lang: expected en or de, got \"" + options.language + "\"");
-    if (!options.dump.empty()) {
-        const fs::path parent = fs::path(options.dump).parent_path();
-        std::error_code ignored;
-        if (!parent.empty() && !fs::is_directory(parent, ignored))
-            return BadInput(err, "--dump: no folder " + parent.string());
-    }
+    if (Status status = CheckOutputFolder("--dump", options.dump); !status)
+        return BadInput(err, status.Message());
 
     if (!options.exportPath.empty()) {
         Report::ExportFormat format = Report::ExportFormat::Csv;
         if (Status status = Report::CheckExportPath(options.exportPath, format); !status)
             return BadInput(err, status.Message());
     }
+    if (Status status = CheckOutputFolder("--report", options.reportPath); !status)
+        return BadInput(err, status.Message());
 
     Host::Options hostOptions;
     hostOptions.resourcesDir = options.resourcesDir;

@@ -11,6 +11,7 @@ struct RunOptions {
     std::string session;    // empty: play nothing; "-": standard input, line by line
     std::string dump;       // empty: no dump
     std::string exportPath; // empty: no schedule export; .csv or .xlsx
+    std::string reportPath; // empty: no HTML report
     std::string language = "en";
     std::string prefsDir;
     std::string modulePath;

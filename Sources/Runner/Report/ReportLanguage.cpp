@@ -96,6 +96,19 @@ const ReportTexts& TextsFor(Language language)
         t.legendInconsistent = "inconsistent zone";
         t.legendWrong = "Arealist not up to date";
         t.zonesWithoutTop = "without TOP";
+        t.zonesCount = "zones";
+        t.topsCount = "TOPs";
+        t.storeysCount = "storeys";
+        t.arealistsCount = "Arealists";
+        t.legendHeading = "Legend";
+        t.legendTop = "zone, in the colour of its TOP";
+        t.legendArealist = "Arealist: its TOP; per line category code and name, line text and the four area sums; "
+                           "\u03a3 the TOP total. Drawn from its own values, so an outdated one shows outdated values.";
+        t.legendLink = "link from an Arealist to a zone of its TOP on this storey";
+        t.legendStacked = "Arealists standing at the same point are drawn one above the other, with a dashed leader "
+                          "to the point.";
+        t.emptyStorey = "No zones or Arealists on this storey.";
+        t.squareMetres = "m\u00b2";
         return t;
     }();
     static const ReportTexts german = [] {
@@ -130,6 +143,20 @@ const ReportTexts& TextsFor(Language language)
         t.legendInconsistent = "inkonsistente Zone";
         t.legendWrong = "Arealist nicht aktuell";
         t.zonesWithoutTop = "ohne TOP";
+        t.zonesCount = "Zonen";
+        t.topsCount = "TOPs";
+        t.storeysCount = "Geschosse";
+        t.arealistsCount = "Arealists";
+        t.legendHeading = "Legende";
+        t.legendTop = "Zone, in der Farbe ihres TOPs";
+        t.legendArealist = "Arealist: sein TOP; je Zeile Kategorie-Code und -Name, Zeilentext und die vier "
+                           "Flächensummen; \u03a3 die Summe des TOPs. Aus seinen eigenen Werten gezeichnet: ein "
+                           "veralteter zeigt veraltete Werte.";
+        t.legendLink = "Verknüpfung eines Arealists mit einer Zone seines TOPs in diesem Geschoss";
+        t.legendStacked = "Arealists am selben Punkt werden übereinander gezeichnet, mit einer gestrichelten Linie "
+                          "zum Punkt.";
+        t.emptyStorey = "Keine Zonen oder Arealists in diesem Geschoss.";
+        t.squareMetres = "m\u00b2";
         return t;
     }();
     return language == Language::German ? german : english;

@@ -37,6 +37,8 @@ struct ReportTexts {
     std::string rowKind, room, buildingSubtotal, buildingTotal, categoryCode, categorySlot, zoneId;
     // Plans
     std::string title, plansHeading, storeyHeading, legendInconsistent, legendWrong, zonesWithoutTop;
+    std::string zonesCount, topsCount, storeysCount, arealistsCount, legendHeading, legendTop, legendArealist,
+        legendLink, legendStacked, emptyStorey, squareMetres;
 };
 
 const ReportTexts& TextsFor(Language language);

@@ -1,0 +1,202 @@
+// The Arealist label's drawing: its table read from its parameters and laid out in SVG.
+#include "ArealistLook.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ReportMarkup.hpp"
+
+namespace Runner::Report {
+
+namespace {
+
+// Sizes in text heights; Resources/ArealistLook.md shows them in a drawing.
+constexpr double metresPerTextMillimetre = 0.15; // al_textSize is millimetres on paper at 1:150
+constexpr double titleRow = 2.2, lineRow = 1.8, titleSize = 1.15, padding = 0.35, ruleGap = 0.15;
+constexpr double codeColumn = 3.4, nameColumn = 7.0, textColumn = 9.5, areaColumn = 4.5;
+constexpr double frameWidth = 0.06, ruleWidth = 0.03, anchorRadius = 0.25;
+
+double ColumnsWidth(bool showCategories)
+{
+    return (showCategories ? codeColumn + nameColumn : 0.0) + textColumn + 4 * areaColumn;
+}
+
+std::string TextAt(const Host::Param* param, double slot)
+{
+    if (param == nullptr || !std::isfinite(slot) || slot < 1 || slot > static_cast<double>(param->texts.size()))
+        return std::string();
+    return param->texts[static_cast<std::size_t>(slot) - 1].ToUtf8();
+}
+
+const std::vector<double>& Numbers(const Host::Param* param)
+{
+    static const std::vector<double> none;
+    return param != nullptr && param->isArray ? param->numbers : none;
+}
+
+} // namespace
+
+ArealistTable ReadArealistTable(const Host::Element& label)
+{
+    ArealistTable table;
+    if (const Host::Param* top = FindParam(label, "al_apartmentId"))
+        table.top = top->text.ToUtf8();
+    if (const Host::Param* show = FindParam(label, "al_showCategories"); show != nullptr && !show->isArray)
+        table.showCategories = show->number != 0.0;
+    double textSize = 2.5;
+    if (const Host::Param* size = FindParam(label, "al_textSize");
+        size != nullptr && !size->isArray && std::isfinite(size->number) && size->number > 0.0)
+        textSize = std::clamp(size->number, 0.5, 20.0);
+    table.textHeight = textSize * metresPerTextMillimetre;
+
+    const std::vector<double>& cats = Numbers(FindParam(label, "al_roomCats"));
+    const Host::Param* areasParam = FindParam(label, "al_roomAreasInTop");
+    const std::vector<double>& areas = Numbers(areasParam);
+    const std::size_t columns = areasParam != nullptr && areasParam->dim2 > 0 ? std::size_t(areasParam->dim2) : 0;
+    // Each room's areas as displayed; the placeholder row of a TOP without rooms is no room.
+    std::vector<Areas> rooms(cats.size());
+    for (std::size_t r = 0; r < cats.size(); ++r)
+        for (std::size_t k = 0; k < 4 && k < columns; ++k)
+            if (r * columns + k < areas.size())
+                rooms[r][k] = RoundArea(areas[r * columns + k]);
+    for (std::size_t r = 0; r < cats.size(); ++r)
+        if (cats[r] != -1.0)
+            for (std::size_t k = 0; k < 4; ++k)
+                table.total[k] += rooms[r][k];
+
+    const Host::Param* codes = FindParam(label, "al_ZoneCatCodes");
+    const Host::Param* names = FindParam(label, "al_ZoneCatNames");
+    const Host::Param* texts = FindParam(label, "al_lineTexts");
+    const std::vector<double>& lines = Numbers(FindParam(label, "al_lines"));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const double slot = lines[i];
+        if (!std::isfinite(slot) || slot < 1) // -2: the part's default, no lines chosen yet
+            continue;
+        ArealistLine line;
+        line.code = TextAt(codes, slot);
+        line.name = TextAt(names, slot);
+        if (texts != nullptr && i < texts->texts.size())
+            line.text = texts->texts[i].ToUtf8();
+        for (std::size_t r = 0; r < cats.size(); ++r)
+            if (cats[r] == slot)
+                for (std::size_t k = 0; k < 4; ++k)
+                    line.sums[k] += rooms[r][k];
+        table.lines.push_back(std::move(line));
+    }
+    return table;
+}
+
+ArealistSize MeasureArealist(const ArealistTable& table)
+{
+    const double h = table.textHeight;
+    return {ColumnsWidth(table.showCategories) * h,
+            (titleRow + lineRow * static_cast<double>(table.lines.size() + 1) + ruleGap) * h};
+}
+
+void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, double y, const std::string& titleFill,
+                       Language language)
+{
+    const double h = table.textHeight * 100.0; // centimetres
+    const ArealistSize size = MeasureArealist(table);
+    const double width = size.width * 100.0, height = size.height * 100.0;
+    auto number = [&out](double value) { AppendNumber(out, value); };
+    auto line = [&](double x1, double y1, double x2, double y2, double stroke) {
+        out += "<line x1=\"";
+        number(x1);
+        out += "\" y1=\"";
+        number(y1);
+        out += "\" x2=\"";
+        number(x2);
+        out += "\" y2=\"";
+        number(y2);
+        out += "\" stroke-width=\"";
+        number(stroke * h);
+        out += "\"/>";
+    };
+    auto text = [&](double tx, double ty, const std::string& content, double widthLimit, bool right, bool bold,
+                    double fontSize) {
+        const std::string fitted = FitText(content, fontSize * h, widthLimit * h, bold);
+        if (fitted.empty())
+            return;
+        out += "<text x=\"";
+        number(tx);
+        out += "\" y=\"";
+        number(ty);
+        out += right ? "\" class=\"n\"" : "\"";
+        if (fontSize != 1.0) {
+            out += " font-size=\"";
+            number(fontSize * h);
+            out += "\"";
+        }
+        out += '>';
+        AppendEscaped(out, fitted);
+        out += "</text>";
+    };
+
+    out += "<g font-size=\"";
+    number(h);
+    out += "\"><rect class=\"al-frame\" x=\"";
+    number(x);
+    out += "\" y=\"";
+    number(y);
+    out += "\" width=\"";
+    number(width);
+    out += "\" height=\"";
+    number(height);
+    out += "\" stroke-width=\"";
+    number(frameWidth * h);
+    out += "\"/><rect x=\"";
+    number(x);
+    out += "\" y=\"";
+    number(y);
+    out += "\" width=\"";
+    number(width);
+    out += "\" height=\"";
+    number(titleRow * h);
+    out += "\" fill=\"";
+    out += titleFill;
+    out += "\" stroke=\"none\"/>";
+    text(x + padding * h, y + (titleRow - 0.6) * h, table.top.empty() ? std::string("\u2014") : table.top,
+         ColumnsWidth(table.showCategories) - 2 * padding, false, true, titleSize);
+
+    out += "<g class=\"al-rules\">";
+    line(x, y + titleRow * h, x + width, y + titleRow * h, ruleWidth);
+    const double totalTop = y + (titleRow + lineRow * static_cast<double>(table.lines.size())) * h;
+    line(x, totalTop, x + width, totalTop, ruleWidth);
+    line(x, totalTop + ruleGap * h, x + width, totalTop + ruleGap * h, ruleWidth);
+    out += "</g>";
+
+    const double areasLeft = (ColumnsWidth(table.showCategories) - 4 * areaColumn) * h;
+    auto areaCells = [&](const Areas& areas, double baseline) {
+        for (std::size_t k = 0; k < 4; ++k)
+            text(x + areasLeft + (static_cast<double>(k) + 1) * areaColumn * h - padding * h, baseline,
+                 FormatArea(areas[k], language), areaColumn - 2 * padding, true, false, 1.0);
+    };
+    double rowTop = y + titleRow * h;
+    for (const ArealistLine& row : table.lines) {
+        const double baseline = rowTop + (lineRow - 0.5) * h;
+        double left = x;
+        if (table.showCategories) {
+            text(left + padding * h, baseline, row.code, codeColumn - 2 * padding, false, false, 1.0);
+            left += codeColumn * h;
+            text(left + padding * h, baseline, row.name, nameColumn - 2 * padding, false, false, 1.0);
+            left += nameColumn * h;
+        }
+        text(left + padding * h, baseline, row.text, textColumn - 2 * padding, false, false, 1.0);
+        areaCells(row.sums, baseline);
+        rowTop += lineRow * h;
+    }
+    out += "<g class=\"al-total\">";
+    text(x + padding * h, totalTop + (ruleGap + lineRow - 0.5) * h, "\u03a3", areasLeft / h - 2 * padding, false, true,
+         1.0);
+    areaCells(table.total, totalTop + (ruleGap + lineRow - 0.5) * h);
+    out += "</g><circle class=\"al-anchor\" cx=\"";
+    number(x);
+    out += "\" cy=\"";
+    number(y);
+    out += "\" r=\"";
+    number(anchorRadius * h);
+    out += "\"/></g>";
+}
+
+} // namespace Runner::Report
