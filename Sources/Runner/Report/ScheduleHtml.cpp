@@ -115,8 +115,8 @@ void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const To
         }
         for (const CategorySum& sum : top.subtotals)
             AppendSumRow(out, "subtotal", texts.subtotal, &sum.category, sum.areas, language);
-        AppendSumRow(out, "total", top.hasTop ? texts.topTotal + " " + top.top : texts.noTop, nullptr, top.total,
-                     language);
+        // The table's heading names the TOP already.
+        AppendSumRow(out, "total", top.hasTop ? texts.topTotal : texts.noTop, nullptr, top.total, language);
         out += "</tbody></table>";
     }
     out += "<table class=\"building-totals\"><caption>";
