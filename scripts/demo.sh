@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the add-on and the runner, then plays the demo session on the example building.
+# Builds the add-on and the runner, then plays the demo session on the example building and writes
+# the final state, the area report and the area workbook to out/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -8,8 +9,13 @@ cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DAREALIST_BENCHMARKS=OFF
 cmake --build build/release -j"$(nproc)" --target arealist-host Arealist
 mkdir -p out
 dump="$root/out/demo-dump.json"
+report="$root/out/demo-report.html"
+workbook="$root/out/demo-areas.xlsx"
 prefs="$(mktemp -d)"
 trap 'rm -rf "$prefs"' EXIT
-build/release/arealist-host run Examples/building.json Examples/demo.txt --dump "$dump" --prefs "$prefs" "$@"
+build/release/arealist-host run Examples/building.json Examples/demo.txt --prefs "$prefs" \
+    --dump "$dump" --report "$report" --export "$workbook" "$@"
 echo
-echo "The final state of the project was written to $dump"
+echo "The final state of the project:   $dump"
+echo "The area report (open it in a browser): $report"
+echo "The area schedule as a workbook:  $workbook"
