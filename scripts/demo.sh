@@ -16,6 +16,6 @@ trap 'rm -rf "$prefs"' EXIT
 build/release/arealist-host run Examples/building.json Examples/demo.txt --prefs "$prefs" \
     --dump "$dump" --report "$report" --export "$workbook" "$@"
 echo
-echo "The final state of the project:   $dump"
-echo "The area report (open it in a browser): $report"
-echo "The area schedule as a workbook:  $workbook"
+echo "Final state of the project:   $dump"
+echo "Area report (for a browser):  $report"
+echo "Area schedule as a workbook:  $workbook"
