@@ -1,7 +1,7 @@
 // libFuzzer target: arbitrary bytes become a valid session (with injected host failures) that
 // the runner's session player plays on the add-on module, loaded once into one host; after each
 // session no memo is outstanding, no undo scope is open and every lifted lock, layer flag and
-// Suspend Groups switch is back.
+// Suspend Groups switch is back, and the area report of the final state renders.
 //
 // Two input forms. Bytes: each command takes an opcode byte and a few operand bytes, and names
 // only elements that are live at that moment (picked by index from the project), so every input
@@ -25,6 +25,7 @@
 #include "../Sources/Runner/Commands/CommandTable.hpp"
 #include "../Sources/Runner/JsonReader.hpp"
 #include "../Sources/Runner/ProjectLoader.hpp"
+#include "../Sources/Runner/Report/HtmlReport.hpp"
 #include "../Sources/Runner/SessionParser.hpp"
 #include "../Sources/Runner/SessionPlayer.hpp"
 #include "../Sources/Runner/StateDump.hpp"
@@ -464,5 +465,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(restoringMayFail || app.AccountingIssues().size() == accountingBefore,
           "accounting: " + (app.AccountingIssues().size() > accountingBefore ? app.AccountingIssues().back() : ""),
           played);
+    // The report reads what the session left: Arealists, links and the palette's rows.
+    const std::string report =
+        Runner::Report::BuildHtmlReport(app.GetProject(), "session", Runner::Report::Language::German);
+    Check(report.find("</html>") != std::string::npos, "the report is cut short", played);
     return 0;
 }

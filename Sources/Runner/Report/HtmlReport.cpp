@@ -70,9 +70,9 @@ table.building-totals { margin-top: 1.6em; }
 @page { size: A4 landscape; margin: 12mm; }
 )css";
 
-std::string Count(std::size_t n, const std::string& what)
+std::string Count(std::size_t n, const CountedNoun& what)
 {
-    return std::to_string(n) + " " + what;
+    return std::to_string(n) + " " + (n == 1 ? what.one : what.many);
 }
 
 void AppendLegend(std::string& out, const ReportTexts& texts)

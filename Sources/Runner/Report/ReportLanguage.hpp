@@ -28,6 +28,11 @@ std::string FormatArea(Centi area, Language language);
 // "12345.67" (English), "12345,67" (German).
 std::string FormatAreaPlain(Centi area, Language language);
 
+// A counted noun: "1 zone", "2 zones".
+struct CountedNoun {
+    std::string one, many;
+};
+
 // The report's and the export's own texts. Each feature keeps its texts in its own block.
 struct ReportTexts {
     // Schedule
@@ -37,8 +42,8 @@ struct ReportTexts {
     std::string rowKind, room, buildingSubtotal, buildingTotal, categoryCode, categorySlot, zoneId;
     // Plans
     std::string title, plansHeading, storeyHeading, legendInconsistent, legendWrong, zonesWithoutTop;
-    std::string zonesCount, topsCount, storeysCount, arealistsCount, legendHeading, legendTop, legendArealist,
-        legendLink, legendStacked, emptyStorey, squareMetres;
+    CountedNoun zonesCount, topsCount, storeysCount, arealistsCount;
+    std::string legendHeading, legendTop, legendArealist, legendLink, legendStacked, emptyStorey, squareMetres;
 };
 
 const ReportTexts& TextsFor(Language language);
