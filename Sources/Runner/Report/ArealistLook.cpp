@@ -99,63 +99,45 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
     const double h = table.textHeight * 100.0; // centimetres
     const ArealistSize size = MeasureArealist(table);
     const double width = size.width * 100.0, height = size.height * 100.0;
-    auto number = [&out](double value) { AppendNumber(out, value); };
     auto line = [&](double x1, double y1, double x2, double y2, double stroke) {
-        out += "<line x1=\"";
-        number(x1);
-        out += "\" y1=\"";
-        number(y1);
-        out += "\" x2=\"";
-        number(x2);
-        out += "\" y2=\"";
-        number(y2);
-        out += "\" stroke-width=\"";
-        number(stroke * h);
-        out += "\"/>";
+        Tag(out, "line")
+            .Number("x1", x1)
+            .Number("y1", y1)
+            .Number("x2", x2)
+            .Number("y2", y2)
+            .Number("stroke-width", stroke * h)
+            .Close();
     };
     auto text = [&](double tx, double ty, const std::string& content, double widthLimit, bool right, bool bold,
                     double fontSize) {
         const std::string fitted = FitText(content, fontSize * h, widthLimit * h, bold);
         if (fitted.empty())
             return;
-        out += "<text x=\"";
-        number(tx);
-        out += "\" y=\"";
-        number(ty);
-        out += right ? "\" class=\"n\"" : "\"";
-        if (fontSize != 1.0) {
-            out += " font-size=\"";
-            number(fontSize * h);
-            out += "\"";
-        }
-        out += '>';
+        Tag tag(out, "text", right ? "n" : "");
+        tag.Number("x", tx).Number("y", ty);
+        if (fontSize != 1.0)
+            tag.Number("font-size", fontSize * h);
+        tag.Open();
         AppendEscaped(out, fitted);
         out += "</text>";
     };
 
-    out += "<g font-size=\"";
-    number(h);
-    out += "\"><rect class=\"al-frame\" x=\"";
-    number(x);
-    out += "\" y=\"";
-    number(y);
-    out += "\" width=\"";
-    number(width);
-    out += "\" height=\"";
-    number(height);
-    out += "\" stroke-width=\"";
-    number(frameWidth * h);
-    out += "\"/><rect x=\"";
-    number(x);
-    out += "\" y=\"";
-    number(y);
-    out += "\" width=\"";
-    number(width);
-    out += "\" height=\"";
-    number(titleRow * h);
-    out += "\" fill=\"";
-    out += titleFill;
-    out += "\" stroke=\"none\"/>";
+    Tag(out, "g").Number("font-size", h).Open();
+    Tag(out, "rect", "al-frame")
+        .Number("x", x)
+        .Number("y", y)
+        .Number("width", width)
+        .Number("height", height)
+        .Number("stroke-width", frameWidth * h)
+        .Close();
+    Tag(out, "rect")
+        .Number("x", x)
+        .Number("y", y)
+        .Number("width", width)
+        .Number("height", titleRow * h)
+        .Text("fill", titleFill)
+        .Text("stroke", "none")
+        .Close();
     text(x + padding * h, y + (titleRow - 0.6) * h, table.top.empty() ? std::string("\u2014") : table.top,
          ColumnsWidth(table.showCategories) - 2 * padding, false, true, titleSize);
 
@@ -190,13 +172,9 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
     text(x + padding * h, totalTop + (ruleGap + lineRow - 0.5) * h, "\u03a3", areasLeft / h - 2 * padding, false, true,
          1.0);
     areaCells(table.total, totalTop + (ruleGap + lineRow - 0.5) * h);
-    out += "</g><circle class=\"al-anchor\" cx=\"";
-    number(x);
-    out += "\" cy=\"";
-    number(y);
-    out += "\" r=\"";
-    number(anchorRadius * h);
-    out += "\"/></g>";
+    out += "</g>";
+    Tag(out, "circle", "al-anchor").Number("cx", x).Number("cy", y).Number("r", anchorRadius * h).Close();
+    out += "</g>";
 }
 
 } // namespace Runner::Report

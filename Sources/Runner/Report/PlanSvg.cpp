@@ -84,19 +84,11 @@ void AppendZoneLabel(std::string& out, const PlanZone& zone, const std::string& 
         }
     }
     const std::vector<LabelLine>& lines = choices[chosen];
-    out += "<text class=\"zone-label\" data-id=\"";
-    AppendEscaped(out, zone.id);
-    out += "\" font-size=\"";
-    AppendNumber(out, size);
-    out += "\">";
+    Tag(out, "text", "zone-label").Text("data-id", zone.id).Number("font-size", size).Open();
     // Baselines centred round the label point; 0.35 em lowers a line's middle to its baseline.
     double baseline = zone.labelPoint.y - linePitch * size * (double(lines.size()) - 1) / 2 + 0.35 * size;
     for (const LabelLine& line : lines) {
-        out += "<tspan x=\"";
-        AppendNumber(out, zone.labelPoint.x);
-        out += "\" y=\"";
-        AppendNumber(out, baseline);
-        out += "\">";
+        Tag(out, "tspan").Number("x", zone.labelPoint.x).Number("y", baseline).Open();
         if (!line.bold.empty()) {
             out += "<tspan class=\"zone-number\">";
             AppendEscaped(out, line.bold);
@@ -159,27 +151,20 @@ void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, doub
     out += "</g><g class=\"links\">";
     for (const PlanArealist& arealist : plan.arealists) {
         for (const Point& to : arealist.links) {
-            out += "<line x1=\"";
-            AppendNumber(out, arealist.drawnAt.x);
-            out += "\" y1=\"";
-            AppendNumber(out, arealist.drawnAt.y);
-            out += "\" x2=\"";
-            AppendNumber(out, to.x);
-            out += "\" y2=\"";
-            AppendNumber(out, to.y);
-            out += "\"/>";
+            Tag(out, "line")
+                .Number("x1", arealist.drawnAt.x)
+                .Number("y1", arealist.drawnAt.y)
+                .Number("x2", to.x)
+                .Number("y2", to.y)
+                .Close();
         }
-        if (arealist.drawnAt.y != arealist.position.y) {
-            out += "<line class=\"leader\" x1=\"";
-            AppendNumber(out, arealist.drawnAt.x);
-            out += "\" y1=\"";
-            AppendNumber(out, arealist.drawnAt.y);
-            out += "\" x2=\"";
-            AppendNumber(out, arealist.position.x);
-            out += "\" y2=\"";
-            AppendNumber(out, arealist.position.y);
-            out += "\"/>";
-        }
+        if (arealist.drawnAt.y != arealist.position.y) // stacked: a leader back to where it stands
+            Tag(out, "line", "leader")
+                .Number("x1", arealist.drawnAt.x)
+                .Number("y1", arealist.drawnAt.y)
+                .Number("x2", arealist.position.x)
+                .Number("y2", arealist.position.y)
+                .Close();
     }
     out += "</g><g class=\"zone-labels\">";
     for (const PlanZone& zone : plan.zones)

@@ -137,4 +137,42 @@ void AppendNumber(std::string& out, double value)
     }
 }
 
+Tag::Tag(std::string& out, std::string_view name, std::string_view className) : out(out)
+{
+    out += '<';
+    out += name;
+    if (!className.empty())
+        Text("class", className);
+}
+
+Tag& Tag::Number(std::string_view name, double value)
+{
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendNumber(out, value);
+    out += '"';
+    return *this;
+}
+
+Tag& Tag::Text(std::string_view name, std::string_view value)
+{
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendEscaped(out, value);
+    out += '"';
+    return *this;
+}
+
+void Tag::Close()
+{
+    out += "/>";
+}
+
+void Tag::Open()
+{
+    out += '>';
+}
+
 } // namespace Runner::Report

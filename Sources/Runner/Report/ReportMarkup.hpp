@@ -21,4 +21,18 @@ std::string FitText(std::string_view text, double size, double width, bool bold 
 // Appends a plan coordinate (centimetres) with at most one decimal: "1250", "-33.5".
 void AppendNumber(std::string& out, double value);
 
+// Writes one element's start tag, attribute by attribute, so that drawing code reads as what it
+// draws: Tag(out, "line").Number("x1", x1).Number("y1", y1)...Close();
+class Tag {
+public:
+    Tag(std::string& out, std::string_view name, std::string_view className = {});
+    Tag& Number(std::string_view name, double value);         // as AppendNumber writes it
+    Tag& Text(std::string_view name, std::string_view value); // escaped
+    void Close();                                             // "/>": an element without content
+    void Open();                                              // ">": content and the end tag follow
+
+private:
+    std::string& out;
+};
+
 } // namespace Runner::Report
