@@ -43,11 +43,13 @@ bool Arealists(const Expectation& e, StateView& view, const Json*, Json& actual,
     std::string top = e.args.empty() ? std::string() : e.args[0];
     if (top.rfind("top:", 0) == 0)
         top.erase(0, 4);
+    const TextMatch wanted(top);
     int count = 0;
     for (const Host::Element* arealist : view.Arealists()) {
-        // Compared as the dump gives the parameter: a number or a list never equals a TOP.
+        // As the dump gives the parameter (ParamJson): only a text scalar can equal a TOP.
         const Host::Param* param = e.args.empty() ? nullptr : FindParam(*arealist, "al_apartmentId");
-        if (e.args.empty() || (param != nullptr && ParamJson(*param) == top))
+        if (e.args.empty() ||
+            (param != nullptr && !param->isArray && param->type == APIParT_CString && wanted(param->text)))
             ++count;
     }
     actual = count;

@@ -130,18 +130,30 @@ Json ParamJson(const Host::Param& param)
     return result;
 }
 
-std::string LabelLibPartName(const Host::Project& project, const Host::Element& label)
+namespace {
+
+const Host::LibPart* LabelLibPart(const Host::Project& project, const Host::Element& label)
 {
     const Int32 index = label.labelClass == APILblClass_Symbol && label.symbolSettings.libInd != 0
                             ? label.symbolSettings.libInd
                             : label.libInd;
-    const Host::LibPart* part = project.FindLibPart(index);
+    return project.FindLibPart(index);
+}
+
+} // namespace
+
+std::string LabelLibPartName(const Host::Project& project, const Host::Element& label)
+{
+    const Host::LibPart* part = LabelLibPart(project, label);
     return part != nullptr ? part->name : std::string();
 }
 
 bool IsArealist(const Host::Project& project, const Host::Element& element)
 {
-    return element.type == API_LabelID && !element.deleted && LabelLibPartName(project, element) == "Arealist";
+    if (element.type != API_LabelID || element.deleted)
+        return false;
+    const Host::LibPart* part = LabelLibPart(project, element);
+    return part != nullptr && part->name == "Arealist";
 }
 
 Json ElementEntry(const Host::Project& project, const Host::Element& element)

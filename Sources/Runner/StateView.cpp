@@ -30,6 +30,13 @@ const Host::Element* FindByDumpId(const Host::Project& project, const std::strin
 
 } // namespace
 
+TextMatch::TextMatch(std::string utf8) : utf8(std::move(utf8)), units(this->utf8)
+{
+    // A lone surrogate reads as U+FFFD, so a text holding that character may match a text that
+    // differs unit by unit; so may any text that does not survive the way there and back.
+    byUnits = units.ToUtf8() == this->utf8 && this->utf8.find("\xEF\xBF\xBD") == std::string::npos;
+}
+
 const Host::Element* StateView::Resolve(const ElementRef& ref) const
 {
     const Host::Project& project = Project();
@@ -37,13 +44,14 @@ const Host::Element* StateView::Resolve(const ElementRef& ref) const
         const Host::Element* element = FindByDumpId(project, ref.id);
         return element != nullptr && !element->deleted ? element : nullptr;
     }
+    const TextMatch wanted(ref.top);
     int seen = 0;
     for (const Host::StoredElement* stored : project.elements.OfType(API_LabelID)) {
         const Host::Element& element = stored->element;
         if (!IsArealist(project, element))
             continue;
         const Host::Param* top = FindParam(element, "al_apartmentId");
-        if (top != nullptr && top->text.ToUtf8() == ref.top && ++seen == ref.nth)
+        if (top != nullptr && wanted(top->text) && ++seen == ref.nth)
             return &element;
     }
     return nullptr;

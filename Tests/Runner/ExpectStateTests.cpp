@@ -14,6 +14,7 @@
 #include "../../Sources/Runner/SessionParser.hpp"
 #include "../../Sources/Runner/SessionPlayer.hpp"
 #include "../../Sources/Runner/StateDump.hpp"
+#include "../../Sources/Runner/StateView.hpp"
 
 namespace {
 
@@ -194,6 +195,29 @@ TEST_F(ExpectOnState, ShowPrintsTheDumpEntry)
     for (const auto& [line, message] : bad) {
         EXPECT_FALSE(Play(line)) << line;
         EXPECT_EQ(problem, message) << line;
+    }
+}
+
+// TOPs are compared unit by unit where that gives what comparing the UTF-8 texts gives.
+TEST(TextMatch, AgreesWithComparingUtf8)
+{
+    const std::u16string texts[] = {u"TOP 1",   u"TOP 10",  u"",        u"Top \u00e9", u"\U0001F3E0 1",
+                                    u"A\xD800", u"A\xDC00", u"A\uFFFD", u"TOP\u00001"};
+    const std::string utf8s[] = {"TOP 1",
+                                 "TOP 10",
+                                 "",
+                                 "Top \xC3\xA9",
+                                 "\xF0\x9F\x8F\xA0 1",
+                                 "A\xEF\xBF\xBD",
+                                 "A\xED\xA0\x80",
+                                 "Top \xE9",
+                                 std::string("TOP\0"
+                                             "1",
+                                             5)};
+    for (const std::u16string& units : texts) {
+        const GS::UniString text(units);
+        for (const std::string& utf8 : utf8s)
+            EXPECT_EQ(Runner::TextMatch(utf8)(text), text.ToUtf8() == utf8) << text.ToUtf8() << " / " << utf8;
     }
 }
 
