@@ -8,10 +8,14 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 
 #include "../Sources/Host/Model/Application.hpp"
 #include "../Sources/Runner/ProjectLoader.hpp"
+#include "../Sources/Runner/SessionParser.hpp"
+#include "../Sources/Runner/SessionPlayer.hpp"
 #include "../Sources/Runner/TowerGenerator.hpp"
 
 namespace {
@@ -283,6 +287,45 @@ void UndoUpdateAll(benchmark::State& state)
         state, session, [&] { session.App().PaletteButton(updateAllButton); }, [&] { session.App().Undo(); }, Nothing);
 }
 
+// --- Session commands that read the state ------------------------------------------------------
+
+// Plays one session line as `arealist-host run` does, timed alone; the trace it printed is
+// checked once (an expectation that fails would measure its message, not the check).
+void MeasureLine(benchmark::State& state, const std::string& line, const std::string& wanted)
+{
+    Session session(Storeys(state), true);
+    std::ostringstream trace;
+    Runner::SessionPlayer player(session.App(), trace, ".");
+    std::optional<Runner::Command> command;
+    if (const Runner::Status status = Runner::ParseSessionLine(line, 1, command); !status || !command)
+        throw std::runtime_error(line + ": " + status.Message());
+    const auto play = [&] {
+        if (!player.Play(*command))
+            throw std::runtime_error(line + ": bad input");
+    };
+    play();
+    if (trace.str().find(wanted) == std::string::npos)
+        throw std::runtime_error(line + " printed " + trace.str());
+    Measure(state, session, Nothing, play, [&] { trace.str(""); });
+}
+
+void ExpectOneElement(benchmark::State& state)
+{
+    const std::string top = "TOP " + MiddleArealist(Storeys(state)).substr(1);
+    MeasureLine(state, "expect links " + MiddleRoom(Storeys(state)) + " has top:\"" + top + "\"", "  ok\n");
+}
+
+void ExpectArealistsOfTop(benchmark::State& state)
+{
+    const std::string top = "TOP " + MiddleArealist(Storeys(state)).substr(1);
+    MeasureLine(state, "expect arealists top:\"" + top + "\" == 1", "  ok\n");
+}
+
+void ShowOneElement(benchmark::State& state)
+{
+    MeasureLine(state, "show " + MiddleRoom(Storeys(state)), "\"id\": \"" + MiddleRoom(Storeys(state)) + "\"");
+}
+
 void Sizes(benchmark::internal::Benchmark* bench)
 {
     bench->Arg(4)->Arg(40)->ArgName("storeys")->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -299,6 +342,9 @@ BENCHMARK(RedoCreation)->Apply(Sizes);
 BENCHMARK(FullCheck)->Apply(Sizes);
 BENCHMARK(UpdateAllArealists)->Apply(Sizes);
 BENCHMARK(UndoUpdateAll)->Apply(Sizes);
+BENCHMARK(ExpectOneElement)->Apply(Sizes);
+BENCHMARK(ExpectArealistsOfTop)->Apply(Sizes);
+BENCHMARK(ShowOneElement)->Apply(Sizes);
 
 } // namespace
 

@@ -1,4 +1,4 @@
-// Parsing and evaluation of `expect` expressions over the dump of the current state.
+// Parsing and evaluation of `expect` expressions over a view of the current state.
 #include "Expect.hpp"
 
 #include <algorithm>
@@ -6,6 +6,8 @@
 #include <cstdlib>
 
 #include "ExpectSubjects.hpp"
+#include "StateDump.hpp"
+#include "StateView.hpp"
 
 namespace Runner {
 
@@ -101,18 +103,6 @@ bool Same(const Json& a, const Json& b)
     return a == b;
 }
 
-const Json* FindElement(const Json& state, const std::string& id)
-{
-    for (const char* section : {"zones", "labels"}) {
-        if (!state.contains(section))
-            continue;
-        for (const Json& element : state[section])
-            if (element.value("id", std::string()) == id)
-                return &element;
-    }
-    return nullptr;
-}
-
 std::string Show(const Json& value)
 {
     return value.dump();
@@ -167,14 +157,13 @@ Status ParseExpectation(const std::string& line, const std::vector<Word>& words,
     return ParseValue(line, words, i + 1, out.expected);
 }
 
-bool EvaluateExpectation(const Expectation& e, const Json& state, const RefResolver& resolve, std::string& message)
+bool EvaluateExpectation(const Expectation& e, StateView& view, std::string& message)
 {
     Json actual;
     const Json* element = nullptr;
     if (!e.refs.empty()) {
-        const std::optional<std::string> id = resolve(e.refs[0]);
-        if (id)
-            element = FindElement(state, *id);
+        if (const Host::Element* found = view.Resolve(e.refs[0]))
+            element = view.Entry(*found);
         if (element == nullptr && e.subject != "exists") {
             message = e.refs[0].Describe() + " names no live element";
             return false;
@@ -185,17 +174,17 @@ bool EvaluateExpectation(const Expectation& e, const Json& state, const RefResol
         message = "unknown expect subject \"" + e.subject + "\"";
         return false;
     }
-    if (!subject->evaluate(e, state, element, actual, message))
+    if (!subject->evaluate(e, view, element, actual, message))
         return false;
 
     Json expected = e.expected;
     if (e.expectedRef) {
-        const std::optional<std::string> id = resolve(*e.expectedRef);
-        if (!id) {
+        const Host::Element* found = view.Resolve(*e.expectedRef);
+        if (found == nullptr) {
             message = e.expectedRef->Describe() + " names no live element";
             return false;
         }
-        expected = *id;
+        expected = DumpId(*found);
     }
     if (actual.is_array() && expected.is_string())
         expected = Json::array({expected});

@@ -2,7 +2,6 @@
 // operator and an expected value. See docs/runner.md for the language.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,13 +25,11 @@ struct Expectation {
 // Parses the words after `expect`; a failure names the offending word.
 Status ParseExpectation(const std::string& line, const std::vector<Word>& words, std::size_t first, Expectation& out);
 
-// Looks a reference up: the id the state uses for the element, or nothing when none is live.
-using RefResolver = std::function<std::optional<std::string>(const ElementRef&)>;
+class StateView;
 
-// `state` is the dump of the current state. True when the expectation holds; otherwise
+// Reads from `view` only what the subject needs. True when the expectation holds; otherwise
 // `message` says what was found.
-bool EvaluateExpectation(const Expectation& expectation, const Json& state, const RefResolver& resolve,
-                         std::string& message);
+bool EvaluateExpectation(const Expectation& expectation, StateView& view, std::string& message);
 
 // The syntax and the subjects, for `help`.
 std::string ExpectHelp();

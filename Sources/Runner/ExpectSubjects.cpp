@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "StateDump.hpp"
+
 namespace Runner {
 
 namespace {
@@ -36,43 +38,49 @@ Status AlertShown(Expectation& e, bool wordsFollow)
     return Status::Ok();
 }
 
-bool Arealists(const Expectation& e, const Json& state, const Json*, Json& actual, std::string&)
+bool Arealists(const Expectation& e, StateView& view, const Json*, Json& actual, std::string&)
 {
+    std::string top = e.args.empty() ? std::string() : e.args[0];
+    if (top.rfind("top:", 0) == 0)
+        top.erase(0, 4);
+    const TextMatch wanted(top);
     int count = 0;
-    for (const Json& label : state["labels"]) {
-        if (label["libPart"] != "Arealist")
-            continue;
-        if (!e.args.empty()) {
-            const Json& params = label["params"];
-            const std::string top = e.args[0].rfind("top:", 0) == 0 ? e.args[0].substr(4) : e.args[0];
-            if (!params.contains("al_apartmentId") || params["al_apartmentId"] != top)
-                continue;
-        }
-        ++count;
+    for (const Host::Element* arealist : view.Arealists()) {
+        // As the dump gives the parameter (ParamJson): only a text scalar can equal a TOP.
+        const Host::Param* param = e.args.empty() ? nullptr : FindParam(*arealist, "al_apartmentId");
+        if (e.args.empty() ||
+            (param != nullptr && !param->isArray && param->type == APIParT_CString && wanted(param->text)))
+            ++count;
     }
     actual = count;
     return true;
 }
 
-bool Count(const Expectation& e, const Json& state, const Json*, Json& actual, std::string&)
+bool CountZones(const Expectation&, StateView& view, const Json*, Json& actual, std::string&)
 {
-    actual = state[e.subject].size();
+    actual = view.LiveCount(API_ZoneID);
     return true;
 }
 
-bool StateKey(const Expectation& e, const Json& state, const Json*, Json& actual, std::string&)
+bool CountLabels(const Expectation&, StateView& view, const Json*, Json& actual, std::string&)
 {
-    actual = state[e.subject];
+    actual = view.LiveCount(API_LabelID);
     return true;
 }
 
-bool Links(const Expectation&, const Json&, const Json* element, Json& actual, std::string&)
+bool StateKey(const Expectation& e, StateView& view, const Json*, Json& actual, std::string&)
+{
+    actual = view.Part(e.subject);
+    return true;
+}
+
+bool Links(const Expectation&, StateView&, const Json* element, Json& actual, std::string&)
 {
     actual = (*element)["links"];
     return true;
 }
 
-bool Param(const Expectation& e, const Json&, const Json* element, Json& actual, std::string&)
+bool Param(const Expectation& e, StateView&, const Json* element, Json& actual, std::string&)
 {
     const Json& params = element->contains("params") ? (*element)["params"] : Json::object();
     if (params.contains(e.args[0]))
@@ -82,7 +90,7 @@ bool Param(const Expectation& e, const Json&, const Json* element, Json& actual,
     return true;
 }
 
-bool Top(const Expectation&, const Json&, const Json* element, Json& actual, std::string&)
+bool Top(const Expectation&, StateView&, const Json* element, Json& actual, std::string&)
 {
     if (element->contains("top"))
         actual = (*element)["top"];
@@ -91,7 +99,7 @@ bool Top(const Expectation&, const Json&, const Json* element, Json& actual, std
     return true;
 }
 
-bool Field(const Expectation& e, const Json&, const Json* element, Json& actual, std::string& message)
+bool Field(const Expectation& e, StateView&, const Json* element, Json& actual, std::string& message)
 {
     if (!element->contains(e.args[0])) {
         message = e.refs[0].Describe() + " has no field \"" + e.args[0] + "\"";
@@ -101,41 +109,42 @@ bool Field(const Expectation& e, const Json&, const Json* element, Json& actual,
     return true;
 }
 
-bool Exists(const Expectation&, const Json&, const Json* element, Json& actual, std::string&)
+bool Exists(const Expectation&, StateView&, const Json* element, Json& actual, std::string&)
 {
     actual = element != nullptr;
     return true;
 }
 
-bool Palette(const Expectation& e, const Json& state, const Json*, Json& actual, std::string& message)
+bool Palette(const Expectation& e, StateView& view, const Json*, Json& actual, std::string& message)
 {
-    if (!state["palette"].contains(e.args[0])) {
+    const Json& palette = view.Part("palette");
+    if (!palette.contains(e.args[0])) {
         message = "the palette has no \"" + e.args[0] + "\" (visible, rooms, stamps, roomRows, stampRows)";
         return false;
     }
-    actual = state["palette"][e.args[0]];
+    actual = palette[e.args[0]];
     return true;
 }
 
-bool Alerts(const Expectation& e, const Json& state, const Json*, Json& actual, std::string&)
+bool Alerts(const Expectation& e, StateView& view, const Json*, Json& actual, std::string&)
 {
     int count = 0;
-    for (const Json& alert : state["alerts"])
+    for (const Json& alert : view.Part("alerts"))
         if (e.args.empty() || std::to_string(alert["id"].get<int>()) == e.args[0])
             ++count;
     actual = count;
     return true;
 }
 
-bool Memos(const Expectation&, const Json& state, const Json*, Json& actual, std::string&)
+bool Memos(const Expectation&, StateView& view, const Json*, Json& actual, std::string&)
 {
-    actual = state["memosOutstanding"];
+    actual = view.Part("memosOutstanding");
     return true;
 }
 
-bool Layer(const Expectation& e, const Json& state, const Json*, Json& actual, std::string&)
+bool Layer(const Expectation& e, StateView& view, const Json*, Json& actual, std::string&)
 {
-    for (const Json& layer : state["layers"])
+    for (const Json& layer : view.Part("layers"))
         if (std::to_string(layer["index"].get<int>()) == e.args[0])
             actual = layer["flags"];
     return true;
@@ -145,8 +154,8 @@ constexpr ExpectSubject subjects[] = {
     {"arealists", "arealists [TOP]", "number of live Arealists (of that TOP)",
      "number of live Arealists, of that TOP when given (`\"TOP 1\"` or `top:\"TOP 1\"`)", 0, 0, 1, nullptr, nullptr,
      Arealists},
-    {"zones", "zones", "number of live zones", "number of live zones", 0, 0, 0, nullptr, nullptr, Count},
-    {"labels", "labels", "number of live labels", "number of live labels", 0, 0, 0, nullptr, nullptr, Count},
+    {"zones", "zones", "number of live zones", "number of live zones", 0, 0, 0, nullptr, nullptr, CountZones},
+    {"labels", "labels", "number of live labels", "number of live labels", 0, 0, 0, nullptr, nullptr, CountLabels},
     {"links", "links REF", "ids linked from REF, in link order",
      "ids linked from REF, in the order the links were made", 1, 0, 0, nullptr, nullptr, Links},
     {"param", "param REF NAME", "a parameter's value (null when absent)",

@@ -1,5 +1,5 @@
 // The subjects `expect` can test: their words and shapes, what they mean, and how each reads its
-// value from the dump of the current state. Parser, help and docs all come from this one table.
+// value from a view of the current state. Parser, help and docs all come from this one table.
 #pragma once
 
 #include <span>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Expect.hpp"
+#include "StateView.hpp"
 #include "Status.hpp"
 
 namespace Runner {
@@ -23,9 +24,9 @@ struct ExpectSubject {
     bool (*bare)(const std::vector<std::string>& args);
     // A subject with a test of its own (`alert ID shown`) checks its words and sets the test.
     Status (*ownTest)(Expectation& expectation, bool wordsFollow);
-    // The subject's value in `state`; `element` is the entry of the first reference (null when it
-    // names no live element). False with `message` when there is no value to compare.
-    bool (*evaluate)(const Expectation& expectation, const Json& state, const Json* element, Json& actual,
+    // The subject's value, read from `view`; `element` is the dump entry of the first reference
+    // (null when it names no live element). False with `message` when there is no value to compare.
+    bool (*evaluate)(const Expectation& expectation, StateView& view, const Json* element, Json& actual,
                      std::string& message);
 };
 

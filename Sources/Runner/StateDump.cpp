@@ -15,6 +15,9 @@ namespace {
 const char* const paletteGuidText = "45D7CAFB-970B-4D95-BF7A-697E894006AF";
 constexpr short roomsListId = 4;
 constexpr short stampsListId = 8;
+// The state's parts besides its elements, in the dump's order.
+constexpr std::string_view partKeys[] = {"layers", "suspendGroups", "currentLayerCombination", "palette", "alerts",
+                                         "debug",  "undo",          "memosOutstanding"};
 
 Json Links(const Host::Project& project, const Host::Element& element)
 {
@@ -127,18 +130,110 @@ Json ParamJson(const Host::Param& param)
     return result;
 }
 
-std::string LabelLibPartName(const Host::Project& project, const Host::Element& label)
+namespace {
+
+const Host::LibPart* LabelLibPart(const Host::Project& project, const Host::Element& label)
 {
     const Int32 index = label.labelClass == APILblClass_Symbol && label.symbolSettings.libInd != 0
                             ? label.symbolSettings.libInd
                             : label.libInd;
-    const Host::LibPart* part = project.FindLibPart(index);
+    return project.FindLibPart(index);
+}
+
+} // namespace
+
+std::string LabelLibPartName(const Host::Project& project, const Host::Element& label)
+{
+    const Host::LibPart* part = LabelLibPart(project, label);
     return part != nullptr ? part->name : std::string();
 }
 
 bool IsArealist(const Host::Project& project, const Host::Element& element)
 {
-    return element.type == API_LabelID && !element.deleted && LabelLibPartName(project, element) == "Arealist";
+    if (element.type != API_LabelID || element.deleted)
+        return false;
+    const Host::LibPart* part = LabelLibPart(project, element);
+    return part != nullptr && part->name == "Arealist";
+}
+
+Json ElementEntry(const Host::Project& project, const Host::Element& element)
+{
+    if (element.deleted)
+        return nullptr;
+    if (element.type == API_ZoneID) {
+        const Host::Param* top = FindParam(element, "stApartmentId");
+        Json zone = {{"id", DumpId(element)},
+                     {"guid", APIGuidToString(element.guid).ToUtf8()},
+                     {"story", element.story},
+                     {"layer", element.layer},
+                     {"number", element.number.ToUtf8()},
+                     {"name", element.name.ToUtf8()},
+                     {"category", element.category},
+                     {"top", top != nullptr ? Json(top->text.ToUtf8()) : Json(nullptr)},
+                     {"quantities", element.quantities},
+                     {"links", Links(project, element)},
+                     {"observed", element.observed},
+                     {"locked", element.locked}};
+        if (!element.polygon.empty()) {
+            Json polygon = Json::array();
+            for (const API_Coord& corner : element.polygon)
+                polygon.push_back({corner.x, corner.y});
+            zone["polygon"] = std::move(polygon);
+        }
+        return zone;
+    }
+    if (element.type != API_LabelID)
+        return nullptr;
+    Json params = Json::object();
+    for (const Host::Param& param : element.params)
+        if (!params.contains(param.name))
+            params[param.name] = ParamJson(param);
+    const Host::Element* parent = element.parent == APINULLGuid ? nullptr : project.Find(element.parent);
+    return {{"id", DumpId(element)},
+            {"guid", APIGuidToString(element.guid).ToUtf8()},
+            {"libPart", LabelLibPartName(project, element)},
+            {"story", element.story},
+            {"layer", element.layer},
+            {"pos", {element.begC.x, element.begC.y}},
+            {"parent", parent != nullptr ? Json(DumpId(*parent)) : Json(nullptr)},
+            {"observed", element.observed},
+            {"locked", element.locked},
+            {"links", Links(project, element)},
+            {"params", params}};
+}
+
+Json StatePart(const Host::Application& app, std::string_view key)
+{
+    const Host::Project& project = app.GetProject();
+    if (key == "layers") {
+        Json layers = Json::array();
+        for (const Host::Layer& layer : project.layers)
+            layers.push_back({{"index", layer.index}, {"flags", layer.flags}});
+        return layers;
+    }
+    if (key == "suspendGroups")
+        return project.suspendGroups;
+    if (key == "currentLayerCombination")
+        return CurrentLayerCombination(project);
+    if (key == "palette")
+        return PaletteJson(project);
+    if (key == "alerts") {
+        Json alerts = Json::array();
+        for (const Host::ShownAlert& alert : const_cast<Host::Application&>(app).GetUserQueue().ShownAlerts()) {
+            Json texts = Json::array();
+            for (const GS::UniString& text : alert.texts)
+                texts.push_back(text.ToUtf8());
+            alerts.push_back({{"id", alert.id}, {"texts", texts}, {"answer", alert.answer}});
+        }
+        return alerts;
+    }
+    if (key == "debug")
+        return app.DebugLines();
+    if (key == "undo")
+        return app.UndoTexts();
+    if (key == "memosOutstanding")
+        return app.MemosOutstanding();
+    return nullptr;
 }
 
 Json BuildState(const Host::Application& app)
@@ -148,66 +243,16 @@ Json BuildState(const Host::Application& app)
     for (const Host::Element& element : project.elements) {
         if (element.deleted)
             continue;
-        if (element.type == API_ZoneID) {
-            const Host::Param* top = FindParam(element, "stApartmentId");
-            zones.push_back({{"id", DumpId(element)},
-                             {"guid", APIGuidToString(element.guid).ToUtf8()},
-                             {"story", element.story},
-                             {"layer", element.layer},
-                             {"number", element.number.ToUtf8()},
-                             {"name", element.name.ToUtf8()},
-                             {"category", element.category},
-                             {"top", top != nullptr ? Json(top->text.ToUtf8()) : Json(nullptr)},
-                             {"quantities", element.quantities},
-                             {"links", Links(project, element)},
-                             {"observed", element.observed},
-                             {"locked", element.locked}});
-            if (!element.polygon.empty()) {
-                Json polygon = Json::array();
-                for (const API_Coord& corner : element.polygon)
-                    polygon.push_back({corner.x, corner.y});
-                zones.back()["polygon"] = std::move(polygon);
-            }
-        } else if (element.type == API_LabelID) {
-            Json params = Json::object();
-            for (const Host::Param& param : element.params)
-                if (!params.contains(param.name))
-                    params[param.name] = ParamJson(param);
-            const Host::Element* parent = element.parent == APINULLGuid ? nullptr : project.Find(element.parent);
-            labels.push_back({{"id", DumpId(element)},
-                              {"guid", APIGuidToString(element.guid).ToUtf8()},
-                              {"libPart", LabelLibPartName(project, element)},
-                              {"story", element.story},
-                              {"layer", element.layer},
-                              {"pos", {element.begC.x, element.begC.y}},
-                              {"parent", parent != nullptr ? Json(DumpId(*parent)) : Json(nullptr)},
-                              {"observed", element.observed},
-                              {"locked", element.locked},
-                              {"links", Links(project, element)},
-                              {"params", params}});
-        }
-    }
-    Json layers = Json::array();
-    for (const Host::Layer& layer : project.layers)
-        layers.push_back({{"index", layer.index}, {"flags", layer.flags}});
-    Json alerts = Json::array();
-    for (const Host::ShownAlert& alert : const_cast<Host::Application&>(app).GetUserQueue().ShownAlerts()) {
-        Json texts = Json::array();
-        for (const GS::UniString& text : alert.texts)
-            texts.push_back(text.ToUtf8());
-        alerts.push_back({{"id", alert.id}, {"texts", texts}, {"answer", alert.answer}});
+        if (element.type == API_ZoneID)
+            zones.push_back(ElementEntry(project, element));
+        else if (element.type == API_LabelID)
+            labels.push_back(ElementEntry(project, element));
     }
     Json state;
     state["zones"] = std::move(zones);
     state["labels"] = std::move(labels);
-    state["layers"] = std::move(layers);
-    state["suspendGroups"] = project.suspendGroups;
-    state["currentLayerCombination"] = CurrentLayerCombination(project);
-    state["palette"] = PaletteJson(project);
-    state["alerts"] = std::move(alerts);
-    state["debug"] = app.DebugLines();
-    state["undo"] = app.UndoTexts();
-    state["memosOutstanding"] = app.MemosOutstanding();
+    for (const std::string_view key : partKeys)
+        state[std::string(key)] = StatePart(app, key);
     return state;
 }
 

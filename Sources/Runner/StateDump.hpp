@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "../Host/Model/Application.hpp"
 #include "JsonReader.hpp"
@@ -11,6 +12,11 @@
 namespace Runner {
 
 Json BuildState(const Host::Application& app);
+// The dump's entry of a live zone or label, as BuildState lists it; null for any other element.
+Json ElementEntry(const Host::Project& project, const Host::Element& element);
+// One of the state's parts besides "zones" and "labels" ("layers", "palette", "alerts", "undo",
+// ...) as BuildState writes it; null for another key.
+Json StatePart(const Host::Application& app, std::string_view key);
 // The palette part of the state alone, cheap enough to compare after every command.
 Json PaletteJson(const Host::Project& project);
 

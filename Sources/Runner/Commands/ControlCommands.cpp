@@ -3,6 +3,7 @@
 #include "../../Host/Model/FaultInjector.hpp"
 #include "../SessionPlayer.hpp"
 #include "../StateDump.hpp"
+#include "../StateView.hpp"
 #include "CommandTable.hpp"
 
 namespace Runner {
@@ -80,16 +81,9 @@ bool ParseExpect(ArgReader& r, ExpectArgs& args)
 // A failed expectation is reported in the trace and counted; the session goes on.
 Status PlayExpect(SessionPlayer& p, const ExpectArgs& args, const Command& command)
 {
-    Host::Application& app = p.App();
-    const Json state = BuildState(app);
+    StateView view(p.App());
     std::string message;
-    const RefResolver resolve = [&](const ElementRef& ref) -> std::optional<std::string> {
-        API_Guid guid;
-        if (!p.Resolve(ref, guid))
-            return std::nullopt;
-        return DumpId(*app.GetProject().Find(guid));
-    };
-    if (EvaluateExpectation(args.expectation, state, resolve, message)) {
+    if (EvaluateExpectation(args.expectation, view, message)) {
         p.Trace() << "  ok\n";
         return Status::Ok();
     }

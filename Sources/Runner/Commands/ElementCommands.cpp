@@ -4,6 +4,7 @@
 #include "../ProjectLoader.hpp"
 #include "../SessionPlayer.hpp"
 #include "../StateDump.hpp"
+#include "../StateView.hpp"
 #include "CommandTable.hpp"
 
 namespace Runner {
@@ -361,17 +362,18 @@ bool ParseShow(ArgReader& r, RefArgs& args)
 
 Status PlayShow(SessionPlayer& p, const RefArgs& args, const Command&)
 {
-    API_Guid guid;
-    if (Status status = p.Resolve(args.ref, guid); !status)
-        return status;
-    const Host::Project& project = p.App().GetProject();
-    const Host::Element* element = project.Find(guid);
+    StateView view(p.App());
+    const Host::Element* element = view.Resolve(args.ref);
+    if (element == nullptr) {
+        // The session's own lookup says why the reference names nothing.
+        API_Guid guid;
+        if (Status status = p.Resolve(args.ref, guid); !status)
+            return status;
+        element = view.Project().Find(guid);
+    }
     const std::string id = DumpId(*element);
-    const Json state = BuildState(p.App());
-    for (const char* section : {"zones", "labels"})
-        for (const Json& entry : state[section])
-            if (entry["id"] == id)
-                p.Trace() << entry.dump(2) << "\n";
+    if (const Json* entry = view.Entry(*element))
+        p.Trace() << entry->dump(2) << "\n";
     if (element->type != API_ZoneID && element->type != API_LabelID)
         p.Trace() << "  " << ElementTypeName(element->type) << " " << id << " on story " << element->story << ", layer "
                   << element->layer << (element->locked ? ", locked" : "") << "\n";
