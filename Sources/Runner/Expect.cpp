@@ -186,7 +186,8 @@ bool EvaluateExpectation(const Expectation& e, StateView& view, std::string& mes
         }
         expected = DumpId(*found);
     }
-    if (actual.is_array() && expected.is_string())
+    // `has` and `==` take one text for a list of one; `contains` looks for the text itself.
+    if (actual.is_array() && expected.is_string() && e.op != "contains")
         expected = Json::array({expected});
     if (actual.is_array() && expected.is_null())
         expected = Json::array();
