@@ -1,6 +1,8 @@
 // The session player: element lookups and checks for the play steps, and the trace of changes.
 #include "SessionPlayer.hpp"
 
+#include "ElementLookup.hpp"
+
 #include "Commands/CommandTable.hpp"
 #include "StateDump.hpp"
 
@@ -37,30 +39,18 @@ Status SessionPlayer::Resolve(const ElementRef& ref, API_Guid& guid) const
 {
     const Host::Project& project = app.GetProject();
     if (!ref.byTop) {
-        for (const Host::Element& element : project.elements) {
-            if (DumpId(element) != ref.id)
-                continue;
-            if (element.deleted)
-                return Status::BadInput("element \"" + ref.id + "\" was deleted");
-            guid = element.guid;
-            return Status::Ok();
-        }
-        return Status::BadInput("no element with id \"" + ref.id + "\"");
+        const Host::Element* element = FindByDumpId(project, ref.id);
+        if (element == nullptr)
+            return Status::BadInput("no element with id \"" + ref.id + "\"");
+        if (element->deleted)
+            return Status::BadInput("element \"" + ref.id + "\" was deleted");
+        guid = element->guid;
+        return Status::Ok();
     }
     int seen = 0;
-    for (const Host::Element& element : project.elements) {
-        if (!IsArealist(project, element))
-            continue;
-        bool matches = false;
-        for (const Host::Param& param : element.params)
-            if (param.name == "al_apartmentId") {
-                matches = param.text.ToUtf8() == ref.top;
-                break;
-            }
-        if (matches && ++seen == ref.nth) {
-            guid = element.guid;
-            return Status::Ok();
-        }
+    if (const Host::Element* arealist = FindArealistOfTop(project, ref.top, ref.nth, seen)) {
+        guid = arealist->guid;
+        return Status::Ok();
     }
     return Status::BadInput("no live Arealist " + ref.Describe() +
                             (seen > 0 ? " (there are " + std::to_string(seen) + ")" : ""));
@@ -80,9 +70,8 @@ Status SessionPlayer::ResolveAll(const std::vector<ElementRef>& refs, std::vecto
 
 Status SessionPlayer::CheckNewId(const std::string& id) const
 {
-    for (const Host::Element& element : app.GetProject().elements)
-        if (DumpId(element) == id)
-            return Status::BadInput("id \"" + id + "\" is already used");
+    if (FindByDumpId(app.GetProject(), id) != nullptr)
+        return Status::BadInput("id \"" + id + "\" is already used");
     return Status::Ok();
 }
 

@@ -1,60 +1,19 @@
 // The lazily built view of the session state that `expect` and `show` read.
 #include "StateView.hpp"
 
-#include "../Host/GSRoot/GSGuid.hpp"
 #include "StateDump.hpp"
 
 namespace Runner {
 
-namespace {
-
-// Ids are unique among all elements, deleted ones included (the loader and new ids are checked),
-// so the element found by GUID is the one a scan in creation order would find. Elements of a
-// project file have GUIDs derived from their ids, and elements without an id are named by their
-// GUID string; only ids given later (`name`, new elements) or beside an explicit GUID need a scan.
-const Host::Element* FindByDumpId(const Host::Project& project, const std::string& id)
-{
-    if (const Host::Element* derived = project.Find(Host::GuidFromName(id)); derived != nullptr && derived->id == id)
-        return derived;
-    GS::Guid guid;
-    if (guid.FromString(id.c_str())) {
-        const Host::Element* named = project.Find(GSGuid2APIGuid(guid));
-        if (named != nullptr && DumpId(*named) == id)
-            return named;
-    }
-    for (const Host::Element& element : project.elements)
-        if (!element.id.empty() && element.id == id)
-            return &element;
-    return nullptr;
-}
-
-} // namespace
-
-TextMatch::TextMatch(std::string utf8) : utf8(std::move(utf8)), units(this->utf8)
-{
-    // A lone surrogate reads as U+FFFD, so a text holding that character may match a text that
-    // differs unit by unit; so may any text that does not survive the way there and back.
-    byUnits = units.ToUtf8() == this->utf8 && this->utf8.find("\xEF\xBF\xBD") == std::string::npos;
-}
-
 const Host::Element* StateView::Resolve(const ElementRef& ref) const
 {
     const Host::Project& project = Project();
-    if (!ref.byTop) {
-        const Host::Element* element = FindByDumpId(project, ref.id);
-        return element != nullptr && !element->deleted ? element : nullptr;
+    if (ref.byTop) {
+        int seen = 0;
+        return FindArealistOfTop(project, ref.top, ref.nth, seen);
     }
-    const TextMatch wanted(ref.top);
-    int seen = 0;
-    for (const Host::StoredElement* stored : project.elements.OfType(API_LabelID)) {
-        const Host::Element& element = stored->element;
-        if (!IsArealist(project, element))
-            continue;
-        const Host::Param* top = FindParam(element, "al_apartmentId");
-        if (top != nullptr && wanted(top->text) && ++seen == ref.nth)
-            return &element;
-    }
-    return nullptr;
+    const Host::Element* element = FindByDumpId(project, ref.id);
+    return element != nullptr && !element->deleted ? element : nullptr;
 }
 
 const Json* StateView::Entry(const Host::Element& element)

@@ -10,23 +10,11 @@
 #include <vector>
 
 #include "../Host/Model/Application.hpp"
+#include "ElementLookup.hpp"
 #include "ElementRef.hpp"
 #include "JsonReader.hpp"
 
 namespace Runner {
-
-// Whether a host text reads as a UTF-8 text (as comparing its ToUtf8() would tell), mostly
-// without converting it: texts without lone surrogates convert one to one.
-class TextMatch {
-public:
-    explicit TextMatch(std::string utf8);
-    bool operator()(const GS::UniString& text) const { return byUnits ? text == units : text.ToUtf8() == utf8; }
-
-private:
-    std::string utf8;
-    GS::UniString units;
-    bool byUnits;
-};
 
 class StateView {
 public:
