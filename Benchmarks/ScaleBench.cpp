@@ -44,9 +44,8 @@ const std::string& TowerText(int storeys, bool arealists)
     std::string& text = texts[{storeys, arealists}];
     if (text.empty()) {
         Runner::TowerCounts counts;
-        std::string error;
-        if (!Runner::GenerateTower(TowerOf(storeys, arealists), text, counts, error))
-            throw std::runtime_error(error);
+        if (const Runner::Status status = Runner::GenerateTower(TowerOf(storeys, arealists), text, counts); !status)
+            throw std::runtime_error(status.Message());
     }
     return text;
 }

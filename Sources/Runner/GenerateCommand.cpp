@@ -11,20 +11,17 @@ namespace Runner {
 int Generate(const TowerOptions& options, const std::string& path, std::ostream& out, std::ostream& err)
 {
     namespace fs = std::filesystem;
-    std::string error;
     const fs::path parent = fs::path(path).parent_path();
     std::error_code ignored;
-    if (!parent.empty() && !fs::is_directory(parent, ignored))
-        error = path + ": no folder " + parent.string();
     std::string text;
     TowerCounts counts;
-    if (error.empty() && !GenerateTower(options, text, counts, error))
-        error = "generate: " + error;
-    if (error.empty())
-        if (const Status status = WriteFileAtomically(path, text); !status)
-            error = "generate: " + status.Message();
-    if (!error.empty()) {
-        err << "arealist-host: " << error << "\n";
+    Status status = !parent.empty() && !fs::is_directory(parent, ignored)
+                        ? Status::BadInput(path + ": no folder " + parent.string())
+                        : GenerateTower(options, text, counts).Prefixed("generate: ");
+    if (status)
+        status = WriteFileAtomically(path, text).Prefixed("generate: ");
+    if (!status) {
+        err << "arealist-host: " << status.Message() << "\n";
         return ExitBadInput;
     }
     out << "wrote " << path << ": " << options.storeys << " storeys, " << counts.tops << " TOPs (" << counts.maisonettes

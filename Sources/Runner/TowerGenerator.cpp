@@ -341,40 +341,38 @@ std::string Tower::Text() const
     return text;
 }
 
-bool InRange(const char* option, long long value, long long min, long long max, std::string& error)
+Status InRange(const char* option, long long value, long long min, long long max)
 {
     if (value >= min && value <= max)
-        return true;
-    error = std::string(option) + ": expected " + std::to_string(min) + " to " + std::to_string(max) + ", got " +
-            std::to_string(value);
-    return false;
+        return Status::Ok();
+    return Status::BadInput(std::string(option) + ": expected " + std::to_string(min) + " to " + std::to_string(max) +
+                            ", got " + std::to_string(value));
 }
 
 } // namespace
 
-bool CheckTowerOptions(const TowerOptions& options, std::string& error)
+Status CheckTowerOptions(const TowerOptions& options)
 {
-    if (!InRange("--storeys", options.storeys, 1, maxStoreys, error) ||
-        !InRange("--tops-per-storey", options.topsPerStorey, 1, maxTopsPerStorey, error) ||
-        !InRange("--zones-per-top", options.zonesPerTop, minZonesPerTop, maxZonesPerTop, error))
-        return false;
+    for (const Status& status : {InRange("--storeys", options.storeys, 1, maxStoreys),
+                                 InRange("--tops-per-storey", options.topsPerStorey, 1, maxTopsPerStorey),
+                                 InRange("--zones-per-top", options.zonesPerTop, minZonesPerTop, maxZonesPerTop)})
+        if (!status)
+            return status;
     const long long zones = (long long)options.storeys * options.topsPerStorey * options.zonesPerTop;
-    if (zones > maxZones) {
-        error = "--storeys x --tops-per-storey x --zones-per-top: at most " + std::to_string(maxZones) +
-                " zones, got " + std::to_string(zones);
-        return false;
-    }
-    return true;
+    if (zones > maxZones)
+        return Status::BadInput("--storeys x --tops-per-storey x --zones-per-top: at most " + std::to_string(maxZones) +
+                                " zones, got " + std::to_string(zones));
+    return Status::Ok();
 }
 
-bool GenerateTower(const TowerOptions& options, std::string& text, TowerCounts& counts, std::string& error)
+Status GenerateTower(const TowerOptions& options, std::string& text, TowerCounts& counts)
 {
-    if (!CheckTowerOptions(options, error))
-        return false;
+    if (Status status = CheckTowerOptions(options); !status)
+        return status;
     Tower tower(options);
     tower.Build(counts);
     text = tower.Text();
-    return true;
+    return Status::Ok();
 }
 
 } // namespace Runner

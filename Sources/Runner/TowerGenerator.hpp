@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Status.hpp"
+
 namespace Runner {
 
 struct TowerOptions {
@@ -25,13 +27,13 @@ struct TowerCounts {
     int arealists = 0;
 };
 
-// Checks the options: false with a message naming the option and its allowed range.
-bool CheckTowerOptions(const TowerOptions& options, std::string& error);
+// Checks the options: a failure names the option and its allowed range.
+Status CheckTowerOptions(const TowerOptions& options);
 
 // Writes the tower's project file to `text`. The same options give the same bytes on every machine.
 // TOPs = storeys x tops-per-storey and zones = TOPs x zones-per-top exactly: each storey's staircase
 // takes the place of one room of the storey's first TOP, and maisonettes are pairs of TOPs that
 // share one slot of the grid on two storeys, each keeping its zones-per-top rooms.
-bool GenerateTower(const TowerOptions& options, std::string& text, TowerCounts& counts, std::string& error);
+Status GenerateTower(const TowerOptions& options, std::string& text, TowerCounts& counts);
 
 } // namespace Runner

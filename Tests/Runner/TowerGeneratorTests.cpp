@@ -13,9 +13,10 @@ namespace {
 
 std::string Generate(const Runner::TowerOptions& options, Runner::TowerCounts* counts = nullptr)
 {
-    std::string text, error;
+    std::string text;
     Runner::TowerCounts ignored;
-    EXPECT_TRUE(Runner::GenerateTower(options, text, counts != nullptr ? *counts : ignored, error)) << error;
+    const Runner::Status status = Runner::GenerateTower(options, text, counts != nullptr ? *counts : ignored);
+    EXPECT_TRUE(status) << status.Message();
     return text;
 }
 
@@ -142,10 +143,11 @@ TEST(TowerGenerator, BadOptionsAreRefusedWithTheirName)
         {{200, 1000, 50, false, 1}, "at most 1000000 zones, got 10000000"},
     };
     for (const BadOptions& bad : cases) {
-        std::string text, error;
+        std::string text;
         Runner::TowerCounts counts;
-        EXPECT_FALSE(Runner::GenerateTower(bad.options, text, counts, error));
-        EXPECT_NE(error.find(bad.message), std::string::npos) << error;
+        const Runner::Status status = Runner::GenerateTower(bad.options, text, counts);
+        EXPECT_FALSE(status);
+        EXPECT_NE(status.Message().find(bad.message), std::string::npos) << status.Message();
         EXPECT_TRUE(text.empty());
     }
 }

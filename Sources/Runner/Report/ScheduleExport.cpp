@@ -45,9 +45,9 @@ Status WriteScheduleExport(const Host::Project& project, Language language, cons
     const fs::path target(path);
     const fs::path temp = target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(::getpid()));
     std::error_code code;
-    if (std::string error; !WriteScheduleXlsx(schedule, language, temp.string(), error)) {
+    if (Status status = WriteScheduleXlsx(schedule, language, temp.string()); !status) {
         fs::remove(temp, code);
-        return Status::IoFailure("--export: " + path + ": " + error);
+        return status.Prefixed("--export: " + path + ": ");
     }
     fs::rename(temp, target, code);
     if (code) {

@@ -182,16 +182,14 @@ void WriteSheet(const AreaSchedule& schedule, const ReportTexts& texts, lxw_work
 
 } // namespace
 
-bool WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path, std::string& error)
+Status WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path)
 {
     // Rows go out in order, so the library can stream them instead of holding the whole sheet.
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     lxw_workbook* workbook = workbook_new_opt(path.c_str(), &options);
-    if (workbook == nullptr) {
-        error = "cannot create the workbook";
-        return false;
-    }
+    if (workbook == nullptr)
+        return Status::IoFailure("cannot create the workbook");
     const ReportTexts& texts = TextsFor(language);
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, texts.schedule.c_str());
     lxw_error status = LXW_ERROR_MEMORY_MALLOC_FAILED;
@@ -204,11 +202,9 @@ bool WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const st
     const lxw_error closed = workbook_close(workbook);
     if (status == LXW_NO_ERROR)
         status = closed;
-    if (status != LXW_NO_ERROR) {
-        error = std::string("cannot write the workbook: ") + lxw_strerror(status);
-        return false;
-    }
-    return true;
+    if (status != LXW_NO_ERROR)
+        return Status::IoFailure(std::string("cannot write the workbook: ") + lxw_strerror(status));
+    return Status::Ok();
 }
 
 } // namespace Runner::Report

@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "../Status.hpp"
 #include "AreaSchedule.hpp"
 
 namespace Runner::Report {
 
 // Writes the workbook to `path` (the caller makes that atomic). False with `error` saying why.
-bool WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path, std::string& error);
+Status WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path);
 
 } // namespace Runner::Report
