@@ -29,6 +29,7 @@
 #include "../Sources/Runner/SessionParser.hpp"
 #include "../Sources/Runner/SessionPlayer.hpp"
 #include "../Sources/Runner/StateDump.hpp"
+#include "../Tests/Support/LiveRouteOperations.hpp"
 
 namespace {
 
@@ -60,45 +61,17 @@ const char* const smallProject = R"({
 })";
 
 const char* const tops[] = {"TOP 1", "TOP 2", "TOP 3", ""};
-const char* const operations[] = {"Element_Get",
-                                  "Element_GetLinks",
-                                  "Element_GetElemList",
-                                  "Element_GetMemo",
-                                  "Element_GetHeader",
-                                  "Element_GetQuantities",
-                                  "Element_Link",
-                                  "Element_Unlink",
-                                  "Element_AttachObserver",
-                                  "Element_DetachObserver",
-                                  "Element_Change",
-                                  "Element_Create",
-                                  "Element_Delete",
-                                  "Element_Filter",
-                                  "Element_GetDefaults",
-                                  "Element_Tool",
-                                  "Attribute_Get",
-                                  "Attribute_Modify",
-                                  "Attribute_GetNum",
-                                  "Notify_GetParentElement",
-                                  "TeamworkControl_ReserveElements",
-                                  "CallUndoableCommand",
-                                  "LibPart_Search",
-                                  "LibPart_GetParams",
-                                  "Selection_Get",
-                                  "Environment",
-                                  "Goodies",
-                                  "DisposeElemMemoHdls"};
+// Where failures are injected: the add-on's live routes, and two calls only sessions reach.
+const std::vector<std::string> operations = [] {
+    std::vector<std::string> names(std::begin(TestSupport::liveRouteOperations),
+                                   std::end(TestSupport::liveRouteOperations));
+    names.insert(names.end(), {"Element_DetachObserver", "DisposeElemMemoHdls"});
+    return names;
+}();
 const char* const codes[] = {"APIERR_GENERAL",    "APIERR_MEMFULL", "APIERR_BADID",
                              "APIERR_NOTMINE",    "APIERR_DELETED", "APIERR_ELEMLOCKED",
                              "APIERR_REFUSEDCMD", "0x81060132",     "-1"};
 const short alertIds[] = {0, 31001, 31010, 31011, 31012, 31016, 31018, 31019, 31020, 31021};
-
-// A failure of these calls leaves the add-on nothing to put locks and layers back with.
-bool Restores(const std::string& operation)
-{
-    const std::string slot = operation.rfind("ACAPI_", 0) == 0 ? operation.substr(6) : operation;
-    return slot == "Element_Tool" || slot == "Attribute_Modify";
-}
 
 class NullBuffer : public std::streambuf {
 protected:
@@ -360,7 +333,7 @@ private:
 
     std::string Fail()
     {
-        std::string line = std::string("fail ") + operations[in.Pick(std::size(operations))];
+        std::string line = "fail " + operations[in.Pick(operations.size())];
         if (in.Pick(2) == 0)
             line += " after " + std::to_string(in.Pick(12));
         return line + " code " + codes[in.Pick(std::size(codes))];
@@ -418,7 +391,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool restoringMayFail = false;
     auto play = [&](const Runner::Command& command, bool mustSucceed) {
         if (const Runner::FailArgs* fail = command.As<Runner::FailArgs>();
-            fail && Restores(Host::HostOpName(fail->operation)))
+            fail && TestSupport::FailureHitsRestoring(Host::HostOpName(fail->operation)))
             restoringMayFail = true;
         const Runner::Status status = player.Play(command);
         player.ReportChanges();

@@ -33,6 +33,7 @@
 #include <sstream>
 
 #include "LiveFixture.hpp"
+#include "Support/LiveRouteOperations.hpp"
 
 namespace LiveTest {
 namespace {
@@ -40,41 +41,8 @@ namespace {
 const std::vector<std::optional<std::string>> zoneTops = {"A", "B", "C", "", std::nullopt};
 const std::vector<std::string> arealistTops = {"A", "B", "C", "", "X"};
 
-// Host operations the add-on calls on its live routes, for injected failures.
-const std::vector<std::string> faultOperations = {"Element_Get",
-                                                  "Element_GetLinks",
-                                                  "Element_GetElemList",
-                                                  "Element_GetMemo",
-                                                  "Element_GetHeader",
-                                                  "Element_GetQuantities",
-                                                  "Element_Link",
-                                                  "Element_Unlink",
-                                                  "Element_AttachObserver",
-                                                  "Element_Change",
-                                                  "Element_Create",
-                                                  "Element_Delete",
-                                                  "Element_Filter",
-                                                  "Element_GetDefaults",
-                                                  "Element_Tool",
-                                                  "Attribute_Get",
-                                                  "Attribute_Modify",
-                                                  "Attribute_GetNum",
-                                                  "Notify_GetParentElement",
-                                                  "TeamworkControl_ReserveElements",
-                                                  "CallUndoableCommand",
-                                                  "LibPart_Search",
-                                                  "LibPart_GetParams",
-                                                  "Selection_Get",
-                                                  "Environment",
-                                                  "Goodies"};
 const std::vector<GSErrCode> faultCodes = {APIERR_GENERAL, APIERR_MEMFULL,    APIERR_BADID,      APIERR_NOTMINE,
                                            APIERR_DELETED, APIERR_ELEMLOCKED, APIERR_REFUSEDCMD, GSErrCode(0x81060132)};
-
-// Failures that leave nothing to restore with: the calls that put locks and layers back.
-bool HitsRestoring(const std::string& operation)
-{
-    return operation == "Element_Tool" || operation == "Attribute_Modify";
-}
 
 class Session {
 public:
@@ -449,7 +417,8 @@ private:
             log << "fail call " << n << " code " << code;
             app.GetFaults().FailNthCall(n, code);
         } else {
-            const std::string& operation = faultOperations[Pick(faultOperations.size())];
+            const std::string operation(
+                TestSupport::liveRouteOperations[Pick(std::size(TestSupport::liveRouteOperations))]);
             const Int64 after = Int64(Pick(4));
             log << "fail " << operation << " after " << after << " code " << code;
             app.GetFaults().FailOperation(operation, after, code);
@@ -610,7 +579,8 @@ protected:
             }
             disturbed = stale || session.FaultPending() || (!recovering && shared);
 
-            std::string problem = Housekeeping(accountingBefore, injected && HitsRestoring(injected->first));
+            std::string problem =
+                Housekeeping(accountingBefore, injected && TestSupport::FailureHitsRestoring(injected->first));
             if (problem.empty() && !injected && !recovering && UnlistedStaleArealists(alertsBefore))
                 problem = "\"some Arealists could not be updated\" with none listed in the check palette";
             if (problem.empty() && (recovering || !disturbed))
