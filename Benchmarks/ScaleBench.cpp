@@ -13,10 +13,10 @@
 #include <stdexcept>
 
 #include "../Sources/Host/Model/Application.hpp"
-#include "../Sources/Runner/ProjectLoader.hpp"
-#include "../Sources/Runner/SessionParser.hpp"
-#include "../Sources/Runner/SessionPlayer.hpp"
-#include "../Sources/Runner/TowerGenerator.hpp"
+#include "../Sources/Runner/Project/ProjectLoader.hpp"
+#include "../Sources/Runner/Session/SessionParser.hpp"
+#include "../Sources/Runner/Session/SessionPlayer.hpp"
+#include "../Sources/Runner/Tools/TowerGenerator.hpp"
 
 namespace {
 

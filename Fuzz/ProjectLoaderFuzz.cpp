@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../Sources/Runner/ProjectLoader.hpp"
+#include "../Sources/Runner/Project/ProjectLoader.hpp"
 #include "../Sources/Runner/Report/AreaSchedule.hpp"
 #include "../Sources/Runner/Report/CsvExport.hpp"
 #include "../Sources/Runner/Report/HtmlReport.hpp"

@@ -22,13 +22,13 @@
 #include <vector>
 
 #include "../Sources/Host/Model/Application.hpp"
-#include "../Sources/Runner/Commands/CommandTable.hpp"
-#include "../Sources/Runner/JsonReader.hpp"
-#include "../Sources/Runner/ProjectLoader.hpp"
+#include "../Sources/Runner/Project/JsonReader.hpp"
+#include "../Sources/Runner/Project/ProjectLoader.hpp"
+#include "../Sources/Runner/Project/StateDump.hpp"
 #include "../Sources/Runner/Report/HtmlReport.hpp"
-#include "../Sources/Runner/SessionParser.hpp"
-#include "../Sources/Runner/SessionPlayer.hpp"
-#include "../Sources/Runner/StateDump.hpp"
+#include "../Sources/Runner/Session/Commands/CommandTable.hpp"
+#include "../Sources/Runner/Session/SessionParser.hpp"
+#include "../Sources/Runner/Session/SessionPlayer.hpp"
 #include "../Tests/Support/LiveRouteOperations.hpp"
 
 namespace {

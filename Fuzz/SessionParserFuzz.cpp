@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../Sources/Runner/SessionParser.hpp"
+#include "../Sources/Runner/Session/SessionParser.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

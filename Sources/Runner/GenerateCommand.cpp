@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
+#include "Project/StateDump.hpp"
 #include "RunCommand.hpp"
-#include "StateDump.hpp"
 
 namespace Runner {
 

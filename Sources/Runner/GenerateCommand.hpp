@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "TowerGenerator.hpp"
+#include "Tools/TowerGenerator.hpp"
 
 namespace Runner {
 

@@ -6,9 +6,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "Commands/CommandTable.hpp"
 #include "GenerateCommand.hpp"
 #include "RunCommand.hpp"
+#include "Session/Commands/CommandTable.hpp"
 
 int main(int argc, char** argv)
 {

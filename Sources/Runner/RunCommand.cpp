@@ -7,14 +7,14 @@
 #include <unistd.h>
 
 #include "../Host/Model/Application.hpp"
-#include "ProjectLoader.hpp"
+#include "Project/ProjectLoader.hpp"
+#include "Project/StateDump.hpp"
+#include "Project/Status.hpp"
 #include "Report/HtmlReport.hpp"
 #include "Report/ScheduleExport.hpp"
-#include "RunStats.hpp"
-#include "SessionParser.hpp"
-#include "SessionPlayer.hpp"
-#include "StateDump.hpp"
-#include "Status.hpp"
+#include "Session/SessionParser.hpp"
+#include "Session/SessionPlayer.hpp"
+#include "Tools/RunStats.hpp"
 
 namespace Runner {
 

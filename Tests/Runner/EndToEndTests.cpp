@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "../../Sources/Runner/JsonReader.hpp"
+#include "../../Sources/Runner/Project/JsonReader.hpp"
 
 namespace {
 

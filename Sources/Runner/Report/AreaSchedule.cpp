@@ -6,7 +6,7 @@
 #include <map>
 #include <unordered_map>
 
-#include "../StateDump.hpp"
+#include "../Project/StateDump.hpp"
 
 namespace Runner::Report {
 

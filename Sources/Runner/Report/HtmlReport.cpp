@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "../StateDump.hpp"
+#include "../Project/StateDump.hpp"
 #include "AreaSchedule.hpp"
 #include "PlanSvg.hpp"
 #include "ReportMarkup.hpp"

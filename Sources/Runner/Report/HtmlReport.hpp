@@ -5,7 +5,7 @@
 #include <string>
 
 #include "../../Host/Model/Project.hpp"
-#include "../Status.hpp"
+#include "../Project/Status.hpp"
 #include "ReportLanguage.hpp"
 
 namespace Runner::Report {

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "../StateDump.hpp"
+#include "../Project/StateDump.hpp"
 
 namespace Runner::Report {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "../StateDump.hpp"
+#include "../Project/StateDump.hpp"
 #include "CsvExport.hpp"
 #include "XlsxExport.hpp"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../Status.hpp"
+#include "../Project/Status.hpp"
 #include "AreaSchedule.hpp"
 
 namespace Runner::Report {

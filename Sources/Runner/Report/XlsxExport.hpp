@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../Status.hpp"
+#include "../Project/Status.hpp"
 #include "AreaSchedule.hpp"
 
 namespace Runner::Report {

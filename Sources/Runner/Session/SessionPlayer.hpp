@@ -1,0 +1,59 @@
+// Plays parsed session commands on the emulated host: each command is one user action (one
+// notification series unless inside begin/end), echoed to the trace with what the user notices.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "../../Host/Model/Application.hpp"
+#include "../Project/Status.hpp"
+#include "SessionParser.hpp"
+
+namespace Runner {
+
+class SessionPlayer {
+public:
+    // `baseDir` resolves relative paths of `open` when they do not exist from the working folder.
+    SessionPlayer(Host::Application& app, std::ostream& trace, std::string baseDir);
+
+    // Plays one command through its play step. Fails on bad input (an unknown element, a used
+    // id, an unreadable project, ...); a failed `expect` is not bad input.
+    Status Play(const Command& command);
+
+    // Prints palette and undo changes since the last call (after every command).
+    void ReportChanges();
+
+    bool AnyExpectFailed() const { return expectFailures > 0; }
+    int ExpectFailures() const { return expectFailures; }
+    bool InSeries() const { return inSeries; }
+
+    // What the play steps work with.
+    Host::Application& App() { return app; }
+    std::ostream& Trace() { return trace; }
+    const std::string& BaseDir() const { return baseDir; }
+    void SetInSeries(bool on) { inSeries = on; }
+    void CountExpectFailure() { ++expectFailures; }
+    // Prints `result: CODE` when a host action answered an error.
+    void Result(GSErrCode code);
+
+    // The live element a reference names.
+    Status Resolve(const ElementRef& ref, API_Guid& guid) const;
+    Status ResolveAll(const std::vector<ElementRef>& refs, std::vector<API_Guid>& guids) const;
+    // Bad input unless no element has the id yet.
+    Status CheckNewId(const std::string& id) const;
+    Status CheckLibPart(const std::string& name) const;
+    Status CheckZoneCategory(const std::optional<API_AttributeIndex>& category) const;
+
+private:
+    Host::Application& app;
+    std::ostream& trace;
+    std::string baseDir;
+    int expectFailures = 0;
+    bool inSeries = false;
+    std::string lastPalette;
+    std::size_t lastUndoCount = 0;
+};
+
+} // namespace Runner

@@ -1,0 +1,39 @@
+// A synthetic residential tower in the project-file format, for trying the add-on and the runner
+// at the size of real buildings (by default 40 storeys, 6,000 TOPs, 60,000 zones).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "../Project/Status.hpp"
+
+namespace Runner {
+
+struct TowerOptions {
+    int storeys = 40;
+    int topsPerStorey = 150;
+    int zonesPerTop = 10;
+    bool arealists = false; // one linked Arealist per TOP
+    std::uint64_t seed = 1;
+};
+
+// What a generated tower holds.
+struct TowerCounts {
+    int tops = 0;
+    int zones = 0;
+    int maisonettes = 0;  // TOPs whose zones lie on two storeys
+    int staircases = 0;   // zones without TOP, one per storey
+    int inconsistent = 0; // zones whose quantities do not add up, one per storey
+    int arealists = 0;
+};
+
+// Checks the options: a failure names the option and its allowed range.
+Status CheckTowerOptions(const TowerOptions& options);
+
+// Writes the tower's project file to `text`. The same options give the same bytes on every machine.
+// TOPs = storeys x tops-per-storey and zones = TOPs x zones-per-top exactly: each storey's staircase
+// takes the place of one room of the storey's first TOP, and maisonettes are pairs of TOPs that
+// share one slot of the grid on two storeys, each keeping its zones-per-top rooms.
+Status GenerateTower(const TowerOptions& options, std::string& text, TowerCounts& counts);
+
+} // namespace Runner
