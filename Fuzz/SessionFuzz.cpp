@@ -427,6 +427,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const Runner::Status status = Runner::ParseSessionLine(line, ++lineNumber, command);
             Check(status && command, "the decoder made a line that does not parse: " + line + ": " + status.Message(),
                   played);
+            // A bracket is one user action: one of their own (undo, a menu command, ...) cannot stand in it.
+            if (player.InSeries() && (command->entry->traits & Runner::OwnUserAction) != 0)
+                continue;
             play(*command, true);
         }
     }

@@ -72,17 +72,21 @@ TEST_P(RunEnding, StopsTheAddOnOnceWhenItStarted)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RunEnding,
-    testing::Values(Ending{"Clean", "menu 32501\nexpect arealists == 1\n", "", "d.json", false, 0, true, ""},
-                    Ending{"ExpectFailed", "expect zones == 2\n", "", "d.json", false, 1, true,
-                           "1 expectation(s) failed"},
-                    Ending{"BadSessionFile", "zone frob Z1\n", "", "", false, 2, false, "s.txt:1: word 2"},
-                    Ending{"BadProject", "", "", "", true, 2, true, "p.json:"},
-                    Ending{"UnknownElement", "menu 32501\nzone delete Z9\n", "", "", false, 2, true,
-                           "s.txt:2: no element with id \"Z9\""},
-                    Ending{"BadLineOnStandardInput", "-", "undo\nfrobnicate\n", "", false, 2, true,
-                           "<stdin>:2: word 1 \"frobnicate\": unknown command"},
-                    Ending{"SeriesLeftOpen", "-", "begin\nundo\n", "", false, 2, true, "<stdin>:1: begin without end"},
-                    Ending{"DumpNotWritten", "undo\n", "", "a folder", false, 2, true, "--dump: "}),
+    testing::Values(
+        Ending{"Clean", "menu 32501\nexpect arealists == 1\n", "", "d.json", false, 0, true, ""},
+        Ending{"ExpectFailed", "expect zones == 2\n", "", "d.json", false, 1, true, "1 expectation(s) failed"},
+        Ending{"BadSessionFile", "zone frob Z1\n", "", "", false, 2, false, "s.txt:1: word 2"},
+        Ending{"BadProject", "", "", "", true, 2, true, "p.json:"},
+        Ending{"UnknownElement", "menu 32501\nzone delete Z9\n", "", "", false, 2, true,
+               "s.txt:2: no element with id \"Z9\""},
+        Ending{"BadLineOnStandardInput", "-", "undo\nfrobnicate\n", "", false, 2, true,
+               "<stdin>:2: word 1 \"frobnicate\": unknown command"},
+        Ending{"SeriesLeftOpen", "-", "begin\nzone move Z1 1 1\n", "", false, 2, true, "<stdin>:1: begin without end"},
+        Ending{"UndoInsideBracket", "begin\nzone delete Z1\nundo\nend\n", "", "d.json", false, 2, false,
+               "s.txt:3: `undo` is a user action of its own"},
+        Ending{"UndoInsideBracketOnStandardInput", "-", "begin\nzone delete Z1\nundo\nend\n", "", false, 2, true,
+               "<stdin>:3: `undo` is a user action of its own"},
+        Ending{"DumpNotWritten", "undo\n", "", "a folder", false, 2, true, "--dump: "}),
     [](const testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 
 } // namespace

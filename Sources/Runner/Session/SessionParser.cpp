@@ -87,6 +87,8 @@ Status ParseSession(const std::string& text, const std::string& fileName, std::v
             return status.Prefixed(where);
         if (!command)
             continue;
+        if (const Status status = CheckInsideBracket(*command->entry, openBegin); !status)
+            return status.Prefixed(where);
         if (const SeriesArgs* series = command->As<SeriesArgs>()) {
             if (series->begin && openBegin != 0)
                 return Status::BadInput(where + "begin inside begin (line " + std::to_string(openBegin) + ")");

@@ -117,6 +117,8 @@ void SessionPlayer::ReportChanges()
 Status SessionPlayer::Play(const Command& c)
 {
     trace << "> " << c.source.substr(c.source.find_first_not_of(" \t")) << "\n";
+    if (Status status = CheckInsideBracket(*c.entry, seriesBeginLine); !status)
+        return status;
     return c.entry->play(*this, c);
 }
 

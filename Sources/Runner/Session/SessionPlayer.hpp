@@ -27,13 +27,14 @@ public:
 
     bool AnyExpectFailed() const { return expectFailures > 0; }
     int ExpectFailures() const { return expectFailures; }
-    bool InSeries() const { return inSeries; }
+    bool InSeries() const { return seriesBeginLine != 0; }
 
     // What the play steps work with.
     Host::Application& App() { return app; }
     std::ostream& Trace() { return trace; }
     const std::string& BaseDir() const { return baseDir; }
-    void SetInSeries(bool on) { inSeries = on; }
+    // `begin` on line `line`, or 0 for `end`.
+    void SetSeriesBegin(int line) { seriesBeginLine = line; }
     void CountExpectFailure() { ++expectFailures; }
     // Prints `result: CODE` when a host action answered an error.
     void Result(GSErrCode code);
@@ -51,7 +52,7 @@ private:
     std::ostream& trace;
     std::string baseDir;
     int expectFailures = 0;
-    bool inSeries = false;
+    int seriesBeginLine = 0; // the line of the open `begin`, 0 outside a bracket
     std::string lastPalette;
     std::size_t lastUndoCount = 0;
 };

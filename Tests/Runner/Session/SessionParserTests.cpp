@@ -191,8 +191,40 @@ TEST(SessionParser, OverlongTextsAndUnclosedSeries)
     EXPECT_FALSE(status);
     EXPECT_NE(status.Message().find("s.txt:1: word 4"), std::string::npos) << status.Message();
     EXPECT_NE(status.Message().find("longer than 255"), std::string::npos) << status.Message();
-    status = Runner::ParseSession("begin\nundo\n", "s.txt", commands);
+    status = Runner::ParseSession("begin\nzone move Z1 1 1\n", "s.txt", commands);
     EXPECT_EQ(status.Message(), "s.txt:1: begin without end");
+}
+
+// A bracket is one user action: a command that is a user action of its own is refused inside it,
+// with the line of the command and of its begin, and accepted outside.
+TEST(SessionParser, BracketRefusesUserActionsOfTheirOwn)
+{
+    const char* ownActions[] = {"undo",
+                                "redo",
+                                "menu 32501",
+                                "menu 32502",
+                                "palette button 5",
+                                "palette close",
+                                "palette message 1",
+                                "palette resize 1 1",
+                                "answer dialog ok",
+                                "new",
+                                "open other.json"};
+    for (const char* line : ownActions) {
+        std::vector<Runner::Command> commands;
+        const std::string inside = std::string("story 0\nbegin\nzone move Z1 1 1\n") + line + "\nend\n";
+        const Runner::Status status = Runner::ParseSession(inside, "s.txt", commands);
+        EXPECT_FALSE(status) << line;
+        EXPECT_EQ(status.Message().rfind("s.txt:4: `", 0), 0u) << status.Message();
+        EXPECT_NE(status.Message().find("inside begin/end (begin on line 2)"), std::string::npos) << status.Message();
+        EXPECT_TRUE(Runner::ParseSession(std::string(line) + "\nbegin\nzone move Z1 1 1\nend\n" + line + "\n", "s.txt",
+                                         commands))
+            << line;
+    }
+    std::vector<Runner::Command> commands;
+    EXPECT_TRUE(Runner::ParseSession("begin\nzone delete Z2\nlabel place N1 at 1,1\nanswer alert 31010 1\nexpect "
+                                     "memos == 0\nend\n",
+                                     "s.txt", commands));
 }
 
 } // namespace

@@ -78,12 +78,41 @@ const CommandEntry* FindCommand(const ArgReader& reader, const CommandFamily*& f
     return nullptr;
 }
 
+Status CheckInsideBracket(const CommandEntry& entry, int beginLine)
+{
+    if (beginLine == 0 || (entry.traits & OwnUserAction) == 0)
+        return Status::Ok();
+    const std::string name = entry.subWord != nullptr ? std::string(entry.word) + " " + entry.subWord : entry.word;
+    return Status::BadInput("`" + name +
+                            "` is a user action of its own and cannot stand inside begin/end (begin on line " +
+                            std::to_string(beginLine) + ")");
+}
+
+namespace {
+
+// The commands that a begin/end bracket refuses, as a sentence for help and the documentation.
+std::string OwnUserActionsText(const char* quote)
+{
+    std::string list;
+    for (const CommandEntry* entry : AllCommands()) {
+        if ((entry->traits & OwnUserAction) == 0)
+            continue;
+        list += (list.empty() ? "" : ", ") + std::string(quote) + entry->word +
+                (entry->subWord != nullptr ? std::string(" ") + entry->subWord : "") + quote;
+    }
+    return "Between begin and end (one user action) these commands, each a user action of its own, are bad "
+           "input: " +
+           list + ".\n";
+}
+
+} // namespace
+
 std::string CommandsHelp()
 {
     std::string help = "Commands (REF: ID | top:\"T\" | top:\"T\"#n):\n";
     for (const CommandEntry* entry : AllCommands())
         help += HelpLine(entry->usage, entry->description);
-    return help + "\n" + ExpectHelp();
+    return help + OwnUserActionsText("") + "\n" + ExpectHelp();
 }
 
 std::string CommandsMarkdown()
@@ -91,7 +120,7 @@ std::string CommandsMarkdown()
     std::string text = "| command | meaning |\n|---|---|\n";
     for (const CommandEntry* entry : AllCommands())
         text += "| `" + Cell(entry->usage) + "` | " + Cell(entry->description) + " |\n";
-    return text;
+    return text + "\n" + OwnUserActionsText("`");
 }
 
 std::string ExpectSubjectsMarkdown()

@@ -19,7 +19,10 @@ class SessionPlayer;
 enum CommandTraits : unsigned {
     NoTraits = 0,
     TouchesFiles = 1, // reads or writes files (open, dump)
-    OnlyReports = 2   // checks or prints, changes nothing (expect, show, help)
+    OnlyReports = 2,  // checks or prints, changes nothing (expect, show, help)
+    // A user action of its own (undo, a menu command, a palette button, ...): one begin/end
+    // bracket is one user action, so such a command is refused inside one.
+    OwnUserAction = 4
 };
 
 struct CommandEntry {
@@ -57,6 +60,10 @@ std::span<const CommandEntry* const> AllCommands();
 // The command a line's words name: the entry whose sub-word follows, else the family's entry
 // without one; null when the word names no command. `family` is set when the word names a family.
 const CommandEntry* FindCommand(const ArgReader& reader, const CommandFamily*& family);
+
+// The refusal of a command that is a user action of its own inside the bracket begun on line
+// `beginLine`; Ok for every other command, and outside a bracket.
+Status CheckInsideBracket(const CommandEntry& entry, int beginLine);
 
 // `help`: every command and expect subject with its usage and description.
 std::string CommandsHelp();

@@ -159,15 +159,17 @@ bool AnswerWithoutCommand(ArgReader& r)
 
 constexpr CommandEntry commands[] = {
     MakeCommand<MenuArgs, ParseMenu, PlayMenu>(
-        "menu", nullptr, menuUsage, "choose an add-on menu command: 32501 Arealists, 32502 the check palette"),
+        "menu", nullptr, menuUsage, "choose an add-on menu command: 32501 Arealists, 32502 the check palette",
+        OwnUserAction),
     MakeCommand<NumberArgs, ParsePaletteButton, PlayPaletteButton>("palette", "button", "palette button N",
-                                                                   "press the check palette's button N"),
+                                                                   "press the check palette's button N", OwnUserAction),
     MakeCommand<NoArgs, ParsePaletteClose, PlayPaletteClose>("palette", "close", "palette close",
-                                                             "close the check palette"),
+                                                             "close the check palette", OwnUserAction),
     MakeCommand<NumberArgs, ParsePaletteMessage, PlayPaletteMessage>(
-        "palette", "message", "palette message N", "send the palette the host's message N (e.g. hide, show)"),
-    MakeCommand<PaletteResizeArgs, ParsePaletteResize, PlayPaletteResize>("palette", "resize", "palette resize DH DV",
-                                                                          "resize the check palette by DH DV pixels"),
+        "palette", "message", "palette message N", "send the palette the host's message N (e.g. hide, show)",
+        OwnUserAction),
+    MakeCommand<PaletteResizeArgs, ParsePaletteResize, PlayPaletteResize>(
+        "palette", "resize", "palette resize DH DV", "resize the check palette by DH DV pixels", OwnUserAction),
     MakeCommand<ShowPaletteArgs, ParseShowPalette, PlayShowPalette>("show", "palette", "show palette",
                                                                     "print the palette's state", OnlyReports),
     MakeCommand<AnswerAlertArgs, ParseAnswerAlert, PlayAnswerAlert>(
@@ -175,7 +177,7 @@ constexpr CommandEntry commands[] = {
         "queue the user's answer (button 1 to 3) for alert ID (0: the host's alerts)"),
     MakeCommand<AnswerDialogArgs, ParseAnswerDialog, PlayAnswerDialog>(
         "answer", "dialog", answerDialogUsage,
-        "queue a step for the next modal dialog: select row T, or press a button"),
+        "queue a step for the next modal dialog: select row T, or press a button", OwnUserAction),
 };
 
 constexpr CommandFamily families[] = {{"palette", PaletteWithoutCommand}, {"answer", AnswerWithoutCommand}};

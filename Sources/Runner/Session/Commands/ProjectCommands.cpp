@@ -1,5 +1,6 @@
 // Commands on the project as a whole and on what the user sees of it: opening, the current story,
 // the selection, layers, group suspension, undo and redo, and notification series.
+#include <algorithm>
 #include <filesystem>
 
 #include "../../Project/ProjectLoader.hpp"
@@ -23,8 +24,6 @@ bool ParsePath(ArgReader& r, PathArgs& args)
 Status PlayOpen(SessionPlayer& p, const PathArgs& args, const Command&)
 {
     namespace fs = std::filesystem;
-    if (p.InSeries())
-        return Status::BadInput("open inside begin/end");
     // A relative path that does not exist from the working folder is looked for beside the session.
     std::string path = args.path;
     std::error_code ignored;
@@ -46,8 +45,6 @@ bool ParseWordAlone(ArgReader& r, NoArgs&)
 
 Status PlayNew(SessionPlayer& p, const NoArgs&, const Command&)
 {
-    if (p.InSeries())
-        return Status::BadInput("new inside begin/end");
     p.App().NewProject();
     return Status::Ok();
 }
@@ -137,11 +134,12 @@ bool ParseSeries(ArgReader& r, SeriesArgs& args)
     return r.Exactly(1, r.WordText(0));
 }
 
-Status PlaySeries(SessionPlayer& p, const SeriesArgs& args, const Command&)
+Status PlaySeries(SessionPlayer& p, const SeriesArgs& args, const Command& command)
 {
     if (args.begin == p.InSeries())
         return Status::BadInput(args.begin ? "begin inside begin" : "end without begin");
-    p.SetInSeries(args.begin);
+    // Interactive lines may all be numbered 0; a bracket still needs a line to be open.
+    p.SetSeriesBegin(args.begin ? std::max(command.line, 1) : 0);
     if (args.begin)
         p.App().BeginSeries();
     else
@@ -151,16 +149,17 @@ Status PlaySeries(SessionPlayer& p, const SeriesArgs& args, const Command&)
 
 constexpr CommandEntry commands[] = {
     MakeCommand<PathArgs, ParsePath, PlayOpen>("open", nullptr, "open PATH",
-                                               "open another project file (the add-on stays loaded)", TouchesFiles),
-    MakeCommand<NoArgs, ParseWordAlone, PlayNew>("new", nullptr, "new", "start an empty project"),
+                                               "open another project file (the add-on stays loaded)",
+                                               TouchesFiles | OwnUserAction),
+    MakeCommand<NoArgs, ParseWordAlone, PlayNew>("new", nullptr, "new", "start an empty project", OwnUserAction),
     MakeCommand<StoryArgs, ParseStory, PlayStory>("story", nullptr, "story N", "make floor N current"),
     MakeCommand<RefsArgs, ParseSelect, PlaySelect>("select", nullptr, "select REF...",
                                                    "set the selection (no REF: select nothing)"),
     MakeCommand<LayerArgs, ParseLayer, PlayLayer>("layer", nullptr, layerUsage, "hide, show, lock or unlock a layer"),
     MakeCommand<SwitchArgs, ParseGroups, PlayGroups>("groups", nullptr, "groups suspend|resume",
                                                      "switch Suspend Groups on or off"),
-    MakeCommand<NoArgs, ParseWordAlone, PlayUndo>("undo", nullptr, "undo", "undo the last step"),
-    MakeCommand<NoArgs, ParseWordAlone, PlayRedo>("redo", nullptr, "redo", "redo the last undone step"),
+    MakeCommand<NoArgs, ParseWordAlone, PlayUndo>("undo", nullptr, "undo", "undo the last step", OwnUserAction),
+    MakeCommand<NoArgs, ParseWordAlone, PlayRedo>("redo", nullptr, "redo", "redo the last undone step", OwnUserAction),
     MakeCommand<SeriesArgs, ParseSeries, PlaySeries>("begin", nullptr, "begin",
                                                      "the commands up to `end` are one notification series"),
     MakeCommand<SeriesArgs, ParseSeries, PlaySeries>("end", nullptr, "end", "end the notification series"),
