@@ -1,14 +1,37 @@
-// arealist-host: the command-line host that loads the Arealist add-on, opens a project file and
-// plays a user's session, writes a synthetic tower, or lists the session commands. Exit 0: session
-// ran; 1: an expect failed; 2: bad input.
+// arealist-host: the command-line host that loads the Arealist add-on, opens a project file (or
+// imports an IFC model) and plays a user's session, makes a model's area lists, imports a model,
+// writes a synthetic tower, or lists the session commands. Exit 0: session ran; 1: an expect
+// failed; 2: bad input.
 #include <charconv>
 #include <cstdint>
 
 #include <CLI/CLI.hpp>
 
+#include "AreasCommand.hpp"
 #include "GenerateCommand.hpp"
+#include "ImportCommand.hpp"
 #include "RunCommand.hpp"
 #include "Session/Commands/CommandTable.hpp"
+
+namespace {
+
+void AddImportOptions(CLI::App* command, Runner::ImportOptionTexts& texts)
+{
+    command
+        ->add_option("--top-from", texts.topFrom,
+                     "where a space's TOP comes from: auto, zone, property:SET.NAME, number or fixed:TEXT")
+        ->capture_default_str();
+    command->add_option("--top-pattern", texts.topPattern,
+                        "keep the first capture group (else the whole match) of the TOP's text; no match: no TOP");
+    command->add_option("--quantity", texts.quantities,
+                        "N=SET.NAME: zone quantity N (1 to 5) from that quantity or property (repeatable)");
+    command
+        ->add_option("--category-from", texts.categoryFrom,
+                     "where a zone's category comes from: auto, classification or property:SET.NAME")
+        ->capture_default_str();
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -19,8 +42,10 @@ int main(int argc, char** argv)
 
     CLI::App cli{"arealist-host: runs the Arealist add-on in the emulated host"};
     cli.require_subcommand(1);
-    CLI::App* run = cli.add_subcommand("run", "open PROJECT.json and play SESSION.txt (or - for standard input)");
-    run->add_option("project", options.project, "project file (JSON)")->required();
+    Runner::ImportOptionTexts importTexts;
+    CLI::App* run = cli.add_subcommand("run", "open PROJECT.json (or import MODEL.ifc) and play SESSION.txt (or - for "
+                                              "standard input)");
+    run->add_option("project", options.project, "project file (JSON) or IFC model (.ifc)")->required();
     run->add_option("session", options.session, "session file, or - to read commands from standard input");
     run->add_option("--dump", options.dump, "write the final state to this file (JSON)");
     run->add_option("--export", options.exportPath, "write the area schedule to this file (.csv or .xlsx)");
@@ -33,6 +58,27 @@ int main(int argc, char** argv)
     run->add_flag("--stats", options.stats,
                   "after the session, print per command its wall time, host calls, time in the host and in the "
                   "add-on, and the peak memory");
+    AddImportOptions(run, importTexts);
+
+    std::string importModel, importOut;
+    CLI::App* import = cli.add_subcommand("import", "import MODEL.ifc (IFC2X3 or IFC4) into the project file OUT.json");
+    import->add_option("model", importModel, "IFC model (STEP)")->required();
+    import->add_option("out", importOut, "project file to write (JSON)")->required();
+    AddImportOptions(import, importTexts);
+
+    CLI::App* areas = cli.add_subcommand(
+        "areas", "a model's area lists: import MODEL.ifc (or open PROJECT.json), one Arealist per TOP, the full check, "
+                 "the report, export and dump");
+    areas->add_option("model", options.project, "IFC model (.ifc) or project file (JSON)")->required();
+    areas->add_option("--report", options.reportPath, "write the plans and the area schedule to this file (HTML)");
+    areas->add_option("--export", options.exportPath, "write the area schedule to this file (.csv or .xlsx)");
+    areas->add_option("--dump", options.dump, "write the final state to this file (JSON)");
+    areas->add_option("--lang", options.language, "language of the add-on's resources")
+        ->check(CLI::IsMember({"en", "de"}));
+    areas->add_option("--prefs", options.prefsDir, "folder of the stored preferences");
+    areas->add_option("--module", options.modulePath, "the add-on module to load");
+    areas->add_option("--resources", options.resourcesDir, "the add-on's resource folder");
+    AddImportOptions(areas, importTexts);
 
     Runner::TowerOptions tower;
     std::string towerPath;
@@ -73,5 +119,13 @@ int main(int argc, char** argv)
     }
     if (generate->parsed())
         return Runner::Generate(tower, towerPath, std::cout, std::cerr);
+    if (Runner::Status status = importTexts.Resolve(options.import); !status) {
+        std::cerr << "arealist-host: " << status.Message() << "\n";
+        return Runner::ExitBadInput;
+    }
+    if (import->parsed())
+        return Runner::ImportModel(importModel, importOut, options.import, std::cout, std::cerr);
+    if (areas->parsed())
+        return Runner::Areas(options, std::cout, std::cerr);
     return Runner::Run(options, std::cin, std::cout, std::cerr);
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "../Host/Model/Application.hpp"
+#include "Import/Importer.hpp"
 #include "Project/ProjectLoader.hpp"
 #include "Project/StateDump.hpp"
 #include "Project/Status.hpp"
@@ -109,14 +110,31 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
     const AddOnStopper stopper(app);
 
     Host::Project project;
-    if (Status status = LoadProjectFile(options.project, app.LibraryParts(), project); !status)
+    if (Import::IsModelPath(options.project)) {
+        Import::ImportSummary summary;
+        if (Status status =
+                Import::LoadModelProject(options.project, options.import, app.LibraryParts(), project, &summary);
+            !status)
+            return status;
+        if (options.importSummary)
+            Import::PrintSummary(summary, out);
+    } else if (Status status = LoadProjectFile(options.project, app.LibraryParts(), project); !status) {
         return status;
+    }
+    std::vector<Command> made;
+    if (options.makeSession) {
+        const std::string text = options.makeSession(project);
+        if (Status status = ParseSession(text, "<" + options.project + " session>", made); !status)
+            return status;
+    }
+    const std::vector<Command>& toPlay = options.makeSession ? made : commands;
     app.OpenProject(std::move(project));
 
     const bool interactive = options.session == "-";
     const std::string sessionName = interactive ? std::string("<stdin>") : options.session;
     const std::string baseDir = interactive ? std::string() : fs::path(options.session).parent_path().string();
-    SessionPlayer player(app, out, baseDir);
+    std::ostream silent(nullptr);
+    SessionPlayer player(app, options.trace ? out : silent, baseDir);
     player.ReportChanges();
     RunStats& stats = played.stats.emplace(app, options.stats);
     auto play = [&](const Command& command) {
@@ -154,10 +172,12 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
         if (player.InSeries())
             return Status::BadInput(sessionName + ":" + std::to_string(beginLine) + ": begin without end");
     } else {
-        for (const Command& command : commands)
+        for (const Command& command : toPlay)
             if (Status status = play(command); !status)
                 return status;
     }
+    if (options.reportEnd)
+        options.reportEnd(app, out);
 
     if (Status status = WriteOutputs(app, options); !status)
         return status;
@@ -205,7 +225,10 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
             return BadInput(err, "--prefs: cannot use folder " + options.prefsDir);
     }
     Host::Application app(hostOptions);
-    app.SetTraceSink([&out](const std::string& line) { out << "  " << line << "\n"; });
+    if (options.trace)
+        app.SetTraceSink([&out](const std::string& line) { out << "  " << line << "\n"; });
+    else
+        app.SetTraceSink([](const std::string&) {});
     std::string error;
     if (!app.LoadAddOnModule(options.modulePath, error))
         return BadInput(err, "--module: " + options.modulePath + ": " + error);

@@ -1,8 +1,17 @@
-// The `run` command: load the add-on, open the project, play the session, write the dump.
+// The `run` command: load the add-on, open the project (or import a model), play the session,
+// write the dump.
 #pragma once
 
+#include <functional>
 #include <iostream>
 #include <string>
+
+#include "Import/ImportOptions.hpp"
+
+namespace Host {
+struct Project;
+class Application;
+} // namespace Host
 
 namespace Runner {
 
@@ -16,7 +25,15 @@ struct RunOptions {
     std::string prefsDir;
     std::string modulePath;
     std::string resourcesDir;
-    bool stats = false; // print per-command figures and the peak memory after the session
+    bool stats = false;           // print per-command figures and the peak memory after the session
+    Import::ImportOptions import; // when `project` is an IFC model
+    bool importSummary = false;   // print the import's summary before the session
+    bool trace = true;            // print the session's trace
+
+    // For commands built on `run` (`areas`): the session, made from the opened project instead of
+    // read from a file, and a report on the final state, printed before the outputs are written.
+    std::function<std::string(const Host::Project&)> makeSession;
+    std::function<void(const Host::Application&, std::ostream&)> reportEnd;
 };
 
 enum ExitCode { ExitOk = 0, ExitExpectFailed = 1, ExitBadInput = 2 };

@@ -1,0 +1,162 @@
+// Reading a model with IFC++ behind the pre-scan, and the unit factors it does not give.
+#include "IfcModel.hpp"
+
+#include <cmath>
+#include <exception>
+
+#include <ifcpp/IFC4/include/IfcAreaMeasure.h>
+#include <ifcpp/IFC4/include/IfcConversionBasedUnit.h>
+#include <ifcpp/IFC4/include/IfcMeasureWithUnit.h>
+#include <ifcpp/IFC4/include/IfcProject.h>
+#include <ifcpp/IFC4/include/IfcRatioMeasure.h>
+#include <ifcpp/IFC4/include/IfcReal.h>
+#include <ifcpp/IFC4/include/IfcSIPrefix.h>
+#include <ifcpp/IFC4/include/IfcSIUnit.h>
+#include <ifcpp/IFC4/include/IfcSIUnitName.h>
+#include <ifcpp/IFC4/include/IfcUnitAssignment.h>
+#include <ifcpp/IFC4/include/IfcUnitEnum.h>
+#include <ifcpp/model/BuildingException.h>
+#include <ifcpp/model/BuildingModel.h>
+#include <ifcpp/model/UnitConverter.h>
+#include <ifcpp/reader/ReaderSTEP.h>
+
+#include "../Project/JsonReader.hpp"
+#include "WideText.hpp"
+
+namespace Runner::Import {
+
+std::string IfcModel::Where(int entityId) const
+{
+    return fileName + ":" + std::to_string(scan.LineOf(entityId)) + ": #" + std::to_string(entityId);
+}
+
+namespace {
+
+// Collects what the library says while it reads: errors about an entity are bad input, warnings
+// go to the summary.
+struct LibraryMessages {
+    int errorEntity = -1;
+    std::string error;
+    std::vector<std::string> warnings;
+
+    static void Receive(void* target, shared_ptr<StatusCallback::Message> message)
+    {
+        auto& self = *static_cast<LibraryMessages*>(target);
+        if (!message)
+            return;
+        const std::string text = ToUtf8(message->m_message_text, 400);
+        const int entity = message->m_entity != nullptr ? message->m_entity->m_entity_id : -1;
+        if (message->m_message_type == StatusCallback::MESSAGE_TYPE_ERROR) {
+            if (self.error.empty()) {
+                self.error = text;
+                self.errorEntity = entity;
+            }
+        } else if (message->m_message_type == StatusCallback::MESSAGE_TYPE_WARNING ||
+                   message->m_message_type == StatusCallback::MESSAGE_TYPE_MINOR_WARNING) {
+            if (self.warnings.size() < 20)
+                self.warnings.push_back((entity >= 0 ? "#" + std::to_string(entity) + ": " : std::string()) + text);
+        }
+    }
+};
+
+double PrefixFactor(const shared_ptr<IfcSIPrefix>& prefix)
+{
+    if (!prefix)
+        return 1.0;
+    switch (prefix->m_enum) {
+    case IfcSIPrefix::ENUM_KILO:
+        return 1e3;
+    case IfcSIPrefix::ENUM_HECTO:
+        return 1e2;
+    case IfcSIPrefix::ENUM_DECA:
+        return 1e1;
+    case IfcSIPrefix::ENUM_DECI:
+        return 1e-1;
+    case IfcSIPrefix::ENUM_CENTI:
+        return 1e-2;
+    case IfcSIPrefix::ENUM_MILLI:
+        return 1e-3;
+    case IfcSIPrefix::ENUM_MICRO:
+        return 1e-6;
+    default:
+        return 1.0;
+    }
+}
+
+// The area unit of the project's unit assignment in square metres: an SI unit with its prefix
+// (squared), or a conversion-based unit (square foot) by its factor. No area unit: square metres.
+double AreaFactor(BuildingModel& model)
+{
+    const shared_ptr<IfcProject> project = model.getIfcProject();
+    if (!project || !project->m_UnitsInContext)
+        return 1.0;
+    for (const shared_ptr<IfcUnit>& unit : project->m_UnitsInContext->m_Units) {
+        if (const auto si = dynamic_pointer_cast<IfcSIUnit>(unit)) {
+            if (si->m_UnitType && si->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT) {
+                const double linear = PrefixFactor(si->m_Prefix);
+                return linear * linear;
+            }
+        } else if (const auto converted = dynamic_pointer_cast<IfcConversionBasedUnit>(unit)) {
+            if (converted->m_UnitType && converted->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT &&
+                converted->m_ConversionFactor) {
+                double factor = 0.0;
+                const shared_ptr<IfcValue>& value = converted->m_ConversionFactor->m_ValueComponent;
+                if (const auto area = dynamic_pointer_cast<IfcAreaMeasure>(value))
+                    factor = area->m_value;
+                else if (const auto ratio = dynamic_pointer_cast<IfcRatioMeasure>(value))
+                    factor = ratio->m_value;
+                else if (const auto real = dynamic_pointer_cast<IfcReal>(value))
+                    factor = real->m_value;
+                if (std::isfinite(factor) && factor > 0.0)
+                    return factor;
+            }
+        }
+    }
+    return 1.0;
+}
+
+} // namespace
+
+Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out)
+{
+    out = IfcModel();
+    out.fileName = fileName;
+    if (Status status = ScanStepText(text, fileName, out.scan); !status)
+        return status;
+
+    auto model = std::make_shared<BuildingModel>();
+    LibraryMessages messages;
+    ReaderSTEP reader;
+    reader.setMessageCallBack(&messages, &LibraryMessages::Receive);
+    model->setMessageCallBack(&messages, &LibraryMessages::Receive);
+    try {
+        reader.loadModelFromString(text, model);
+    } catch (const std::exception& e) {
+        return Status::BadInput(fileName + ": the IFC reader failed: " + e.what());
+    }
+    if (!messages.error.empty())
+        return Status::BadInput((messages.errorEntity >= 0 ? out.Where(messages.errorEntity) : fileName) + ": " +
+                                messages.error);
+    if (!model->getIfcProject())
+        return Status::BadInput(fileName + ": the model has no IfcProject");
+
+    const shared_ptr<UnitConverter>& units = model->getUnitConverter();
+    out.lengthToMetres = units ? units->getLengthInMeterFactor() : 1.0;
+    out.areaToSquareMetres = AreaFactor(*model);
+    if (!(out.lengthToMetres > 0.0) || !std::isfinite(out.lengthToMetres))
+        return Status::BadInput(fileName + ": the model's length unit is not usable");
+    model->unsetMessageCallBack();
+    out.warnings = std::move(messages.warnings);
+    out.model = std::move(model);
+    return Status::Ok();
+}
+
+Status OpenIfcModel(const std::string& path, IfcModel& model)
+{
+    std::string text;
+    if (Status status = ReadTextFile(path, text); !status)
+        return status;
+    return ReadIfcModel(std::move(text), path, model);
+}
+
+} // namespace Runner::Import

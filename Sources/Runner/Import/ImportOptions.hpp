@@ -1,0 +1,58 @@
+// The import options (TOP source and pattern, quantity overrides, category source) and the table
+// of default quantity sources. The table is data: docs/import.md prints it, and the reader keeps
+// only the values it names.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "../Project/Status.hpp"
+
+namespace Runner::Import {
+
+// A property or quantity by its set and name; the set "*" is any set.
+struct ValueRef {
+    std::string set;
+    std::string name;
+    std::string Text() const { return set + "." + name; }
+};
+
+enum class ValueKind { Quantity, Property, Either };
+
+// One row of the quantity table: zone quantity `slot` (1 to 5) may come from this value.
+struct QuantitySource {
+    int slot;
+    ValueKind kind;
+    ValueRef value;
+};
+
+// The default sources, in the order they are tried for each slot.
+const std::vector<QuantitySource>& DefaultQuantitySources();
+// What the five slots mean, for the summary and the documentation.
+const std::array<const char*, 5>& QuantitySlotMeanings();
+
+enum class TopFrom { Auto, Zone, Property, Number, Fixed };
+enum class CategoryFrom { Auto, Classification, Property };
+
+struct ImportOptions {
+    TopFrom topFrom = TopFrom::Auto;
+    ValueRef topProperty;                            // with TopFrom::Property
+    std::string topFixed;                            // with TopFrom::Fixed
+    std::string topPattern;                          // empty: none
+    std::array<std::optional<ValueRef>, 5> quantity; // --quantity N=SET.NAME
+    CategoryFrom categoryFrom = CategoryFrom::Auto;
+    ValueRef categoryProperty; // with CategoryFrom::Property
+};
+
+// The property the add-on's zone stamp exports its TOP in.
+constexpr const char* apartmentIdProperty = "stApartmentId";
+
+// Option parsers; a failure names the option and what is wrong.
+Status ParseTopFrom(const std::string& text, ImportOptions& options);
+Status ParseTopPattern(const std::string& text, ImportOptions& options);
+Status ParseQuantityOption(const std::string& text, ImportOptions& options);
+Status ParseCategoryFrom(const std::string& text, ImportOptions& options);
+
+} // namespace Runner::Import

@@ -1,0 +1,35 @@
+// The IFC import as one call: model file in, project file document and summary out, or a host
+// project loaded from that document by the project loader (so that an imported model and a
+// project file are checked and built alike).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "../../Host/Model/Project.hpp"
+#include "../Project/Status.hpp"
+#include "ImportOptions.hpp"
+#include "ImportSummary.hpp"
+
+namespace Runner::Import {
+
+struct ImportResult {
+    nlohmann::json project; // a project file (design 4.1)
+    ImportSummary summary;
+};
+
+// True for a path the runner reads as an IFC model rather than a project file: ".ifc" in any case.
+bool IsModelPath(const std::string& path);
+
+// Bad input names the file, line and entity ("MODEL.ifc:120: #4711: ...").
+Status ImportModelFile(const std::string& path, const ImportOptions& options, ImportResult& result);
+Status ImportModelText(std::string text, const std::string& fileName, const ImportOptions& options,
+                       ImportResult& result);
+
+// Imports the model and loads it as a project with the host's `library`; `summary` may be null.
+Status LoadModelProject(const std::string& path, const ImportOptions& options,
+                        const std::vector<Host::LibPart>& library, Host::Project& project, ImportSummary* summary);
+
+} // namespace Runner::Import

@@ -1,0 +1,67 @@
+// Neutral records of what the import takes from a model: storeys and spaces with the few
+// properties and quantities the options ask for. Reading them (ModelReader) and building a
+// project from them (ProjectBuilder) are apart, each testable alone.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "../Project/Status.hpp"
+#include "ImportOptions.hpp"
+#include "Outline.hpp"
+
+namespace Runner::Import {
+
+struct IfcModel;
+
+struct StoreyRecord {
+    int entityId = 0;
+    std::string name;
+    double elevation = 0.0; // metres
+};
+
+// A property's or quantity's value; areas in square metres.
+struct ValueRecord {
+    ValueKind kind = ValueKind::Property;
+    std::string set;
+    std::string name;
+    std::string text;
+    std::optional<double> number;
+    int entityId = 0; // the property or quantity
+};
+
+struct SpaceRecord {
+    int entityId = 0;
+    std::string globalId;
+    std::string guid;       // decoded
+    std::string number;     // Name
+    std::string name;       // LongName
+    std::size_t storey = 0; // index into ModelRecords::storeys
+    Point2 origin;          // of its placement, in plan
+    Outline outline;
+    std::string layer;                                        // presentation layer; empty: none
+    std::vector<std::pair<std::string, std::string>> classes; // (code, name) of its classifications
+    std::vector<std::string> zones;                           // names of the IfcZones grouping it
+    std::optional<std::string> apartmentId;                   // a stApartmentId property
+    std::vector<ValueRecord> values;                          // only those the options name
+    std::vector<std::string> cut;                             // texts cut to the project file's length
+};
+
+struct ModelRecords {
+    std::string schemaName;
+    std::vector<StoreyRecord> storeys; // in file order
+    std::vector<SpaceRecord> spaces;   // in file order
+    std::vector<std::string> warnings;
+};
+
+// Reads storeys and spaces. Bad input (exit 2): a space outside any storey, a GlobalId that is
+// not one or is used twice, a placement that cannot be computed or lies absurdly far, areas that
+// are negative or absurd. Odd geometry only leaves a space without outline.
+Status ReadModelRecords(const IfcModel& model, const ImportOptions& options, ModelRecords& records);
+
+// The farthest a point may lie from the model's origin, and the largest area a space may have.
+constexpr double maxCoordinate = 1e6; // metres
+constexpr double maxArea = 1e7;       // square metres
+
+} // namespace Runner::Import

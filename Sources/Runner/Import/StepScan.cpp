@@ -1,0 +1,437 @@
+// The pre-scan of a STEP file's text: a strict reader of the exchange structure that keeps only
+// what later checks need (the schema, each entity's line, the references between entities).
+#include "StepScan.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace Runner::Import {
+
+std::uint32_t StepScan::LineOf(std::int32_t id) const
+{
+    const auto found = std::lower_bound(lines.begin(), lines.end(), std::make_pair(id, std::uint32_t(0)));
+    return found != lines.end() && found->first == id ? found->second : 0;
+}
+
+namespace {
+
+// Nesting of lists and typed values; real files use a handful of levels.
+constexpr int maxDepth = 32;
+
+struct Reference {
+    std::int32_t target;
+    std::int32_t from;
+};
+
+class Scanner {
+public:
+    Scanner(std::string_view text, const std::string& fileName) : text(text), fileName(fileName) {}
+
+    Status Run(StepScan& scan)
+    {
+        if (text.substr(0, 3) == "\xEF\xBB\xBF")
+            pos = 3;
+        if (!SkipBlanks() || !Keyword("ISO-10303-21") || !Expect(';'))
+            return Status::BadInput(fileName + ": not an IFC file: it does not begin with ISO-10303-21;");
+        if (!SkipBlanks() || !Keyword("HEADER") || !Expect(';'))
+            return Fail("expected HEADER;");
+        if (Status status = Header(scan); !status)
+            return status;
+        if (!SkipBlanks() || !Keyword("DATA") || !Expect(';'))
+            return Fail("expected DATA; after the header");
+        for (;;) {
+            if (!SkipBlanks())
+                return Truncated("in the DATA section");
+            if (Keyword("ENDSEC"))
+                break;
+            if (Status status = Instance(scan); !status)
+                return status;
+        }
+        currentId = 0;
+        if (!Expect(';'))
+            return Fail("expected ; after ENDSEC");
+        if (!SkipBlanks() || !Keyword("END-ISO-10303-21"))
+            return Truncated("after the DATA section (no END-ISO-10303-21;)");
+        if (!Expect(';'))
+            return Fail("expected ; after END-ISO-10303-21");
+        return CheckReferences(scan);
+    }
+
+private:
+    Status Fail(const std::string& what) const
+    {
+        std::string where = fileName + ":" + std::to_string(line) + ": ";
+        if (currentId != 0)
+            where += "#" + std::to_string(currentId) + ": ";
+        return Status::BadInput(where + what);
+    }
+    Status Truncated(const std::string& where) const
+    {
+        return Status::BadInput(fileName + ":" + std::to_string(line) + ": the file ends " + where +
+                                ": it is truncated");
+    }
+
+    // Skips blanks and comments; false at the end of the text (or inside an unclosed comment).
+    bool SkipBlanks()
+    {
+        while (pos < text.size()) {
+            const char c = text[pos];
+            if (c == '\n') {
+                ++line;
+                ++pos;
+            } else if (c == ' ' || c == '\t' || c == '\r') {
+                ++pos;
+            } else if (c == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
+                const std::size_t end = text.find("*/", pos + 2);
+                if (end == std::string_view::npos) {
+                    pos = text.size();
+                    return false;
+                }
+                line += static_cast<std::uint32_t>(std::count(text.begin() + pos, text.begin() + end, '\n'));
+                pos = end + 2;
+            } else {
+                return true;
+            }
+        }
+        return false;
+    }
+    bool Keyword(std::string_view word)
+    {
+        if (text.substr(pos, word.size()) != word)
+            return false;
+        const std::size_t after = pos + word.size();
+        if (after < text.size() && (std::isalnum(static_cast<unsigned char>(text[after])) || text[after] == '_'))
+            return false;
+        pos = after;
+        return true;
+    }
+    bool Expect(char c)
+    {
+        if (!SkipBlanks() || text[pos] != c)
+            return false;
+        ++pos;
+        return true;
+    }
+    static bool NameChar(char c)
+    {
+        return std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) || c == '_' ||
+               c == '-';
+    }
+    std::string_view Name()
+    {
+        const std::size_t start = pos;
+        if (pos < text.size() && std::isalpha(static_cast<unsigned char>(text[pos])))
+            while (pos < text.size() && (NameChar(text[pos]) || std::islower(static_cast<unsigned char>(text[pos]))))
+                ++pos;
+        return text.substr(start, pos - start);
+    }
+
+    Status Header(StepScan& scan)
+    {
+        bool schemaSeen = false;
+        for (;;) {
+            if (!SkipBlanks())
+                return Truncated("in the header");
+            if (Keyword("ENDSEC"))
+                break;
+            const std::uint32_t entryLine = line;
+            const std::string_view name = Name();
+            if (name.empty())
+                return Fail("expected a header entry or ENDSEC");
+            std::vector<std::string> strings;
+            if (Status status = Parameters(0, name == "FILE_SCHEMA" ? &strings : nullptr); !status)
+                return status;
+            if (!Expect(';'))
+                return pos >= text.size() ? Truncated("in the header") : Fail("expected ; after " + std::string(name));
+            if (name == "FILE_SCHEMA") {
+                schemaSeen = true;
+                if (strings.size() != 1) {
+                    line = entryLine;
+                    return Fail("FILE_SCHEMA names " + std::to_string(strings.size()) + " schemas; one is expected");
+                }
+                std::string upper = strings.front();
+                std::transform(upper.begin(), upper.end(), upper.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+                scan.schemaName = strings.front();
+                if (upper == "IFC2X3" || upper == "IFC2X3_TC1")
+                    scan.schema = Schema::Ifc2x3;
+                else if (upper == "IFC4" || upper == "IFC4ADD1" || upper == "IFC4ADD2" || upper == "IFC4ADD2_TC1")
+                    scan.schema = Schema::Ifc4;
+                else {
+                    line = entryLine;
+                    return Fail("unknown schema \"" + strings.front() + "\": IFC2X3 or IFC4 is expected");
+                }
+            }
+        }
+        if (!Expect(';'))
+            return Fail("expected ; after ENDSEC");
+        if (!schemaSeen)
+            return Fail("the header has no FILE_SCHEMA");
+        return Status::Ok();
+    }
+
+    Status Instance(StepScan& scan)
+    {
+        if (text[pos] != '#')
+            return Fail("expected an entity instance (#ID=...) or ENDSEC");
+        ++pos;
+        std::int32_t id = 0;
+        if (!Id(id))
+            return Fail("expected an entity id after #");
+        currentId = id;
+        scan.lines.emplace_back(id, line);
+        if (!Expect('='))
+            return pos >= text.size() ? Truncated("inside an entity") : Fail("expected = after the entity id");
+        if (!SkipBlanks())
+            return Truncated("inside an entity");
+        if (text[pos] == '(')
+            return Fail("complex entity instances are not supported");
+        const std::string_view name = Name();
+        if (name.empty())
+            return Fail("expected an entity name");
+        if (name == "IFCSPACE")
+            ++scan.spaces;
+        if (Status status = Parameters(0, nullptr); !status)
+            return status;
+        if (!Expect(';'))
+            return pos >= text.size() ? Truncated("inside an entity") : Fail("expected ; after the entity");
+        return Status::Ok();
+    }
+
+    bool Id(std::int32_t& id)
+    {
+        const std::size_t start = pos;
+        while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])))
+            ++pos;
+        const auto [end, code] = std::from_chars(text.data() + start, text.data() + pos, id);
+        return pos > start && code == std::errc() && end == text.data() + pos && id > 0;
+    }
+
+    // "(" parameter {"," parameter} ")", or "()"; `strings` collects the string values met.
+    Status Parameters(int depth, std::vector<std::string>* strings)
+    {
+        if (depth > maxDepth)
+            return Fail("lists nested more than " + std::to_string(maxDepth) + " deep");
+        if (!Expect('('))
+            return pos >= text.size() ? Truncated("inside an entity") : Fail("expected (");
+        if (!SkipBlanks())
+            return Truncated("inside an entity");
+        if (text[pos] == ')') {
+            ++pos;
+            return Status::Ok();
+        }
+        for (;;) {
+            if (Status status = Parameter(depth, strings); !status)
+                return status;
+            if (!SkipBlanks())
+                return Truncated("inside an entity");
+            if (text[pos] == ')') {
+                ++pos;
+                return Status::Ok();
+            }
+            if (text[pos] != ',')
+                return Fail(std::string("expected , or ) but found '") + text[pos] + "'");
+            ++pos;
+        }
+    }
+
+    Status Parameter(int depth, std::vector<std::string>* strings)
+    {
+        if (!SkipBlanks())
+            return Truncated("inside an entity");
+        const char c = text[pos];
+        if (c == '$' || c == '*') {
+            ++pos;
+            return Status::Ok();
+        }
+        if (c == '(')
+            return Parameters(depth + 1, strings);
+        if (c == '\'')
+            return String(strings);
+        if (c == '"')
+            return Binary();
+        if (c == '.')
+            return Enumeration();
+        if (c == '#') {
+            ++pos;
+            std::int32_t target = 0;
+            if (!Id(target))
+                return Fail("expected an entity id after #");
+            references.push_back({target, currentId});
+            return Status::Ok();
+        }
+        if (c == '+' || c == '-' || std::isdigit(static_cast<unsigned char>(c)))
+            return Number();
+        if (std::isalpha(static_cast<unsigned char>(c))) {
+            if (Name().empty())
+                return Fail("expected a typed value");
+            return Parameters(depth + 1, strings);
+        }
+        return Fail(std::string("unexpected character '") + c + "'");
+    }
+
+    Status Number()
+    {
+        const std::size_t start = pos;
+        if (text[pos] == '+' || text[pos] == '-')
+            ++pos;
+        bool digits = false, real = false;
+        while (pos < text.size()) {
+            const char c = text[pos];
+            if (std::isdigit(static_cast<unsigned char>(c)))
+                digits = true;
+            else if (c == '.' || c == 'E' || c == 'e')
+                real = true;
+            else if ((c == '+' || c == '-') && (text[pos - 1] == 'E' || text[pos - 1] == 'e'))
+                ;
+            else
+                break;
+            ++pos;
+        }
+        const std::string token(text.substr(start, pos - start));
+        if (!digits)
+            return Fail("malformed number \"" + token + "\"");
+        char* end = nullptr;
+        const double value = std::strtod(token.c_str(), &end);
+        if (end != token.c_str() + token.size())
+            return Fail("malformed number \"" + token + "\"");
+        if (!std::isfinite(value) || std::fabs(value) > maxStepNumber)
+            return Fail("number out of range: " + token);
+        if (!real && std::fabs(value) > double(std::numeric_limits<std::int32_t>::max()))
+            return Fail("integer out of range: " + token);
+        return Status::Ok();
+    }
+
+    Status Enumeration()
+    {
+        ++pos;
+        const std::size_t start = pos;
+        while (pos < text.size() && NameChar(text[pos]))
+            ++pos;
+        if (pos >= text.size())
+            return Truncated("inside an entity");
+        if (pos == start || text[pos] != '.')
+            return Fail("malformed enumeration value");
+        ++pos;
+        return Status::Ok();
+    }
+
+    Status Binary()
+    {
+        ++pos;
+        const std::size_t start = pos;
+        while (pos < text.size() && std::isxdigit(static_cast<unsigned char>(text[pos])))
+            ++pos;
+        if (pos >= text.size())
+            return Truncated("inside a binary value");
+        if (text[pos] != '"' || pos == start || text[start] > '3')
+            return Fail("malformed binary value");
+        ++pos;
+        return Status::Ok();
+    }
+
+    static bool Hex(std::string_view digits)
+    {
+        return std::all_of(digits.begin(), digits.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c)) || (c >= 'A' && c <= 'F');
+        });
+    }
+
+    // A string with its escapes: '' for a quote, \\ for a backslash, \S\c, \P?\, \X\hh, and
+    // \X2\ ... \X0\ (groups of four hex digits) or \X4\ ... \X0\ (groups of eight).
+    Status String(std::vector<std::string>* strings)
+    {
+        const std::uint32_t startLine = line;
+        ++pos;
+        std::string value;
+        for (;;) {
+            if (pos >= text.size()) {
+                line = startLine;
+                return Truncated("inside a string");
+            }
+            const char c = text[pos];
+            if (c == '\0')
+                return Fail("a string holds a NUL character");
+            if (c == '\n')
+                ++line;
+            if (c == '\'') {
+                if (pos + 1 < text.size() && text[pos + 1] == '\'') {
+                    value += '\'';
+                    pos += 2;
+                    continue;
+                }
+                ++pos;
+                break;
+            }
+            if (c != '\\') {
+                value += c;
+                ++pos;
+                continue;
+            }
+            const std::string_view rest = text.substr(pos);
+            if (rest.substr(0, 2) == "\\\\") {
+                value += '\\';
+                pos += 2;
+            } else if (rest.substr(0, 3) == "\\S\\" && rest.size() > 3 && rest[3] != '\'') {
+                pos += 4;
+            } else if (rest.size() >= 4 && rest[1] == 'P' && std::isupper(static_cast<unsigned char>(rest[2])) &&
+                       rest[3] == '\\') {
+                pos += 4;
+            } else if (rest.substr(0, 3) == "\\X\\" && rest.size() >= 5 && Hex(rest.substr(3, 2))) {
+                pos += 5;
+            } else if (rest.substr(0, 4) == "\\X2\\" || rest.substr(0, 4) == "\\X4\\") {
+                const std::size_t group = rest[2] == '2' ? 4 : 8;
+                const std::size_t end = rest.find("\\X0\\", 4);
+                if (end == std::string_view::npos || (end - 4) % group != 0 || end == 4 ||
+                    !Hex(rest.substr(4, end - 4)))
+                    return Fail("malformed \\X" + std::string(1, rest[2]) + "\\ escape in a string");
+                pos += end + 4;
+            } else {
+                return Fail("malformed escape in a string (a backslash must start \\\\, \\S\\, \\P?\\, \\X\\, \\X2\\ "
+                            "or \\X4\\)");
+            }
+        }
+        if (strings != nullptr)
+            strings->push_back(std::move(value));
+        return Status::Ok();
+    }
+
+    Status CheckReferences(StepScan& scan)
+    {
+        std::sort(scan.lines.begin(), scan.lines.end());
+        for (std::size_t i = 1; i < scan.lines.size(); ++i)
+            if (scan.lines[i].first == scan.lines[i - 1].first) {
+                line = scan.lines[i].second;
+                currentId = scan.lines[i].first;
+                return Fail("entity defined twice (first on line " + std::to_string(scan.lines[i - 1].second) + ")");
+            }
+        for (const Reference& reference : references)
+            if (scan.LineOf(reference.target) == 0) {
+                line = scan.LineOf(reference.from);
+                currentId = reference.from;
+                return Fail("refers to #" + std::to_string(reference.target) + ", which the file does not define");
+            }
+        return Status::Ok();
+    }
+
+    std::string_view text;
+    const std::string& fileName;
+    std::size_t pos = 0;
+    std::uint32_t line = 1;
+    std::int32_t currentId = 0;
+    std::vector<Reference> references;
+};
+
+} // namespace
+
+Status ScanStepText(std::string_view text, const std::string& fileName, StepScan& scan)
+{
+    scan = StepScan();
+    return Scanner(text, fileName).Run(scan);
+}
+
+} // namespace Runner::Import
