@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <exception>
+#include <regex>
 
 #include <ifcpp/IFC4/include/IfcAreaMeasure.h>
 #include <ifcpp/IFC4/include/IfcConversionBasedUnit.h>
@@ -45,7 +46,14 @@ struct LibraryMessages {
         if (!message)
             return;
         const std::string text = ToUtf8(message->m_message_text, 400);
-        const int entity = message->m_entity != nullptr ? message->m_entity->m_entity_id : -1;
+        int entity = message->m_entity != nullptr ? message->m_entity->m_entity_id : -1;
+        if (entity < 0) {
+            // The reader names the entity in its text ("#8=IfcSpace: ... Entity ID: 8").
+            static const std::regex named(R"(Entity ID: (\d{1,9})|^#(\d{1,9})=)");
+            std::smatch match;
+            if (std::regex_search(text, match, named))
+                entity = std::stoi(match[1].matched ? match[1].str() : match[2].str());
+        }
         if (message->m_message_type == StatusCallback::MESSAGE_TYPE_ERROR) {
             if (self.error.empty()) {
                 self.error = text;

@@ -1,0 +1,153 @@
+// `import`, `areas` and `run MODEL.ifc` as a user runs them: one Arealist per TOP on the storey
+// with most of its area, linked to its zones on every storey; bad models exit 2 and leave no file.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+const std::string fixtures = AREALIST_EXAMPLES_DIR "/ifc/fixtures/";
+
+class AreasCommand : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("arealist-areas-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+               std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs arealist-host with `args`; standard output and error go to `out` and `err`.
+    int Host(const std::string& args)
+    {
+        const std::string command = std::string(AREALIST_HOST_EXE) + " " + args + " > " + (dir / "out").string() +
+                                    " 2> " + (dir / "err").string();
+        const int status = std::system(command.c_str());
+        out = Read(dir / "out");
+        err = Read(dir / "err");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    static std::string Read(const fs::path& path)
+    {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    std::string Prefs() const { return " --prefs " + (dir / "prefs").string(); }
+
+    fs::path dir;
+    std::string out, err;
+};
+
+TEST_F(AreasCommand, MaisonetteGetsOneArealistLinkedToItsZonesOnBothStoreys)
+{
+    const fs::path dump = dir / "dump.json";
+    ASSERT_EQ(Host("areas " + fixtures + "maisonette.ifc --dump " + dump.string() + Prefs()), 0) << err;
+    const json state = json::parse(Read(dump));
+    std::map<std::string, int> storeyOfZone;
+    std::map<std::string, std::string> topOfZone;
+    for (const json& zone : state["zones"]) {
+        storeyOfZone[zone["id"]] = zone["story"];
+        topOfZone[zone["id"]] = zone["top"].is_null() ? "" : zone["top"].get<std::string>();
+    }
+    std::map<std::string, int> arealists, storeyOfArealist;
+    for (const json& label : state["labels"]) {
+        const std::string top = label["params"]["al_apartmentId"];
+        ++arealists[top];
+        storeyOfArealist[top] = label["story"];
+        std::set<int> storeys;
+        std::size_t zonesOfTop = 0;
+        for (const auto& [id, zoneTop] : topOfZone)
+            zonesOfTop += zoneTop == top;
+        EXPECT_EQ(label["links"].size(), zonesOfTop) << top;
+        for (const json& link : label["links"]) {
+            EXPECT_EQ(topOfZone[link], top);
+            storeys.insert(storeyOfZone[link]);
+        }
+        if (top == "TOP 1") {
+            EXPECT_EQ(storeys, (std::set<int>{0, 1})) << "the maisonette's Arealist lists both storeys";
+        }
+    }
+    EXPECT_EQ(arealists, (std::map<std::string, int>{{"TOP 1", 1}, {"TOP 2", 1}, {"TOP 3", 1}}));
+    // TOP 1 has 40 m² below and 40.75 m² above; TOP 3 has 12 m² on each storey: the lower one.
+    EXPECT_EQ(storeyOfArealist["TOP 1"], 1);
+    EXPECT_EQ(storeyOfArealist["TOP 3"], 0);
+    EXPECT_NE(out.find("areas: 3 Arealists"), std::string::npos) << out;
+    EXPECT_TRUE(state["palette"]["visible"]) << "the full check ran in the palette";
+}
+
+TEST_F(AreasCommand, RealHouseWritesReportAndWorkbook)
+{
+    const fs::path report = dir / "house.html", workbook = dir / "house.xlsx";
+    ASSERT_EQ(Host("areas " AREALIST_EXAMPLES_DIR "/ifc/AC20-FZK-Haus.ifc --top-from fixed:Haus --report " +
+                   report.string() + " --export " + workbook.string() + Prefs()),
+              0)
+        << err;
+    EXPECT_NE(out.find("\"Haus\": 7 zones, 208.55 m²"), std::string::npos) << out;
+    EXPECT_NE(out.find("areas: 1 Arealists"), std::string::npos) << out;
+    const std::string html = Read(report);
+    EXPECT_NE(html.find("Schlafzimmer"), std::string::npos);
+    EXPECT_NE(html.find("<polygon"), std::string::npos) << "zones are drawn from their outlines";
+    EXPECT_GT(fs::file_size(workbook), 0u);
+}
+
+TEST_F(AreasCommand, RunOpensAModelWhereAProjectFileWouldBe)
+{
+    std::ofstream(dir / "s.txt") << "story 0\nselect\nmenu 32501\nexpect arealists top:\"TOP 2\" == 1\n";
+    EXPECT_EQ(Host("run " + fixtures + "zones-ifc2x3.ifc " + (dir / "s.txt").string() + Prefs()), 0) << out << err;
+}
+
+TEST_F(AreasCommand, ImportWritesAProjectFileThatRunLoads)
+{
+    const fs::path project = dir / "p.json";
+    ASSERT_EQ(Host("import " + fixtures + "geometry-mm.ifc " + project.string()), 0) << err;
+    EXPECT_NE(out.find("spaces without outline"), std::string::npos) << out;
+    std::ofstream(dir / "s.txt") << "expect zones == 6\n";
+    EXPECT_EQ(Host("run " + project.string() + " " + (dir / "s.txt").string() + Prefs()), 0) << out << err;
+}
+
+TEST_F(AreasCommand, BadModelsExitTwoAndWriteNothing)
+{
+    const std::string model = Read(fixtures + "maisonette.ifc");
+    const std::map<std::string, std::string> bad = {
+        {"text.ifc", "this is not a model\n"},
+        {"truncated.ifc", model.substr(0, model.size() / 2)},
+        {"dangling.ifc",
+         std::string(model).insert(model.rfind("ENDSEC;"), "#999998=IFCRELAGGREGATES('x',$,$,$,#999999,());\n")},
+    };
+    for (const auto& [name, text] : bad) {
+        std::ofstream(dir / name) << text;
+        const std::string path = (dir / name).string();
+        const fs::path json = dir / "out.json", html = dir / "r.html", csv = dir / "e.csv", dump = dir / "d.json";
+        EXPECT_EQ(Host("import " + path + " " + json.string()), 2) << name;
+        EXPECT_NE(err.find(name), std::string::npos) << err;
+        EXPECT_FALSE(fs::exists(json)) << name;
+        EXPECT_EQ(Host("areas " + path + " --report " + html.string() + " --export " + csv.string() + " --dump " +
+                       dump.string() + Prefs()),
+                  2)
+            << name;
+        EXPECT_FALSE(fs::exists(html) || fs::exists(csv) || fs::exists(dump)) << name;
+        EXPECT_EQ(Host("run " + path + Prefs()), 2) << name;
+    }
+    EXPECT_EQ(Host("import " + fixtures + "maisonette.ifc " + (dir / "x.json").string() + " --top-pattern '('"), 2);
+    EXPECT_NE(err.find("--top-pattern"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "x.json"));
+}
+
+} // namespace
