@@ -43,9 +43,31 @@ const std::vector<QuantitySource>& DefaultQuantitySources()
 
 const std::array<const char*, 5>& QuantitySlotMeanings()
 {
-    static const std::array<const char*, 5> meanings = {"area (measured)", "net area", "reduced area",
-                                                        "calculated area", "added area"};
+    static const std::array<const char*, 5> meanings = {"area", "net area", "reduced area", "calculated area",
+                                                        "room check only"};
     return meanings;
+}
+
+std::string QuantityTableMarkdown()
+{
+    std::string text = "| quantity | tried in this order |\n|---|---|\n";
+    for (int slot = 1; slot <= 5; ++slot) {
+        text += "| " + std::to_string(slot) + " " + QuantitySlotMeanings()[std::size_t(slot - 1)] + " | ";
+        bool first = true;
+        for (const QuantitySource& source : DefaultQuantitySources()) {
+            if (source.slot != slot)
+                continue;
+            text += std::string(first ? "" : "; ") + (source.kind == ValueKind::Quantity ? "quantity" : "property") +
+                    " `" + source.value.Text() + "`";
+            first = false;
+        }
+        text += std::string(first ? "" : "; ") +
+                (slot == 1   ? "the outline's area"
+                 : slot == 5 ? "0"
+                             : "quantity " + std::to_string(slot - 1)) +
+                " |\n";
+    }
+    return text;
 }
 
 namespace {

@@ -32,6 +32,8 @@ struct QuantitySource {
 const std::vector<QuantitySource>& DefaultQuantitySources();
 // What the five slots mean, for the summary and the documentation.
 const std::array<const char*, 5>& QuantitySlotMeanings();
+// The table of default sources as docs/import.md holds it (Markdown), made from the data above.
+std::string QuantityTableMarkdown();
 
 enum class TopFrom { Auto, Zone, Property, Number, Fixed };
 enum class CategoryFrom { Auto, Classification, Property };

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <set>
+#include <sstream>
 
 #include "../../../Sources/Runner/Import/GlobalId.hpp"
 #include "../../../Sources/Runner/Import/Importer.hpp"
@@ -406,6 +408,20 @@ TEST(ImportStoreys, IndexZeroIsAtGroundOrTheLowestAbove)
     EXPECT_EQ(indices({0.5, 3.5, -2.5}), (std::vector<int>{0, 1, -1})) << "no storey at 0: the lowest above";
     EXPECT_EQ(indices({-6, -3}), (std::vector<int>{-2, -1})) << "all below ground";
     EXPECT_EQ(indices({0, 0, 3}), (std::vector<int>{0, 1, 2})) << "equal elevations keep file order";
+}
+
+} // namespace
+
+namespace {
+
+TEST(ImportDocs, HoldTheQuantityTableAsTheImportUsesIt)
+{
+    std::ifstream in(AREALIST_DOCS_DIR "/import.md");
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find(Runner::Import::QuantityTableMarkdown()), std::string::npos)
+        << "docs/import.md should hold:\n"
+        << Runner::Import::QuantityTableMarkdown();
 }
 
 } // namespace
