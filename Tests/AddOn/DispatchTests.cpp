@@ -132,6 +132,53 @@ TEST_F(DispatchTest, UndoAndRedoOnlyCheckRooms)
     EXPECT_TRUE(AlertIds().empty());
 }
 
+// A zone that undo or redo takes away is gone when the add-on hears of it, as one the user
+// deleted: it leaves the palette's list and does not bring a closed palette back.
+TEST_F(DispatchTest, AZoneThatUndoOrRedoRemovesLeavesThePaletteAsADeletionDoes)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> list; // ends with the zone listed and a step to take it away
+        std::string zone;
+        std::function<GSErrCode(Host::Application&)> takeAway;
+    };
+    const std::vector<Case> cases = {
+        {"redo of its deletion",
+         [this] {
+             ASSERT_EQ(SetAreas("Z1", inconsistent), NoError);
+             ASSERT_EQ(app->DeleteElement(G("Z1")), NoError);
+             ASSERT_FALSE(PaletteListsRoom(G("Z1")));
+             ASSERT_EQ(app->Undo(), NoError);
+         },
+         "Z1", [](Host::Application& a) { return a.Redo(); }},
+        {"undo of its creation",
+         [this] {
+             Host::Element zone = Live().elements.front();
+             zone.guid = APINULLGuid;
+             zone.id = "Z9";
+             zone.quantities = inconsistent;
+             API_Guid added;
+             ASSERT_EQ(app->AddZone(zone, added), NoError);
+         },
+         "Z9", [](Host::Application& a) { return a.Undo(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard());
+        c.list();
+        ASSERT_TRUE(PaletteListsRoom(G(c.zone)));
+        ASSERT_EQ(app->PaletteClose(), NoError);
+
+        ASSERT_EQ(c.takeAway(*app), NoError);
+        EXPECT_FALSE(PaletteVisible());
+        EXPECT_FALSE(PaletteListsRoom(G(c.zone)));
+        EXPECT_TRUE(AlertIds().empty());
+    }
+}
+
 TEST_F(DispatchTest, ReleasedLabelsGiveOneAlertPerSeries)
 {
     Open(Standard());
