@@ -378,3 +378,26 @@ void CheckPalette::ConsiderStampsCorrect(const GuidSet& stamps)
         listedStamps.Delete(stamp);
     FillStampsList();
 }
+
+namespace {
+bool ListsAnyOf(const GuidSet& listed, const GuidSet& changed)
+{
+    for (const API_Guid& element : changed) {
+        if (listed.Contains(element))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+void CheckPalette::RefreshRoomRowsOf(const GuidSet& changed)
+{
+    if (ListsAnyOf(listedRooms, changed))
+        FillRoomsList();
+}
+
+void CheckPalette::RefreshStampRowsOf(const GuidSet& changed)
+{
+    if (ListsAnyOf(listedStamps, changed))
+        FillStampsList();
+}
