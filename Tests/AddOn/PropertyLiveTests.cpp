@@ -8,7 +8,8 @@
 // - After every action: no memo outstanding, no undo scope open, and no new accounting issue
 //   (locks, layer flags, Suspend Groups restored), unless an injected failure hit one of the
 //   calls that put them back (Element_Tool, Attribute_Modify): then nothing is left to restore
-//   with, and the recovery below puts the layers back as a user would.
+//   with, and the recovery below puts the layers back as a user would. No live element keeps a
+//   link to a deleted one, whatever failed.
 // - While the project is undisturbed (no failure injected, not shared, and no undo or redo into a
 //   state made while it was disturbed): every Arealist is right after every action, and no
 //   "unexpected error" alert is shown. Locked elements and hidden or locked layers do not
@@ -581,6 +582,8 @@ protected:
 
             std::string problem =
                 Housekeeping(accountingBefore, injected && TestSupport::FailureHitsRestoring(injected->first));
+            if (problem.empty())
+                problem = Host::LinkToGoneElement(app->GetProject());
             if (problem.empty() && !injected && !recovering && UnlistedStaleArealists(alertsBefore))
                 problem = "\"some Arealists could not be updated\" with none listed in the check palette";
             if (problem.empty() && (recovering || !disturbed))

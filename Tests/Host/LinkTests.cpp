@@ -210,6 +210,38 @@ TEST_F(LinkTest, ElementsThatUndoOrRedoRemoveAreGoneWithReadableLinksUntilTheSer
     }
 }
 
+// The check the property test runs after every step: no live element keeps a link to an element
+// that is gone. A deletion whose series has ended passes; links it should have taken are found
+// from either end.
+TEST_F(LinkTest, TheLinkCheckFindsLinksThatOutliveTheirElement)
+{
+    EXPECT_EQ(Host::LinkToGoneElement(Live()), "");
+    ASSERT_EQ(app->DeleteElement(G("Z1")), NoError);
+    EXPECT_EQ(Host::LinkToGoneElement(Live()), "");
+    ASSERT_EQ(app->Undo(), NoError);
+    EXPECT_EQ(Host::LinkToGoneElement(Live()), "");
+
+    struct Case {
+        const char* deleted;
+        bool linkFromZ3; // Z3 links to Z2 alone
+        std::string found;
+    };
+    const std::vector<Case> cases = {
+        {"Z1", false, "L1 links to deleted Z1"},
+        {"L1", false, "Z1 links to deleted L1"},
+        {"Z3", true, "Z2 is linked from deleted Z3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.deleted);
+        Host::Project project = Live();
+        if (c.linkFromZ3) {
+            ASSERT_TRUE(project.elements.Link(G("Z3"), G("Z2"), 0));
+        }
+        project.elements.Edit(G(c.deleted))->deleted = true;
+        EXPECT_EQ(Host::LinkToGoneElement(project), c.found);
+    }
+}
+
 TEST_F(LinkTest, NewAndCopiedElementsReachTheCatchingHandlerWithoutObserverOrLinks)
 {
     API_Guid copy;
