@@ -121,17 +121,6 @@ GS::Array<API_Guid> ZonesOfTop(const TopRoomsTable& roomsByTop, const GS::UniStr
     return zones != nullptr ? *zones : GS::Array<API_Guid>();
 }
 
-// Whether a linked element is gone: deleted, or unknown to the host since undo took back its
-// creation. Its links are still dropped, but it has nothing to reserve.
-GSErrCode IsGone(const API_Guid& element, bool& gone)
-{
-    API_Elem_Head header;
-    header.guid = element;
-    const GSErrCode err = ACAPI_Element_GetHeader(&header, 0);
-    gone = err == APIERR_DELETED || err == APIERR_BADID;
-    return gone ? NoError : err;
-}
-
 // The zones the update of `arealists` touches, each once and under its own TOP, so that the user
 // is asked for these and for nothing else. An element linked now that carries no TOP is listed
 // under the TOP of the Arealist it is linked with; one that is gone is not listed at all.

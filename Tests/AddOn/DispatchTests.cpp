@@ -108,6 +108,52 @@ TEST_F(DispatchTest, ArealistAndOneOfItsZonesDeletedInOneSeries)
     }
 }
 
+// An element deleted earlier in a series is still linked until the series ends; the edits that
+// follow in the same series leave it out instead of failing on it.
+TEST_F(DispatchTest, ElementsDeletedEarlierInASeriesAreLeftOutOfTheEditsThatFollow)
+{
+    struct Case {
+        const char* name;
+        const char* deleted;
+        std::function<void()> edit;
+        const char* checked; // an Arealist that must be up to date afterwards
+    };
+    const std::vector<Case> cases = {
+        {"an Arealist copied after one of its zones went", "Z1",
+         [this] {
+             API_Guid copy;
+             ASSERT_EQ(app->CopyElement(G("L1"), "C1", 1, 1, copy), NoError);
+         },
+         "C1"},
+        {"a zone moved after one of its Arealists went", "L1",
+         [this] { ASSERT_EQ(app->MoveElement(G("Z1"), 1, 0), NoError); }, "L2"},
+        {"a zone made inconsistent after one of its Arealists went", "L1",
+         [this] { ASSERT_EQ(SetAreas("Z1", inconsistent), NoError); }, "L2"},
+        {"a zone copied after one of its Arealists went", "L1",
+         [this] {
+             API_Guid copy;
+             ASSERT_EQ(app->CopyElement(G("Z1"), "Z9", 1, 1, copy), NoError);
+         },
+         "L2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard());
+        app->BeginSeries();
+        ASSERT_EQ(app->DeleteElement(G(c.deleted)), NoError);
+        c.edit();
+        app->EndSeries();
+        EXPECT_EQ(AlertCount(31001), 0);
+        EXPECT_TRUE(Live().Find(G(c.checked))->observed);
+        ExpectUpToDate(G(c.checked));
+        EXPECT_FALSE(PaletteListsStamp(G(c.deleted)));
+        EXPECT_EQ(Host::LinkToGoneElement(Live()), "");
+    }
+}
+
 TEST_F(DispatchTest, UndoAndRedoOnlyCheckRooms)
 {
     Open(Standard());

@@ -61,7 +61,7 @@ public:
             app.GetUserQueue().QueueAlertAnswer(31010, answer, 3);
             app.GetUserQueue().QueueAlertAnswer(31011, answer, 3);
         }
-        switch (Pick(20)) {
+        switch (Pick(21)) {
         case 0:
         case 1:
             AddZone(log);
@@ -111,6 +111,9 @@ public:
             break;
         case 17:
             Palette(log);
+            break;
+        case 20:
+            Bracket(log);
             break;
         default:
             if (Pick(2) == 0) {
@@ -401,6 +404,50 @@ private:
         log << "layer " << layer << " "
             << (flag == APILay_Hidden ? (set ? "hidden" : "visible") : (set ? "locked" : "unlocked"));
         app.SetLayerFlags(layer, set ? flag : 0, set ? 0 : flag);
+    }
+
+    // Several edits of zones and Arealists as one user action (begin ... end): one notification
+    // series and one undo step.
+    void Bracket(std::ostringstream& log)
+    {
+        log << "begin;";
+        app.BeginSeries();
+        const std::size_t edits = 2 + Pick(2);
+        for (std::size_t i = 0; i < edits; ++i) {
+            log << " ";
+            switch (Pick(9)) {
+            case 0:
+                AddZone(log);
+                break;
+            case 1:
+                CopyZone(log);
+                break;
+            case 2:
+                ChangeZone(log);
+                break;
+            case 3:
+                MoveZone(log);
+                break;
+            case 4:
+                DeleteZone(log);
+                break;
+            case 5:
+                SetZoneTop(log);
+                break;
+            case 6:
+                CopyArealist(log);
+                break;
+            case 7:
+                SetArealistTop(log);
+                break;
+            default:
+                DeleteArealist(log);
+                break;
+            }
+            log << ";";
+        }
+        app.EndSeries();
+        log << " end";
     }
 
     // A transient failure: a near call of any operation, or a near call of one operation. One at a
