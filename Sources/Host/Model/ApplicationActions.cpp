@@ -4,6 +4,7 @@
 #include <map>
 
 #include "ApplicationImpl.hpp"
+#include "VanishedElements.hpp"
 
 namespace Host {
 
@@ -160,51 +161,6 @@ void Application::Impl::CheckAccounting(bool suspendBefore)
 
 // --- Undo and redo ----------------------------------------------------------------------------
 
-namespace {
-
-// Elements that an undo or redo takes away, kept for the span of its series as a deletion by the
-// user leaves them: in the project, deleted, and linked as they were, from both ends. The step's
-// image is put back once more when the series has ended, which takes them away exactly.
-class VanishedElements {
-public:
-    void Note(const StoredElement& now) { elements.push_back(now); }
-    bool Empty() const { return elements.empty(); }
-
-    // Called after the step was put back; records nothing (no step is open while undo replays).
-    void LeaveAsDeleted(HostSession& session) const
-    {
-        ElementStore& store = session.project.elements;
-        for (const StoredElement& vanished : elements) {
-            ElementImage deleted;
-            deleted.exists = true;
-            deleted.element = vanished.element;
-            deleted.element->deleted = true;
-            deleted.links = ElementImage::LinkLists{};
-            store.Restore(vanished.element.guid, deleted);
-            session.deletedInSeries.push_back(vanished.element.guid);
-        }
-        // Partners the step took away with them are not there to link to.
-        for (const StoredElement& vanished : elements) {
-            const API_Guid& guid = vanished.element.guid;
-            vanished.linksFrom.ForEach(
-                [&](const LinkList::Entry& link) { store.Link(guid, link.partner, link.flags); });
-            vanished.linksTo.ForEach([&](const LinkList::Entry& link) { store.Link(link.partner, guid, link.flags); });
-        }
-    }
-
-    void Forget(HostSession& session) const
-    {
-        auto& deleted = session.deletedInSeries;
-        for (const StoredElement& vanished : elements)
-            deleted.erase(std::remove(deleted.begin(), deleted.end(), vanished.element.guid), deleted.end());
-    }
-
-private:
-    std::vector<StoredElement> elements; // as they were before the step was put back
-};
-
-} // namespace
-
 // Undo and redo restore the model (elements, memos, links, observers, layers, categories); the
 // Teamwork reservations, the library, the selection, the current story, the label tool and the
 // suspend-groups mode are not part of an undo step and keep their current state. Observed
@@ -262,24 +218,17 @@ GSErrCode Application::Impl::UndoOrRedo(bool undo)
     Trace(*this, std::string(undo ? "undo " : "redo ") + step.text);
     BeginSeries();
     replaying = true;
-    const auto putBack = [&] {
-        if (undo)
-            step.journal.Revert(project);
-        else
-            step.journal.Reapply(project);
-    };
-    putBack();
+    if (undo)
+        step.journal.Revert(project);
+    else
+        step.journal.Reapply(project);
     deletedInSeries.clear();
     vanished.LeaveAsDeleted(*this);
     Dispatch(disappearing);
     Dispatch(others);
     replaying = false;
     EndSeries();
-    // What kept the vanished elements readable goes: the project is exactly the step's image.
-    if (!vanished.Empty()) {
-        putBack();
-        vanished.Forget(*this);
-    }
+    vanished.TakeAway(*this);
     to.push_back(std::move(step));
     return NoError;
 }
