@@ -43,6 +43,15 @@ GS::UniString DecimalText(Int32 value)
     return text;
 }
 
+bool ListsAnyOf(const GuidSet& listed, const GuidSet& elements)
+{
+    for (const API_Guid& element : elements) {
+        if (listed.Contains(element))
+            return true;
+    }
+    return false;
+}
+
 // The single palette lives here rather than in a plain local static so that a failed
 // construction can be retried and the host can drop the palette when it reloads the add-on.
 std::unique_ptr<CheckPalette>& InstanceSlot()
@@ -378,17 +387,6 @@ void CheckPalette::ConsiderStampsCorrect(const GuidSet& stamps)
         listedStamps.Delete(stamp);
     FillStampsList();
 }
-
-namespace {
-bool ListsAnyOf(const GuidSet& listed, const GuidSet& changed)
-{
-    for (const API_Guid& element : changed) {
-        if (listed.Contains(element))
-            return true;
-    }
-    return false;
-}
-} // namespace
 
 void CheckPalette::RefreshRoomRowsOf(const GuidSet& changed)
 {
