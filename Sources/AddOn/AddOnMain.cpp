@@ -169,6 +169,7 @@ struct ALSeriesResults {
     GuidSet correctStamps;
     GuidSet inconsistentRooms;
     GuidSet consistentRooms;
+    GuidSet notified; // every zone and label the series told of
     bool updateError = false;
     bool unofficialStamp = false;
     bool roomWOApartmentID = false;
@@ -207,6 +208,7 @@ void BeginSeries()
     results.correctStamps.Clear();
     results.inconsistentRooms.Clear();
     results.consistentRooms.Clear();
+    results.notified.Clear();
 }
 
 // Removals go to the palette before additions, so that an element found both ways stays listed.
@@ -238,6 +240,14 @@ void ReportSeries()
         CheckPalette& palette = CheckPalette::GetInstance();
         palette.AddWrongStamps(results.wrongStamps);
         palette.Show(-32768);
+    }
+    // A listed element the series told of may show other texts now (an Arealist's TOP was edited
+    // or its edit undone); a list that was refilled above is current already.
+    if (CheckPalette* palette = CheckPalette::GetExistingInstance()) {
+        if (results.consistentRooms.IsEmpty() && results.inconsistentRooms.IsEmpty())
+            palette->RefreshRoomRowsOf(results.notified);
+        if (results.correctStamps.IsEmpty() && results.wrongStamps.IsEmpty())
+            palette->RefreshStampRowsOf(results.notified);
     }
 }
 
@@ -319,6 +329,7 @@ GSErrCode DispatchLabelEvent(const API_NotifyElementType& notification)
 {
     ALSeriesResults& results = SeriesResults();
     const API_Guid& label = notification.elemHead.guid;
+    results.notified.Add(label);
     GSErrCode handlerResult = NoError;
     switch (notification.notifID) {
     case APINotifyElement_New: {
@@ -335,6 +346,8 @@ GSErrCode DispatchLabelEvent(const API_NotifyElementType& notification)
         handlerResult = HandleChangedLabel(notification);
         break;
     case APINotifyElement_Delete:
+    case APINotifyElement_Undo_Created: // undo and redo take it away: it goes as a deleted one does
+    case APINotifyElement_Redo_Deleted:
         results.correctStamps.Add(label);
         break;
     case APINotifyElement_ClassificationChange: {
@@ -361,6 +374,7 @@ GSErrCode DispatchZoneEvent(const API_NotifyElementType& notification)
 {
     ALSeriesResults& results = SeriesResults();
     const API_Guid& zone = notification.elemHead.guid;
+    results.notified.Add(zone);
     GuidSet relatedArealists;
     GuidSet pendingArealists;
     GSErrCode handlerResult = NoError;

@@ -48,6 +48,11 @@ GSErrCode LinkBoth(const API_Guid& first, const API_Guid& second);
 // Unlinks both directions, `first` from `second` first; a link that is gone already counts as
 // removed.
 GSErrCode UnlinkBoth(const API_Guid& first, const API_Guid& second);
+// Whether an element is gone: deleted, or unknown to the host since undo took back its creation.
+// A deleted element's links stay readable until its notification series ends.
+GSErrCode IsGone(const API_Guid& element, bool& gone);
+// The elements `element` is linked to that are not gone, in link order.
+GSErrCode GetLiveLinks(const API_Guid& element, GS::Array<API_Guid>& links);
 
 // ---- Arealist content -------------------------------------------------------------------------
 

@@ -1,6 +1,6 @@
 // Two-way links between zones and Arealists: each side of a pair lists the other, and making or
 // removing a pair tolerates the half of it that is already in the wanted state, and a pair whose
-// second half fails is left as it was.
+// second half fails is left as it was. Links to elements that are gone are told apart.
 #include "Arealist.hpp"
 
 GSErrCode LinkBoth(const API_Guid& first, const API_Guid& second)
@@ -32,6 +32,32 @@ GSErrCode UnlinkBoth(const API_Guid& first, const API_Guid& second)
         if (removed)
             ACAPI_Element_Link(first, second, 0);
         return err;
+    }
+    return NoError;
+}
+
+GSErrCode IsGone(const API_Guid& element, bool& gone)
+{
+    API_Elem_Head header;
+    header.guid = element;
+    const GSErrCode err = ACAPI_Element_GetHeader(&header, 0);
+    gone = err == APIERR_DELETED || err == APIERR_BADID;
+    return gone ? NoError : err;
+}
+
+GSErrCode GetLiveLinks(const API_Guid& element, GS::Array<API_Guid>& links)
+{
+    GS::Array<API_Guid> all;
+    GSErrCode err = ACAPI_Element_GetLinks(element, &all);
+    if (err != NoError)
+        return err;
+    for (const API_Guid& linked : all) {
+        bool gone = false;
+        err = IsGone(linked, gone);
+        if (err != NoError)
+            return err;
+        if (!gone)
+            links.Push(linked);
     }
     return NoError;
 }

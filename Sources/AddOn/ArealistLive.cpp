@@ -47,11 +47,12 @@ GSErrCode CollectZonesOfTop(const GuidArray& zones, const GS::UniString& top, co
     return NoError;
 }
 
-// The Arealists linked with `element`, each marked as related to and pending on the event.
+// The Arealists linked with `element`, each marked as related to and pending on the event. One
+// deleted earlier in the same series is still linked but has nothing left to show: it is left out.
 GSErrCode ListLinkedArealists(const API_Guid& element, GuidArray& arealists, GuidSet& relatedArealists,
                               GuidSet& pendingArealists)
 {
-    const GSErrCode err = ACAPI_Element_GetLinks(element, &arealists);
+    const GSErrCode err = GetLiveLinks(element, arealists);
     if (err != NoError)
         return err;
     for (const API_Guid& arealist : arealists) {
@@ -261,8 +262,10 @@ GSErrCode HandleNewStampByDifferentUser(const API_Element& arealist)
 
 GSErrCode HandleCopiedStamp(const API_Guid& guid, const API_Element& source)
 {
+    // A zone of the source deleted earlier in the same series is still linked to it, but a copy
+    // cannot be linked to it any more.
     GuidArray sourceLinks;
-    GSErrCode err = ACAPI_Element_GetLinks(source.header.guid, &sourceLinks);
+    GSErrCode err = GetLiveLinks(source.header.guid, sourceLinks);
     if (err != NoError)
         return err;
     GS::UniString top;
@@ -446,8 +449,6 @@ GSErrCode HandleDeletedZone(const API_Guid& zone, GuidSet& relatedArealists, Gui
     bool refused = false;
     for (const API_Guid& arealist : arealists) {
         err = HandleLabelUpdate(arealist);
-        if (err == APIERR_DELETED)
-            err = NoError; // deleted in the same series: nothing left to show
         if (err == NoError) {
             pendingArealists.Delete(arealist);
         } else if (err == ErrUpdateRefused) {

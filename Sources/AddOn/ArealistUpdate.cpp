@@ -123,8 +123,9 @@ GS::Array<API_Guid> ZonesOfTop(const TopRoomsTable& roomsByTop, const GS::UniStr
 
 // The zones the update of `arealists` touches, each once and under its own TOP, so that the user
 // is asked for these and for nothing else. An element linked now that carries no TOP is listed
-// under the TOP of the Arealist it is linked with.
-TopRoomsTable TouchedZones(const GS::Array<BulkArealist>& arealists, const TopRoomsTable& roomsByTop)
+// under the TOP of the Arealist it is linked with; one that is gone is not listed at all.
+GSErrCode TouchedZones(const GS::Array<BulkArealist>& arealists, const TopRoomsTable& roomsByTop,
+                       TopRoomsTable& touched)
 {
     GS::HashTable<API_Guid, GS::UniString> topOfZone;
     for (const auto& entry : roomsByTop) {
@@ -132,26 +133,37 @@ TopRoomsTable TouchedZones(const GS::Array<BulkArealist>& arealists, const TopRo
             topOfZone.Add(zone, entry.key);
     }
 
-    TopRoomsTable touched;
-    GuidSet listed;
+    GuidSet seen; // listed, or found gone
     const auto add = [&](const GS::UniString& top, const API_Guid& zone) {
-        if (listed.Contains(zone))
-            return;
-        listed.Add(zone);
+        seen.Add(zone);
         if (GS::Array<API_Guid>* zones = touched.GetPtr(top))
             zones->Push(zone);
         else
             touched.Add(top, GS::Array<API_Guid>{zone});
     };
     for (const BulkArealist& entry : arealists) {
-        for (const API_Guid& zone : ZonesOfTop(roomsByTop, entry.top))
-            add(entry.top, zone);
+        for (const API_Guid& zone : ZonesOfTop(roomsByTop, entry.top)) {
+            if (!seen.Contains(zone))
+                add(entry.top, zone);
+        }
         for (const API_Guid& linked : entry.links) {
-            const GS::UniString* ownTop = topOfZone.GetPtr(linked);
-            add(ownTop != nullptr ? *ownTop : entry.top, linked);
+            if (seen.Contains(linked))
+                continue;
+            // The zones of the table are live; only the others need asking.
+            if (const GS::UniString* ownTop = topOfZone.GetPtr(linked)) {
+                add(*ownTop, linked);
+                continue;
+            }
+            bool gone = false;
+            if (const GSErrCode err = IsGone(linked, gone); err != NoError)
+                return err;
+            if (gone)
+                seen.Add(linked);
+            else
+                add(entry.top, linked);
         }
     }
-    return touched;
+    return NoError;
 }
 
 // The Arealists none of whose touched zones is among `unreserved`.
@@ -200,7 +212,10 @@ GSErrCode UpdateCommand(GuidSet& wrongStamps, GuidSet& inconsistentRooms)
         return err;
 
     // A declined zone keeps only the Arealists that touch it as they are; the others go on.
-    const TopRoomsTable touched = TouchedZones(toUpdate, roomsByTop);
+    TopRoomsTable touched;
+    err = TouchedZones(toUpdate, roomsByTop, touched);
+    if (err != NoError)
+        return err;
     const GSErrCode reservation = HandleNotReservedRooms(touched);
     if (reservation != NoError && reservation != ErrRoomsNotReserved)
         return reservation;

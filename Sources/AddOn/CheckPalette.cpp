@@ -43,6 +43,15 @@ GS::UniString DecimalText(Int32 value)
     return text;
 }
 
+bool ListsAnyOf(const GuidSet& listed, const GuidSet& elements)
+{
+    for (const API_Guid& element : elements) {
+        if (listed.Contains(element))
+            return true;
+    }
+    return false;
+}
+
 // The single palette lives here rather than in a plain local static so that a failed
 // construction can be retried and the host can drop the palette when it reloads the add-on.
 std::unique_ptr<CheckPalette>& InstanceSlot()
@@ -377,4 +386,16 @@ void CheckPalette::ConsiderStampsCorrect(const GuidSet& stamps)
     for (const API_Guid& stamp : stamps)
         listedStamps.Delete(stamp);
     FillStampsList();
+}
+
+void CheckPalette::RefreshRoomRowsOf(const GuidSet& changed)
+{
+    if (ListsAnyOf(listedRooms, changed))
+        FillRoomsList();
+}
+
+void CheckPalette::RefreshStampRowsOf(const GuidSet& changed)
+{
+    if (ListsAnyOf(listedStamps, changed))
+        FillStampsList();
 }

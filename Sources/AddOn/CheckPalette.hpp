@@ -31,6 +31,9 @@ public:
     void ConsiderConsistent(const GuidSet& rooms);
     void AddWrongStamps(const GuidSet& stamps);
     void ConsiderStampsCorrect(const GuidSet& stamps);
+    // Refill a list when it lists one of `changed`, so that its rows show what is true now.
+    void RefreshRoomRowsOf(const GuidSet& changed);
+    void RefreshStampRowsOf(const GuidSet& changed);
 
     const GuidSet& ListedRooms() const { return listedRooms; }
     const GuidSet& ListedStamps() const { return listedStamps; }

@@ -33,10 +33,11 @@ void CreateStampDialog::FillTopList()
 {
     topList.DeleteItem(DG::ListBox::AllItems);
 
+    // A zone whose TOP cannot be read is left out of the set, and the TOPs that were read are
+    // offered all the same: one unreadable zone must not leave the user nothing to choose. When
+    // the floor's zones cannot be listed at all, the set and so the list stay empty.
     TopIdSet tops;
-    const GSErrCode err = GetTopListOfCurrentFloor(tops);
-    if (err != NoError && err != ErrRoomsWithoutTopId)
-        return;
+    GetTopListOfCurrentFloor(tops);
     for (const GS::UniString& top : tops) {
         topList.AppendItem();
         topList.SetTabItemText(DG::ListBox::BottomItem, 1, top);

@@ -56,6 +56,34 @@ TEST_F(TopChooserTest, OffersEachTopOfTheCurrentFloorOnceInZoneOrder)
     EXPECT_EQ(Offered(upstairs), (std::vector<std::string>{"U"}));
 }
 
+// A zone whose TOP cannot be read is left out; the TOPs that were read are offered, whichever
+// zone failed and whether or not a zone without TOP stands on the floor.
+TEST_F(TopChooserTest, AnUnreadableZoneIsLeftOutAndTheOtherTopsOffered)
+{
+    struct Case {
+        Int64 failingRead; // the zone whose TOP read fails, counted from 0 in floor order
+        bool zoneWithoutTop;
+        std::vector<std::string> offered;
+    };
+    const std::vector<Case> cases = {
+        {0, false, {"T1", "T2"}}, {1, false, {"T1", "T2"}}, {2, false, {"T1"}},
+        {1, true, {"T1", "T2"}},  {2, true, {"T1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("read " + std::to_string(c.failingRead) + " fails" +
+                     (c.zoneWithoutTop ? ", a zone without TOP last" : ""));
+        ProjectBuilder builder = Builder().Zone(Zone("z1", "T1")).Zone(Zone("z2", "T1")).Zone(Zone("z3", "T2"));
+        if (c.zoneWithoutTop)
+            builder.Zone(Zone("n1", std::nullopt));
+        Open(builder);
+        app->GetFaults().FailOperation(Host::HostOp::Element_GetMemo, c.failingRead, APIERR_GENERAL);
+        CreateStampDialog dialog;
+        ASSERT_TRUE(app->GetFaults().LastInjected().has_value());
+        app->GetFaults().Clear();
+        EXPECT_EQ(Offered(dialog), c.offered);
+    }
+}
+
 TEST_F(TopChooserTest, EmptyFloorOffersNothing)
 {
     Open(Builder().Story(1, "First").CurrentStory(1).Zone(Zone("a1", "A")));

@@ -108,6 +108,52 @@ TEST_F(DispatchTest, ArealistAndOneOfItsZonesDeletedInOneSeries)
     }
 }
 
+// An element deleted earlier in a series is still linked until the series ends; the edits that
+// follow in the same series leave it out instead of failing on it.
+TEST_F(DispatchTest, ElementsDeletedEarlierInASeriesAreLeftOutOfTheEditsThatFollow)
+{
+    struct Case {
+        const char* name;
+        const char* deleted;
+        std::function<void()> edit;
+        const char* checked; // an Arealist that must be up to date afterwards
+    };
+    const std::vector<Case> cases = {
+        {"an Arealist copied after one of its zones went", "Z1",
+         [this] {
+             API_Guid copy;
+             ASSERT_EQ(app->CopyElement(G("L1"), "C1", 1, 1, copy), NoError);
+         },
+         "C1"},
+        {"a zone moved after one of its Arealists went", "L1",
+         [this] { ASSERT_EQ(app->MoveElement(G("Z1"), 1, 0), NoError); }, "L2"},
+        {"a zone made inconsistent after one of its Arealists went", "L1",
+         [this] { ASSERT_EQ(SetAreas("Z1", inconsistent), NoError); }, "L2"},
+        {"a zone copied after one of its Arealists went", "L1",
+         [this] {
+             API_Guid copy;
+             ASSERT_EQ(app->CopyElement(G("Z1"), "Z9", 1, 1, copy), NoError);
+         },
+         "L2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard());
+        app->BeginSeries();
+        ASSERT_EQ(app->DeleteElement(G(c.deleted)), NoError);
+        c.edit();
+        app->EndSeries();
+        EXPECT_EQ(AlertCount(31001), 0);
+        EXPECT_TRUE(Live().Find(G(c.checked))->observed);
+        ExpectUpToDate(G(c.checked));
+        EXPECT_FALSE(PaletteListsStamp(G(c.deleted)));
+        EXPECT_EQ(Host::LinkToGoneElement(Live()), "");
+    }
+}
+
 TEST_F(DispatchTest, UndoAndRedoOnlyCheckRooms)
 {
     Open(Standard());
@@ -130,6 +176,53 @@ TEST_F(DispatchTest, UndoAndRedoOnlyCheckRooms)
     EXPECT_FALSE(Has(calls, "Element_Change"));
     EXPECT_TRUE(PaletteListsRoom(G("Z1")));
     EXPECT_TRUE(AlertIds().empty());
+}
+
+// A zone that undo or redo takes away is gone when the add-on hears of it, as one the user
+// deleted: it leaves the palette's list and does not bring a closed palette back.
+TEST_F(DispatchTest, AZoneThatUndoOrRedoRemovesLeavesThePaletteAsADeletionDoes)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> list; // ends with the zone listed and a step to take it away
+        std::string zone;
+        std::function<GSErrCode(Host::Application&)> takeAway;
+    };
+    const std::vector<Case> cases = {
+        {"redo of its deletion",
+         [this] {
+             ASSERT_EQ(SetAreas("Z1", inconsistent), NoError);
+             ASSERT_EQ(app->DeleteElement(G("Z1")), NoError);
+             ASSERT_FALSE(PaletteListsRoom(G("Z1")));
+             ASSERT_EQ(app->Undo(), NoError);
+         },
+         "Z1", [](Host::Application& a) { return a.Redo(); }},
+        {"undo of its creation",
+         [this] {
+             Host::Element zone = Live().elements.front();
+             zone.guid = APINULLGuid;
+             zone.id = "Z9";
+             zone.quantities = inconsistent;
+             API_Guid added;
+             ASSERT_EQ(app->AddZone(zone, added), NoError);
+         },
+         "Z9", [](Host::Application& a) { return a.Undo(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard());
+        c.list();
+        ASSERT_TRUE(PaletteListsRoom(G(c.zone)));
+        ASSERT_EQ(app->PaletteClose(), NoError);
+
+        ASSERT_EQ(c.takeAway(*app), NoError);
+        EXPECT_FALSE(PaletteVisible());
+        EXPECT_FALSE(PaletteListsRoom(G(c.zone)));
+        EXPECT_TRUE(AlertIds().empty());
+    }
 }
 
 TEST_F(DispatchTest, ReleasedLabelsGiveOneAlertPerSeries)

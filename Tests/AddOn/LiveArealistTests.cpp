@@ -55,6 +55,24 @@ TEST_F(LiveArealistTest, PlacedFreeAsksForTheTop)
     ExpectUpToDate(ofA[1]->guid);
 }
 
+// One zone on the floor whose TOP cannot be read does not keep the user from choosing another.
+TEST_F(LiveArealistTest, PlacedFreeCanChooseATopWhileAnotherZoneIsUnreadable)
+{
+    Open(Builder().Zone(Zone("Z1", "T1")).Zone(Zone("Z2", "T1")).Zone(Zone("Z3", "T2")));
+    app->GetFaults().FailOperation(Host::HostOp::Element_GetMemo, 1, APIERR_GENERAL);
+    app->GetUserQueue().QueueDialogStep(Host::DialogStep{Host::DialogStep::Choose, "T2"});
+    app->GetUserQueue().QueueDialogStep(Host::DialogStep{Host::DialogStep::Ok, ""});
+    API_Guid placed;
+    ASSERT_EQ(app->PlaceLabel("N2", std::nullopt, API_Coord{1, 1}, std::nullopt, placed), NoError);
+    ASSERT_TRUE(app->GetFaults().LastInjected().has_value());
+
+    const auto ofT2 = ArealistsOfTop("T2");
+    ASSERT_EQ(ofT2.size(), 1u);
+    EXPECT_EQ(LinkIds(ofT2[0]->guid), std::vector<std::string>{"Z3"});
+    ExpectUpToDate(ofT2[0]->guid);
+    EXPECT_EQ(AlertCount(0), 0) << "no \"Please choose a TOP ID!\"";
+}
+
 TEST_F(LiveArealistTest, PlacedOnZoneWithoutTopAlertsThenAsksWithoutTheWarning)
 {
     Open(Standard());

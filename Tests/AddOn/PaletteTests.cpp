@@ -395,4 +395,42 @@ TEST_F(PaletteTest, EveryFailingHostCallOfTheMenuAndTheButtonsIsReported)
     ResetPalette();
 }
 
+// The Arealist rows say what is true when a series ends: an edited TOP shows in the row of a
+// listed Arealist, also when undo takes the edit back, and an Arealist that undo removes leaves
+// the list as a deleted one does.
+TEST_F(PaletteTest, ArealistRowsSayWhatIsTrueAtTheEndOfEverySeries)
+{
+    const auto makeInconsistent = [](Host::Element& zone) { zone.quantities = {10.0, 12.0, 9.0, 9.0, 0.0}; };
+    {
+        SCOPED_TRACE("an edited TOP");
+        Open(Builder().Zone(Zone("a1", "T1")).Zone(Zone("b1", "T2")).Label(Arealist("la", "T1", {"a1"})));
+        ASSERT_EQ(app->SetZone(G("a1"), makeInconsistent), NoError);
+        ASSERT_EQ(RowsOf(StampsList), (Rows{{"0", "T1"}}));
+
+        ASSERT_EQ(app->SetLabelParam(G("la"), "al_apartmentId", Text("T2")), NoError);
+        EXPECT_TRUE(PaletteListsStamp(G("la")));
+        EXPECT_EQ(RowsOf(StampsList), (Rows{{"0", "T2"}}));
+        ASSERT_EQ(app->Undo(), NoError);
+        EXPECT_EQ(RowsOf(StampsList), (Rows{{"0", "T1"}}));
+    }
+    {
+        SCOPED_TRACE("an Arealist whose creation is undone");
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Builder().Zone(Zone("a1", "A")));
+        ASSERT_EQ(app->ChooseMenu(32501, 1), NoError);
+        ASSERT_EQ(ArealistsOfTop("A").size(), 1u);
+        const API_Guid created = ArealistsOfTop("A").front()->guid;
+        ASSERT_EQ(app->SetZone(G("a1"), makeInconsistent), NoError);
+        ASSERT_TRUE(PaletteListsStamp(created));
+        ASSERT_EQ(app->Undo(), NoError); // the zone edit
+        ASSERT_EQ(RowsOf(StampsList), (Rows{{"0", "A"}}));
+
+        ASSERT_EQ(app->Undo(), NoError); // the creation run
+        EXPECT_FALSE(PaletteListsStamp(created));
+        EXPECT_TRUE(RowsOf(StampsList).empty());
+    }
+}
+
 } // namespace

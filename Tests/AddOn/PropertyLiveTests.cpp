@@ -8,7 +8,8 @@
 // - After every action: no memo outstanding, no undo scope open, and no new accounting issue
 //   (locks, layer flags, Suspend Groups restored), unless an injected failure hit one of the
 //   calls that put them back (Element_Tool, Attribute_Modify): then nothing is left to restore
-//   with, and the recovery below puts the layers back as a user would.
+//   with, and the recovery below puts the layers back as a user would. No live element keeps a
+//   link to a deleted one, whatever failed.
 // - While the project is undisturbed (no failure injected, not shared, and no undo or redo into a
 //   state made while it was disturbed): every Arealist is right after every action, and no
 //   "unexpected error" alert is shown. Locked elements and hidden or locked layers do not
@@ -60,7 +61,7 @@ public:
             app.GetUserQueue().QueueAlertAnswer(31010, answer, 3);
             app.GetUserQueue().QueueAlertAnswer(31011, answer, 3);
         }
-        switch (Pick(20)) {
+        switch (Pick(21)) {
         case 0:
         case 1:
             AddZone(log);
@@ -110,6 +111,9 @@ public:
             break;
         case 17:
             Palette(log);
+            break;
+        case 20:
+            Bracket(log);
             break;
         default:
             if (Pick(2) == 0) {
@@ -402,6 +406,50 @@ private:
         app.SetLayerFlags(layer, set ? flag : 0, set ? 0 : flag);
     }
 
+    // Several edits of zones and Arealists as one user action (begin ... end): one notification
+    // series and one undo step.
+    void Bracket(std::ostringstream& log)
+    {
+        log << "begin;";
+        app.BeginSeries();
+        const std::size_t edits = 2 + Pick(2);
+        for (std::size_t i = 0; i < edits; ++i) {
+            log << " ";
+            switch (Pick(9)) {
+            case 0:
+                AddZone(log);
+                break;
+            case 1:
+                CopyZone(log);
+                break;
+            case 2:
+                ChangeZone(log);
+                break;
+            case 3:
+                MoveZone(log);
+                break;
+            case 4:
+                DeleteZone(log);
+                break;
+            case 5:
+                SetZoneTop(log);
+                break;
+            case 6:
+                CopyArealist(log);
+                break;
+            case 7:
+                SetArealistTop(log);
+                break;
+            default:
+                DeleteArealist(log);
+                break;
+            }
+            log << ";";
+        }
+        app.EndSeries();
+        log << " end";
+    }
+
     // A transient failure: a near call of any operation, or a near call of one operation. One at a
     // time, so that the harness knows which call a fired failure hit.
     void Fault(std::ostringstream& log)
@@ -581,6 +629,8 @@ protected:
 
             std::string problem =
                 Housekeeping(accountingBefore, injected && TestSupport::FailureHitsRestoring(injected->first));
+            if (problem.empty())
+                problem = Host::LinkToGoneElement(app->GetProject());
             if (problem.empty() && !injected && !recovering && UnlistedStaleArealists(alertsBefore))
                 problem = "\"some Arealists could not be updated\" with none listed in the check palette";
             if (problem.empty() && (recovering || !disturbed))

@@ -335,6 +335,31 @@ TEST_F(BulkUpdateTest, DecliningSomeZonesLeavesOnlyTheArealistsThatTouchThem)
     EXPECT_EQ(asked, std::vector<GS::UniString>{"T2:\n\t Z3 - Room Z3\n\n"});
 }
 
+// An Arealist may still be linked to a zone that is gone (deleted, or taken away by undo). The
+// update unlinks it but never asks the user to reserve it: there is nothing left to change.
+TEST_F(BulkUpdateTest, AGoneZoneAmongTheLinksIsUnlinkedWithoutAskingForIt)
+{
+    BuildProject();
+    const API_Guid gone = AddZone({.id = "Z9", .top = "T1"});
+    LinkBoth(a1, gone);
+    project.elements.Edit(gone)->deleted = true;
+    project.teamwork.shared = true;
+    for (const Host::Element& element : project.elements)
+        if (element.guid != gone)
+            project.teamwork.reserved.insert(element.guid);
+    Open();
+
+    GuidSet wrongStamps;
+    wrongStamps.Add(a1);
+    GuidSet inconsistentRooms;
+    EXPECT_EQ(UpdateStamps(wrongStamps, inconsistentRooms), NoError);
+    for (const Host::ShownAlert& alert : User().ShownAlerts())
+        EXPECT_NE(alert.id, 31010) << "asked to reserve " << alert.texts[0].ToUtf8();
+    EXPECT_TRUE(wrongStamps.IsEmpty());
+    ExpectLinkedExactlyToItsTop(a1, {t1Ground, t1Upstairs});
+    EXPECT_TRUE(LinksFrom(gone).empty());
+}
+
 // A label whose library part was exchanged, or that was deleted, is no Arealist any more: the
 // update passes over it, leaves it as it is and drops it from the wrong ones.
 TEST_F(BulkUpdateTest, LabelsThatAreNoLongerArealistsArePassedOver)

@@ -1,4 +1,6 @@
 // Links and observers: codes, order, and how deletion and undo treat the links of an element.
+#include <algorithm>
+
 #include "FakeAddOn.hpp"
 
 namespace {
@@ -19,12 +21,17 @@ protected:
     void SetUp() override
     {
         HostTest::SetUp();
+        Open(Standard());
+    }
+
+    ProjectBuilder Standard() const
+    {
         ProjectBuilder builder(app->LibraryParts());
         builder.Zone({.id = "Z1", .top = "T1", .observed = true})
             .Zone({.id = "Z2", .top = "T1"})
             .Zone({.id = "Z3", .top = "T2"})
             .Label({.id = "L1", .links = {"Z1"}, .observed = true});
-        Open(builder);
+        return builder;
     }
 };
 
@@ -122,6 +129,117 @@ TEST_F(LinkTest, DeletedElementsLinksStayReadableUntilTheSeriesEndsAndUndoBrings
     for (const FakeAddOn::Event& event : FakeAddOn::events)
         undoDeletedSeen = undoDeletedSeen || (event.kind == APINotifyElement_Undo_Deleted && event.guid == G("Z1"));
     EXPECT_TRUE(undoDeletedSeen);
+}
+
+// An element that undo or redo takes away looks to the add-on as one the user deleted: when it
+// hears of it, the element is gone (APIERR_DELETED) and its links are still readable from both
+// ends; when the series ends, the project is exactly the state undo or redo leads to.
+TEST_F(LinkTest, ElementsThatUndoOrRedoRemoveAreGoneWithReadableLinksUntilTheSeriesEnds)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Host::Application&)> prepare; // leaves the expected state in `expected`
+        bool undo;
+        API_NotifyElementID kind;
+        const char* vanishing;
+        GSErrCode afterwards; // what the element answers once the series has ended
+    };
+    Host::Project expected;
+    const std::vector<Case> cases = {
+        {"redo of a deletion",
+         [&](Host::Application& a) {
+             ASSERT_EQ(a.DeleteElement(G("Z1")), NoError);
+             expected = a.GetProject();
+             ASSERT_EQ(a.Undo(), NoError);
+         },
+         false, APINotifyElement_Redo_Deleted, "Z1", APIERR_DELETED},
+        {"undo of a creation that the add-on linked",
+         [&](Host::Application& a) {
+             expected = a.GetProject();
+             FakeAddOn::reaction = [](const API_NotifyElementType& n) {
+                 if (n.notifID != APINotifyElement_New)
+                     return;
+                 EXPECT_EQ(ACAPI_Element_AttachObserver(n.elemHead.guid, 0), NoError);
+                 EXPECT_EQ(ACAPI_Element_Link(G("L1"), n.elemHead.guid, 0), NoError);
+                 EXPECT_EQ(ACAPI_Element_Link(n.elemHead.guid, G("L1"), 0), NoError);
+             };
+             Host::Element zone;
+             zone.id = "Z5";
+             zone.layer = 1;
+             API_Guid added;
+             ASSERT_EQ(a.AddZone(zone, added), NoError);
+             ASSERT_EQ(added, G("Z5"));
+         },
+         true, APINotifyElement_Undo_Created, "Z5", APIERR_BADID},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestartApplication();
+        FakeAddOn::Reset();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Standard());
+        c.prepare(*app);
+
+        const API_Guid vanishing = G(c.vanishing);
+        bool heard = false;
+        GSErrCode header = NoError, ownLinksResult = APIERR_GENERAL;
+        std::vector<API_Guid> ownLinks, partnerLinks;
+        FakeAddOn::reaction = [&](const API_NotifyElementType& n) {
+            if (n.notifID != c.kind || n.elemHead.guid != vanishing)
+                return;
+            heard = true;
+            EXPECT_EQ(n.elemHead.typeID, API_ZoneID);
+            API_Elem_Head head;
+            head.guid = vanishing;
+            header = ACAPI_Element_GetHeader(&head, 0);
+            ownLinks = LinksOf(vanishing, &ownLinksResult);
+            partnerLinks = LinksOf(G("L1"));
+        };
+        ASSERT_EQ(c.undo ? app->Undo() : app->Redo(), NoError);
+
+        ASSERT_TRUE(heard);
+        EXPECT_EQ(header, APIERR_DELETED);
+        EXPECT_EQ(ownLinksResult, NoError);
+        EXPECT_EQ(ownLinks, std::vector<API_Guid>{G("L1")});
+        EXPECT_NE(std::find(partnerLinks.begin(), partnerLinks.end(), vanishing), partnerLinks.end());
+
+        GSErrCode result = NoError;
+        LinksOf(vanishing, &result);
+        EXPECT_EQ(result, c.afterwards);
+        EXPECT_EQ(Host::ProjectDifference(expected, Live()), "");
+    }
+}
+
+// The check the property test runs after every step: no live element keeps a link to an element
+// that is gone. A deletion whose series has ended passes; links it should have taken are found
+// from either end.
+TEST_F(LinkTest, TheLinkCheckFindsLinksThatOutliveTheirElement)
+{
+    EXPECT_EQ(Host::LinkToGoneElement(Live()), "");
+    ASSERT_EQ(app->DeleteElement(G("Z1")), NoError);
+    EXPECT_EQ(Host::LinkToGoneElement(Live()), "");
+    ASSERT_EQ(app->Undo(), NoError);
+    EXPECT_EQ(Host::LinkToGoneElement(Live()), "");
+
+    struct Case {
+        const char* deleted;
+        bool linkFromZ3; // Z3 links to Z2 alone
+        std::string found;
+    };
+    const std::vector<Case> cases = {
+        {"Z1", false, "L1 links to deleted Z1"},
+        {"L1", false, "Z1 links to deleted L1"},
+        {"Z3", true, "Z2 is linked from deleted Z3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.deleted);
+        Host::Project project = Live();
+        if (c.linkFromZ3) {
+            ASSERT_TRUE(project.elements.Link(G("Z3"), G("Z2"), 0));
+        }
+        project.elements.Edit(G(c.deleted))->deleted = true;
+        EXPECT_EQ(Host::LinkToGoneElement(project), c.found);
+    }
 }
 
 TEST_F(LinkTest, NewAndCopiedElementsReachTheCatchingHandlerWithoutObserverOrLinks)

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "ApplicationImpl.hpp"
+#include "VanishedElements.hpp"
 
 namespace Host {
 
@@ -163,7 +164,9 @@ void Application::Impl::CheckAccounting(bool suspendBefore)
 // Undo and redo restore the model (elements, memos, links, observers, layers, categories); the
 // Teamwork reservations, the library, the selection, the current story, the label tool and the
 // suspend-groups mode are not part of an undo step and keep their current state. Observed
-// elements concerned are notified with the undo or redo kinds in one series.
+// elements concerned are notified with the undo or redo kinds in one series, all after the
+// change. An element that disappears looks as one the user deleted: it answers APIERR_DELETED,
+// and its links stay readable from both ends until the series ends (VanishedElements).
 GSErrCode Application::Impl::UndoOrRedo(bool undo)
 {
     Activate();
@@ -178,7 +181,8 @@ GSErrCode Application::Impl::UndoOrRedo(bool undo)
     from.pop_back();
 
     // Only what the step touched can differ between now and then.
-    std::vector<PendingNotification> before, after;
+    std::vector<PendingNotification> disappearing, others;
+    VanishedElements vanished;
     for (const Journal::ElementChange& change : step.journal.Elements()) {
         const StoredElement* now = project.elements.FindStored(change.guid);
         const ElementImage& then = undo ? change.before : change.after;
@@ -205,23 +209,26 @@ GSErrCode Application::Impl::UndoOrRedo(bool undo)
             kind = undo ? APINotifyElement_Undo_Modified : APINotifyElement_Redo_Modified;
         else
             continue;
-        // Elements that disappear are notified while they still exist, the others after the change.
         const bool disappears = kind == APINotifyElement_Undo_Created || kind == APINotifyElement_Redo_Deleted;
-        (disappears ? before : after).push_back(PendingNotification{kind, change.guid, std::nullopt});
+        if (disappears)
+            vanished.Note(*now);
+        (disappears ? disappearing : others).push_back(PendingNotification{kind, change.guid, std::nullopt});
     }
 
     Trace(*this, std::string(undo ? "undo " : "redo ") + step.text);
     BeginSeries();
     replaying = true;
-    Dispatch(before);
     if (undo)
         step.journal.Revert(project);
     else
         step.journal.Reapply(project);
     deletedInSeries.clear();
-    Dispatch(after);
+    vanished.LeaveAsDeleted(*this);
+    Dispatch(disappearing);
+    Dispatch(others);
     replaying = false;
     EndSeries();
+    vanished.TakeAway(*this);
     to.push_back(std::move(step));
     return NoError;
 }

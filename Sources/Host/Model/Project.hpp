@@ -91,6 +91,12 @@ void EnsureHostLibrary(Project& project);
 // Empty when the projects are equal; otherwise a description of the first difference found.
 std::string ProjectDifference(const Project& a, const Project& b);
 
+// Empty when no live element keeps a link, in either direction, to an element that is deleted or
+// that the project does not hold; otherwise the first such link. Holds whenever no notification
+// series is open: a deleted element's links go when the series or command that deleted it ends.
+// Reads the whole project: for tests.
+std::string LinkToGoneElement(const Project& project);
+
 // Deterministic GUID derived from a name (element ids of project files, generator seeds).
 API_Guid GuidFromName(const std::string& name);
 
