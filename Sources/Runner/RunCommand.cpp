@@ -135,6 +135,12 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
     const std::string baseDir = interactive ? std::string() : fs::path(options.session).parent_path().string();
     std::ostream silent(nullptr);
     SessionPlayer player(app, options.trace ? out : silent, baseDir);
+    // `open` in a session takes a model too, imported with the run's import options.
+    player.SetProjectReader(
+        [&options](const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& opened) {
+            return Import::IsModelPath(path) ? Import::LoadModelProject(path, options.import, library, opened, nullptr)
+                                             : LoadProjectFile(path, library, opened);
+        });
     player.ReportChanges();
     RunStats& stats = played.stats.emplace(app, options.stats);
     auto play = [&](const Command& command) {

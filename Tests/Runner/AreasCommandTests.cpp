@@ -109,8 +109,13 @@ TEST_F(AreasCommand, RealHouseWritesReportAndWorkbook)
 
 TEST_F(AreasCommand, RunOpensAModelWhereAProjectFileWouldBe)
 {
-    std::ofstream(dir / "s.txt") << "story 0\nselect\nmenu 32501\nexpect arealists top:\"TOP 2\" == 1\n";
+    std::ofstream(dir / "s.txt") << "story 0\nselect\nmenu 32501\nexpect arealists top:\"TOP 2\" == 1\n"
+                                 << "open " << fixtures << "maisonette.ifc\nexpect zones == 9\nexpect arealists == 0\n";
     EXPECT_EQ(Host("run " + fixtures + "zones-ifc2x3.ifc " + (dir / "s.txt").string() + Prefs()), 0) << out << err;
+    std::ofstream(dir / "bad.ifc") << "ISO-10303-21;\n";
+    std::ofstream(dir / "t.txt") << "open " << (dir / "bad.ifc").string() << "\n";
+    EXPECT_EQ(Host("run " + fixtures + "zones-ifc2x3.ifc " + (dir / "t.txt").string() + Prefs()), 2);
+    EXPECT_NE(err.find("bad.ifc"), std::string::npos) << err;
 }
 
 TEST_F(AreasCommand, ImportWritesAProjectFileThatRunLoads)

@@ -21,7 +21,7 @@ std::string EntityName(int id)
 
 namespace {
 
-// Deeper chains than this are cycles in practice (and a cycle never ends).
+// Deeper chains than this do not occur in real models (cycles are stopped by the pre-scan).
 constexpr int maxPlacementDepth = 64;
 
 Point3 Cross(const Point3& a, const Point3& b)
@@ -155,7 +155,7 @@ bool Placements::Object(const std::shared_ptr<IfcObjectPlacement>& placement, Tr
     std::shared_ptr<IfcObjectPlacement> current = placement;
     for (int depth = 0; current; ++depth) {
         if (depth == maxPlacementDepth) {
-            problem = EntityName(placement->m_entity_id) + ": the chain of placements does not end (a cycle?)";
+            problem = EntityName(placement->m_entity_id) + ": the chain of placements is deeper than 64";
             return false;
         }
         const auto local = std::dynamic_pointer_cast<IfcLocalPlacement>(current);

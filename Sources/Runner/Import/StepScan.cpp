@@ -415,6 +415,56 @@ private:
                 currentId = reference.from;
                 return Fail("refers to #" + std::to_string(reference.target) + ", which the file does not define");
             }
+        return CheckCycles(scan);
+    }
+
+    std::size_t IndexOf(const StepScan& scan, std::int32_t id) const
+    {
+        return std::size_t(
+            std::lower_bound(scan.lines.begin(), scan.lines.end(), std::make_pair(id, std::uint32_t(0))) -
+            scan.lines.begin());
+    }
+
+    // Entities refer to one another without cycles in a sound model; the IFC library holds its
+    // entities by shared pointers, so a cycle would never be freed (and some of its walks would
+    // not end). One depth-first walk over all references finds any cycle.
+    Status CheckCycles(const StepScan& scan)
+    {
+        const std::size_t count = scan.lines.size();
+        std::sort(references.begin(), references.end(),
+                  [](const Reference& a, const Reference& b) { return a.from < b.from; });
+        std::vector<std::size_t> first(count + 1, 0); // references of entity i: [first[i], first[i + 1])
+        for (const Reference& reference : references)
+            ++first[IndexOf(scan, reference.from) + 1];
+        for (std::size_t i = 0; i < count; ++i)
+            first[i + 1] += first[i];
+        std::vector<std::uint8_t> state(count, 0);             // 0 not seen, 1 on the walk, 2 done
+        std::vector<std::pair<std::size_t, std::size_t>> walk; // (entity, next reference)
+        for (std::size_t root = 0; root < count; ++root) {
+            if (state[root] != 0)
+                continue;
+            walk.emplace_back(root, first[root]);
+            state[root] = 1;
+            while (!walk.empty()) {
+                auto& [entity, next] = walk.back();
+                if (next == first[entity + 1]) {
+                    state[entity] = 2;
+                    walk.pop_back();
+                    continue;
+                }
+                const std::size_t target = IndexOf(scan, references[next++].target);
+                if (state[target] == 1) {
+                    line = scan.lines[entity].second;
+                    currentId = scan.lines[entity].first;
+                    return Fail("refers to #" + std::to_string(scan.lines[target].first) +
+                                ", which refers back to it (a cycle of references)");
+                }
+                if (state[target] == 0) {
+                    state[target] = 1;
+                    walk.emplace_back(target, first[target]);
+                }
+            }
+        }
         return Status::Ok();
     }
 

@@ -3,6 +3,7 @@
 
 #include "ElementLookup.hpp"
 
+#include "../Project/ProjectLoader.hpp"
 #include "../Project/StateDump.hpp"
 #include "Commands/CommandTable.hpp"
 
@@ -93,6 +94,13 @@ void SessionPlayer::Result(GSErrCode code)
 {
     if (code != NoError)
         trace << "  result: " << ErrorCodeName(code) << "\n";
+}
+
+Status SessionPlayer::ReadProject(const std::string& path, Host::Project& project)
+{
+    if (projectReader)
+        return projectReader(path, app.LibraryParts(), project);
+    return LoadProjectFile(path, app.LibraryParts(), project);
 }
 
 void SessionPlayer::ReportChanges()

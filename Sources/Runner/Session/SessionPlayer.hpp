@@ -2,6 +2,7 @@
 // notification series unless inside begin/end), echoed to the trace with what the user notices.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,6 +16,11 @@ namespace Runner {
 
 class SessionPlayer {
 public:
+    // Reads the file `open` names into a project with the host's library; by default a project
+    // file. The command line gives one that also imports models.
+    using ProjectReader = std::function<Status(const std::string& path, const std::vector<Host::LibPart>& library,
+                                               Host::Project& project)>;
+
     // `baseDir` resolves relative paths of `open` when they do not exist from the working folder.
     SessionPlayer(Host::Application& app, std::ostream& trace, std::string baseDir);
 
@@ -33,6 +39,8 @@ public:
     Host::Application& App() { return app; }
     std::ostream& Trace() { return trace; }
     const std::string& BaseDir() const { return baseDir; }
+    void SetProjectReader(ProjectReader reader) { projectReader = std::move(reader); }
+    Status ReadProject(const std::string& path, Host::Project& project);
     // `begin` on line `line`, or 0 for `end`.
     void SetSeriesBegin(int line) { seriesBeginLine = line; }
     void CountExpectFailure() { ++expectFailures; }
@@ -55,6 +63,7 @@ private:
     int seriesBeginLine = 0; // the line of the open `begin`, 0 outside a bracket
     std::string lastPalette;
     std::size_t lastUndoCount = 0;
+    ProjectReader projectReader;
 };
 
 } // namespace Runner

@@ -4,10 +4,10 @@
 // rather than against themselves.
 #pragma once
 
+#include <cctype>
 #include <cstdint>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,34 +19,48 @@ struct Entity {
     std::string args;
 };
 
+// One instance a line, as the files read here are written: "#ID=TYPE(ARGS);". (No std::regex:
+// its recursive matching overflows the stack on the long lines real models have.)
 inline std::map<int, Entity> ReadEntities(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::map<int, Entity> entities;
     std::string line;
-    const std::regex instance(R"(^#(\d+)=\s*(\w+)\((.*)\);\s*$)");
-    std::smatch match;
-    while (std::getline(in, line))
-        if (std::regex_match(line, match, instance))
-            entities[std::stoi(match[1])] = {match[2], match[3]};
+    while (std::getline(in, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        const std::size_t equals = line.find('=');
+        const std::size_t open = line.find('(');
+        if (line.empty() || line[0] != '#' || equals == std::string::npos || open == std::string::npos ||
+            open < equals || line.size() < 2 || line.substr(line.size() - 2) != ");")
+            continue;
+        std::string type = line.substr(equals + 1, open - equals - 1);
+        type.erase(0, type.find_first_not_of(' '));
+        entities[std::stoi(line.substr(1, equals - 1))] = {type, line.substr(open + 1, line.size() - open - 3)};
+    }
     return entities;
 }
 
 inline std::vector<int> References(const std::string& text)
 {
     std::vector<int> ids;
-    const std::regex reference(R"(#(\d+))");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), reference); it != std::sregex_iterator(); ++it)
-        ids.push_back(std::stoi((*it)[1]));
+    for (std::size_t at = text.find('#'); at != std::string::npos; at = text.find('#', at + 1))
+        if (at + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[at + 1])))
+            ids.push_back(std::stoi(text.substr(at + 1)));
     return ids;
 }
 
+// The string values, in order (a doubled quote inside one does not occur in the files read here).
 inline std::vector<std::string> Strings(const std::string& text)
 {
     std::vector<std::string> strings;
-    const std::regex quoted(R"('([^']*)')");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), quoted); it != std::sregex_iterator(); ++it)
-        strings.push_back((*it)[1]);
+    for (std::size_t open = text.find('\''); open != std::string::npos;) {
+        const std::size_t close = text.find('\'', open + 1);
+        if (close == std::string::npos)
+            break;
+        strings.push_back(text.substr(open + 1, close - open - 1));
+        open = text.find('\'', close + 1);
+    }
     return strings;
 }
 

@@ -129,8 +129,12 @@ std::vector<BadModel> BadModels()
          Replaced(Replaced(smallModel, "IFCAXIS2PLACEMENT3D(#4,$,$)", "IFCAXIS2PLACEMENT3D(#4,#13,$)"), end,
                   "#13=IFCDIRECTION((0.,0.,0.));\n" + end),
          "#8", "#13: a direction of length zero"},
-        {"PlacementCycle", Replaced(smallModel, "IFCLOCALPLACEMENT($,#5)", "IFCLOCALPLACEMENT(#6,#5)"), "#8",
-         "does not end"},
+        {"ReferenceToItself", Replaced(smallModel, "IFCLOCALPLACEMENT($,#5)", "IFCLOCALPLACEMENT(#6,#5)"),
+         "t.ifc:13: #6", "refers to #6, which refers back to it"},
+        {"CycleOfReferences",
+         Replaced(Replaced(smallModel, "IFCLOCALPLACEMENT($,#5)", "IFCLOCALPLACEMENT(#13,#5)"), end,
+                  "#13=IFCLOCALPLACEMENT(#6,#5);\n" + end),
+         "t.ifc:", "a cycle of references"},
     };
 }
 

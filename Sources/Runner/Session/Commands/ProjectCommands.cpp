@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "../../Project/ProjectLoader.hpp"
 #include "../SessionPlayer.hpp"
 #include "CommandTable.hpp"
 
@@ -31,7 +30,7 @@ Status PlayOpen(SessionPlayer& p, const PathArgs& args, const Command&)
         fs::exists(fs::path(p.BaseDir()) / path, ignored))
         path = (fs::path(p.BaseDir()) / path).string();
     Host::Project project;
-    if (Status status = LoadProjectFile(path, p.App().LibraryParts(), project); !status)
+    if (Status status = p.ReadProject(path, project); !status)
         return status;
     p.App().OpenProject(std::move(project));
     return Status::Ok();
@@ -149,7 +148,7 @@ Status PlaySeries(SessionPlayer& p, const SeriesArgs& args, const Command& comma
 
 constexpr CommandEntry commands[] = {
     MakeCommand<PathArgs, ParsePath, PlayOpen>("open", nullptr, "open PATH",
-                                               "open another project file (the add-on stays loaded)",
+                                               "open another project file or IFC model (the add-on stays loaded)",
                                                TouchesFiles | OwnUserAction),
     MakeCommand<NoArgs, ParseWordAlone, PlayNew>("new", nullptr, "new", "start an empty project", OwnUserAction),
     MakeCommand<StoryArgs, ParseStory, PlayStory>("story", nullptr, "story N", "make floor N current"),
