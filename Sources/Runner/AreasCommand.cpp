@@ -53,8 +53,10 @@ std::string AreasSession(const Host::Project& project)
         found->second.areaOnStorey[zone.story] += zone.quantities[0];
         found->second.idsOnStorey[zone.story].push_back(zone.id);
     }
-    std::ostringstream session;
-    session << "# one Arealist per TOP, on the storey holding most of its area\n";
+    // Each TOP goes to the storey holding most of its area; one creation run per storey then makes
+    // the Arealists of all its TOPs at once (each TOP gets its own lines), so the command runs as
+    // often as there are storeys, not TOPs.
+    std::map<short, std::vector<const std::string*>> zonesOfStorey;
     for (const std::string& name : order) {
         const TopZones& zones = tops[name];
         // Storeys ascend in the map: a later storey wins only with strictly more area.
@@ -65,9 +67,15 @@ std::string AreasSession(const Host::Project& project)
                 storey = candidate;
                 most = area;
             }
-        session << "story " << storey << "\nselect";
         for (const std::string& id : zones.idsOnStorey.at(storey))
-            session << " " << Quoted(id);
+            zonesOfStorey[storey].push_back(&id);
+    }
+    std::ostringstream session;
+    session << "# one Arealist per TOP, on the storey holding most of its area\n";
+    for (const auto& [storey, ids] : zonesOfStorey) {
+        session << "story " << storey << "\nselect";
+        for (const std::string* id : ids)
+            session << " " << Quoted(*id);
         session << "\nmenu " << createArealistsMenu << "\n";
     }
     session << "select\nmenu " << paletteMenu << "\npalette button " << fullCheckButton << "\n";
