@@ -134,7 +134,8 @@ private:
     };
     static long long Cell(double coordinate)
     {
-        return static_cast<long long>(std::clamp(std::floor(coordinate / cellSize), -1e9, 1e9));
+        const double cell = std::floor(coordinate / cellSize);
+        return std::isnan(cell) ? 0 : static_cast<long long>(std::clamp(cell, -1e9, 1e9));
     }
     static Cells CellsOf(const Rect& r) { return {Cell(r.left), Cell(r.top), Cell(r.right), Cell(r.bottom)}; }
     static std::uint64_t Key(long long x, long long y)
