@@ -17,6 +17,7 @@
 #include "../Sources/Runner/Session/SessionParser.hpp"
 #include "../Sources/Runner/Session/SessionPlayer.hpp"
 #include "../Sources/Runner/Tools/TowerGenerator.hpp"
+#include "../Sources/Runner/Tools/TowerIfcWriter.hpp"
 
 namespace {
 
@@ -178,6 +179,23 @@ void Load(benchmark::State& state)
     state.counters["zones"] = double(Storeys(state) * 1500);
 }
 
+// `generate --ifc`: the tower's IFC4 model as STEP text, from the tower's data.
+void TowerIfc(benchmark::State& state)
+{
+    std::string text;
+    Runner::TowerCounts counts;
+    Runner::TowerModel model;
+    if (const Runner::Status status = Runner::GenerateTower(TowerOf(Storeys(state), false), text, counts, &model);
+        !status)
+        throw std::runtime_error(status.Message());
+    std::size_t bytes = 0;
+    for (auto _ : state)
+        bytes = Runner::TowerIfcText(model, "tower.ifc").size();
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(bytes));
+    state.counters["bytes_per_zone"] = double(bytes) / double(model.zones.size());
+    state.counters["zones"] = double(model.zones.size());
+}
+
 void ProjectOpen(benchmark::State& state)
 {
     Session session(Storeys(state), true);
@@ -331,6 +349,7 @@ void Sizes(benchmark::internal::Benchmark* bench)
 }
 
 BENCHMARK(Load)->Apply(Sizes);
+BENCHMARK(TowerIfc)->Apply(Sizes);
 BENCHMARK(ProjectOpen)->Apply(Sizes);
 BENCHMARK(CreateStoreyArealists)->Apply(Sizes);
 BENCHMARK(ZoneAreaEdit)->Apply(Sizes);

@@ -1,4 +1,4 @@
-// The runner's `generate` command: writes a synthetic tower's project file.
+// The runner's `generate` command: writes a synthetic tower's project file, and its IFC model.
 #pragma once
 
 #include <iostream>
@@ -8,8 +8,10 @@
 
 namespace Runner {
 
-// Writes the tower to `path` atomically and prints what it holds. Exit code as for `run`: 0, or 2
-// on bad options (the message names the option).
-int Generate(const TowerOptions& options, const std::string& path, std::ostream& out, std::ostream& err);
+// Writes the tower to `path` atomically, and with a non-empty `ifcPath` also as an IFC4 model, and
+// prints what it holds. Exit code as for `run`: 0, or 2 on bad options (the message names the
+// option); a run that fails leaves neither file.
+int Generate(const TowerOptions& options, const std::string& path, const std::string& ifcPath, std::ostream& out,
+             std::ostream& err);
 
 } // namespace Runner

@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     AddImportOptions(areas, importTexts);
 
     Runner::TowerOptions tower;
-    std::string towerPath;
+    std::string towerPath, towerIfcPath;
     CLI::App* generate = cli.add_subcommand("generate", "write a synthetic residential tower to OUT.json");
     generate->add_option("out", towerPath, "project file to write (JSON)")->required();
     generate->add_option("--storeys", tower.storeys, "number of storeys")->capture_default_str();
@@ -89,6 +89,7 @@ int main(int argc, char** argv)
         ->capture_default_str();
     generate->add_option("--zones-per-top", tower.zonesPerTop, "zones (rooms) per TOP")->capture_default_str();
     generate->add_flag("--arealists", tower.arealists, "add one linked Arealist per TOP");
+    generate->add_option("--ifc", towerIfcPath, "also write the tower as an IFC4 model to this file");
     generate->add_option("--seed", tower.seed, "the same seed gives the same file")
         ->check(CLI::Validator(
             [](std::string& text) {
@@ -118,7 +119,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (generate->parsed())
-        return Runner::Generate(tower, towerPath, std::cout, std::cerr);
+        return Runner::Generate(tower, towerPath, towerIfcPath, std::cout, std::cerr);
     if (Runner::Status status = importTexts.Resolve(options.import); !status) {
         std::cerr << "arealist-host: " << status.Message() << "\n";
         return Runner::ExitBadInput;

@@ -388,6 +388,27 @@ TEST_F(RunnerExe, GeneratedTowerRunsASession)
     EXPECT_EQ(dump["zones"][0]["polygon"].size(), 4u);
 }
 
+// With --ifc the tower is also written as an IFC model; when that cannot be written (here the path
+// is a folder) the project file goes too, and one file cannot be both.
+TEST_F(RunnerExe, GenerateWritesTheIfcModelBesideOrNeither)
+{
+    const std::string json = (dir / "tower.json").string(), ifc = (dir / "tower.ifc").string();
+    ASSERT_EQ(Generate(json + " --storeys 2 --tops-per-storey 3 --zones-per-top 2 --ifc " + ifc), 0) << err;
+    EXPECT_NE(out.find("wrote " + ifc + ": the same tower as an IFC4 model, 2 storeys, 12 spaces"), std::string::npos)
+        << out;
+    EXPECT_EQ(Read("tower.ifc").rfind("ISO-10303-21;", 0), 0u);
+    EXPECT_EQ(Read("tower.json").rfind("{", 0), 0u);
+
+    fs::remove(json);
+    fs::create_directory(dir / "blocked");
+    EXPECT_EQ(Generate(json + " --storeys 1 --ifc " + (dir / "blocked").string()), 2) << out;
+    EXPECT_NE(err.find("blocked: cannot write the file"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(json));
+    EXPECT_EQ(Generate(json + " --storeys 1 --ifc " + json), 2);
+    EXPECT_NE(err.find("the same file as the project file"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(json));
+}
+
 struct BadGenerate {
     const char* name;
     const char* args; // OUT.json is tower.json in the test's folder unless the arguments start with one
@@ -403,7 +424,7 @@ TEST_P(GenerateBadOptions, ExitTwoWithoutAFile)
     EXPECT_NE(err.find(GetParam().message), std::string::npos) << err;
     EXPECT_TRUE(out.empty()) << out;
     for (const auto& entry : fs::directory_iterator(dir))
-        EXPECT_EQ(entry.path().filename().string().find("tower.json"), std::string::npos) << entry.path();
+        EXPECT_EQ(entry.path().filename().string().find("tower."), std::string::npos) << entry.path();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -414,7 +435,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BadGenerate{"NotANumber", " --storeys many", "--storeys"},
                     BadGenerate{"NegativeSeed", " --seed -1", "--seed"},
                     BadGenerate{"UnknownOption", " --floors 3", "--floors"},
-                    BadGenerate{"NoFolder", "/nonexistent/tower.json --storeys 1", "no folder /nonexistent"}),
+                    BadGenerate{"NoFolder", "/nonexistent/tower.json --storeys 1", "no folder /nonexistent"},
+                    BadGenerate{"NoIfcFolder", " --storeys 1 --ifc /nonexistent/tower.ifc",
+                                "--ifc /nonexistent/tower.ifc: no folder /nonexistent"}),
     [](const testing::TestParamInfo<BadGenerate>& info) { return std::string(info.param.name); });
 
 TEST_F(RunnerExe, StandardInputPlaysLineByLine)

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "ReportMarkup.hpp"
 
@@ -15,10 +16,28 @@ constexpr double metresPerTextMillimetre = 0.15; // al_textSize is millimetres o
 constexpr double titleRow = 2.2, lineRow = 1.8, titleSize = 1.15, padding = 0.35, ruleGap = 0.15;
 constexpr double codeColumn = 3.4, nameColumn = 7.0, textColumn = 9.5, areaColumn = 4.5;
 constexpr double frameWidth = 0.06, ruleWidth = 0.03, anchorRadius = 0.25;
+constexpr std::size_t wholeCodeCharacters = 8; // category codes up to this long are never cut
 
-double ColumnsWidth(bool showCategories)
+// The code column widens for long codes, as the part's script measures its texts: a code of up to
+// eight characters is shown whole, a longer one is cut to about that width.
+double CodeColumn(const ArealistTable& table)
 {
-    return (showCategories ? codeColumn + nameColumn : 0.0) + textColumn + 4 * areaColumn;
+    double widest = 0.0;
+    for (const ArealistLine& line : table.lines) {
+        std::size_t end = 0, characters = 0;
+        while (end < line.code.size() && characters < wholeCodeCharacters) {
+            const auto lead = static_cast<unsigned char>(line.code[end]);
+            end += lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            ++characters;
+        }
+        widest = std::max(widest, TextWidth(std::string_view(line.code).substr(0, end), 1.0));
+    }
+    return std::max(codeColumn, widest + 2 * padding);
+}
+
+double ColumnsWidth(const ArealistTable& table)
+{
+    return (table.showCategories ? CodeColumn(table) + nameColumn : 0.0) + textColumn + 4 * areaColumn;
 }
 
 std::string TextAt(const Host::Param* param, double slot)
@@ -89,8 +108,7 @@ ArealistTable ReadArealistTable(const Host::Element& label)
 ArealistSize MeasureArealist(const ArealistTable& table)
 {
     const double h = table.textHeight;
-    return {ColumnsWidth(table.showCategories) * h,
-            (titleRow + lineRow * static_cast<double>(table.lines.size() + 1) + ruleGap) * h};
+    return {ColumnsWidth(table) * h, (titleRow + lineRow * static_cast<double>(table.lines.size() + 1) + ruleGap) * h};
 }
 
 void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, double y, const std::string& titleFill,
@@ -139,7 +157,7 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
         .Text("stroke", "none")
         .Close();
     text(x + padding * h, y + (titleRow - 0.6) * h, table.top.empty() ? std::string("\u2014") : table.top,
-         ColumnsWidth(table.showCategories) - 2 * padding, false, true, titleSize);
+         ColumnsWidth(table) - 2 * padding, false, true, titleSize);
 
     out += "<g class=\"al-rules\">";
     line(x, y + titleRow * h, x + width, y + titleRow * h, ruleWidth);
@@ -148,7 +166,8 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
     line(x, totalTop + ruleGap * h, x + width, totalTop + ruleGap * h, ruleWidth);
     out += "</g>";
 
-    const double areasLeft = (ColumnsWidth(table.showCategories) - 4 * areaColumn) * h;
+    const double areasLeft = (ColumnsWidth(table) - 4 * areaColumn) * h;
+    const double codeWidth = CodeColumn(table);
     auto areaCells = [&](const Areas& areas, double baseline) {
         for (std::size_t k = 0; k < 4; ++k)
             text(x + areasLeft + (static_cast<double>(k) + 1) * areaColumn * h - padding * h, baseline,
@@ -159,8 +178,8 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
         const double baseline = rowTop + (lineRow - 0.5) * h;
         double left = x;
         if (table.showCategories) {
-            text(left + padding * h, baseline, row.code, codeColumn - 2 * padding, false, false, 1.0);
-            left += codeColumn * h;
+            text(left + padding * h, baseline, row.code, codeWidth - 2 * padding, false, false, 1.0);
+            left += codeWidth * h;
             text(left + padding * h, baseline, row.name, nameColumn - 2 * padding, false, false, 1.0);
             left += nameColumn * h;
         }
@@ -172,9 +191,16 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
     text(x + padding * h, totalTop + (ruleGap + lineRow - 0.5) * h, "\u03a3", areasLeft / h - 2 * padding, false, true,
          1.0);
     areaCells(table.total, totalTop + (ruleGap + lineRow - 0.5) * h);
-    out += "</g>";
-    Tag(out, "circle", "al-anchor").Number("cx", x).Number("cy", y).Number("r", anchorRadius * h).Close();
-    out += "</g>";
+    out += "</g></g>";
+}
+
+void AppendArealistAnchor(std::string& out, const ArealistTable& table, double x, double y)
+{
+    Tag(out, "circle", "al-anchor")
+        .Number("cx", x)
+        .Number("cy", y)
+        .Number("r", anchorRadius * table.textHeight * 100.0)
+        .Close();
 }
 
 } // namespace Runner::Report

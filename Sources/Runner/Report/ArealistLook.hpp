@@ -37,4 +37,8 @@ ArealistSize MeasureArealist(const ArealistTable& table);
 void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, double y, const std::string& titleFill,
                        Language language);
 
+// Appends the dot that marks the label's position, at (x, y) in plan centimetres: the table's
+// top-left corner, unless the report draws the table elsewhere.
+void AppendArealistAnchor(std::string& out, const ArealistTable& table, double x, double y);
+
 } // namespace Runner::Report

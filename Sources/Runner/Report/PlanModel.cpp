@@ -1,5 +1,5 @@
 // Gathers the plans: zone outlines (or squares of their area), label boxes, Arealist tables with
-// their links, the palette's marks; Arealists standing at one point are stacked.
+// their links and where they are drawn, the palette's marks.
 #include "PlanModel.hpp"
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "../Project/StateDump.hpp"
+#include "ArealistPlacement.hpp"
 
 namespace Runner::Report {
 
@@ -29,7 +30,6 @@ void Box::Add(Point p)
 namespace {
 
 constexpr double centimetres = 100.0;
-constexpr double stackGap = 30.0;    // between Arealists stacked at one point, centimetres
 constexpr double fallbackSide = 0.5; // metres: the square of a zone without area or outline
 
 Point ToPlan(const API_Coord& c)
@@ -173,23 +173,9 @@ Plans BuildPlans(const Host::Project& project)
     for (StoreyPlan& plan : plans.storeys) {
         for (PlanZone& zone : plan.zones)
             zone.topIndex = zone.top.empty() ? -1 : plans.colours.IndexOf(zone.top);
-        // Arealists standing at one point would hide each other: each further one is drawn above
-        // the ones before, and the plan keeps a leader to the point.
-        std::map<std::pair<long long, long long>, double> stackTop;
-        for (PlanArealist& arealist : plan.arealists) {
+        for (PlanArealist& arealist : plan.arealists)
             arealist.topIndex = arealist.table.top.empty() ? -1 : plans.colours.IndexOf(arealist.table.top);
-            const ArealistSize size = MeasureArealist(arealist.table);
-            const auto key = std::make_pair(std::llround(arealist.position.x), std::llround(arealist.position.y));
-            const auto [found, first] = stackTop.emplace(key, arealist.position.y);
-            if (!first) {
-                arealist.drawnAt.y = found->second - stackGap - size.height * centimetres;
-                found->second = arealist.drawnAt.y;
-            }
-            plan.bounds.Add(arealist.position);
-            plan.bounds.Add(arealist.drawnAt);
-            plan.bounds.Add(
-                {arealist.drawnAt.x + size.width * centimetres, arealist.drawnAt.y + size.height * centimetres});
-        }
+        PlaceArealists(plan);
     }
     return plans;
 }

@@ -37,6 +37,8 @@ struct PlanArealist {
     ArealistTable table;
     Point position;           // the label's position
     Point drawnAt;            // top-left corner of the drawn table; above `position` when stacked
+    bool beside = false;      // drawn beside the plan: where it stands it would cover rooms or a table
+    Point leaderFrom;         // the table's point nearest to `position`, where a leader leaves it
     std::vector<Point> links; // label points of the linked zones on this storey
     int topIndex = -1;
     bool wrong = false; // listed in the check palette as not up to date

@@ -1,7 +1,8 @@
-// Writes a storey's SVG in layers: zone fills, links, zone labels, Arealists on top.
+// Writes a storey's SVG in layers: zone fills, links and leaders, zone labels, Arealists on top.
 #include "PlanSvg.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ReportMarkup.hpp"
 
@@ -13,6 +14,7 @@ namespace {
 // share of the label box the text may take.
 constexpr double largestText = 45.0, comfortableText = 30.0, smallestText = 22.0, linePitch = 1.2, boxShare = 0.85;
 constexpr double margin = 100.0;
+constexpr double leaderMinimum = 1.0; // a table this close to its position needs no leader
 
 std::string HatchId(const StoreyPlan& plan)
 {
@@ -152,16 +154,19 @@ void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, doub
     for (const PlanArealist& arealist : plan.arealists) {
         for (const Point& to : arealist.links) {
             Tag(out, "line")
-                .Number("x1", arealist.drawnAt.x)
-                .Number("y1", arealist.drawnAt.y)
+                .Number("x1", arealist.position.x)
+                .Number("y1", arealist.position.y)
                 .Number("x2", to.x)
                 .Number("y2", to.y)
                 .Close();
         }
-        if (arealist.drawnAt.y != arealist.position.y) // stacked: a leader back to where it stands
+        // A table drawn away from where the label stands (stacked, or beside the plan) keeps a
+        // leader back to that point.
+        if (std::hypot(arealist.leaderFrom.x - arealist.position.x, arealist.leaderFrom.y - arealist.position.y) >
+            leaderMinimum)
             Tag(out, "line", "leader")
-                .Number("x1", arealist.drawnAt.x)
-                .Number("y1", arealist.drawnAt.y)
+                .Number("x1", arealist.leaderFrom.x)
+                .Number("y1", arealist.leaderFrom.y)
                 .Number("x2", arealist.position.x)
                 .Number("y2", arealist.position.y)
                 .Close();
@@ -182,6 +187,7 @@ void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, doub
         AppendArealistSvg(out, arealist.table, arealist.drawnAt.x, arealist.drawnAt.y,
                           arealist.topIndex < 0 ? std::string("#eeeeee") : TopColours::Fill(arealist.topIndex),
                           language);
+        AppendArealistAnchor(out, arealist.table, arealist.position.x, arealist.position.y);
         out += "</g>";
     }
     out += "</g></svg>";

@@ -105,8 +105,9 @@ const ReportTexts& TextsFor(Language language)
         t.legendArealist = "Arealist: its TOP; per line category code and name, line text and the four area sums; "
                            "\u03a3 the TOP total. Drawn from its own values, so an outdated one shows outdated values.";
         t.legendLink = "link from an Arealist to a zone of its TOP on this storey";
-        t.legendStacked = "Arealists standing at the same point are drawn one above the other, with a dashed leader "
-                          "to the point.";
+        t.legendStacked = "Arealists standing at the same point are drawn one above the other; one that would cover "
+                          "rooms or another Arealist is drawn beside the plan. A dashed leader leads to the point "
+                          "where it stands.";
         t.emptyStorey = "No zones or Arealists on this storey.";
         t.squareMetres = "m\u00b2";
         return t;
@@ -153,8 +154,9 @@ const ReportTexts& TextsFor(Language language)
                            "Flächensummen; \u03a3 die Summe des TOPs. Aus seinen eigenen Werten gezeichnet: ein "
                            "veralteter zeigt veraltete Werte.";
         t.legendLink = "Verknüpfung eines Arealists mit einer Zone seines TOPs in diesem Geschoss";
-        t.legendStacked = "Arealists am selben Punkt werden übereinander gezeichnet, mit einer gestrichelten Linie "
-                          "zum Punkt.";
+        t.legendStacked = "Arealists am selben Punkt werden übereinander gezeichnet; einer, der Räume oder einen "
+                          "anderen Arealist verdecken würde, neben dem Plan. Eine gestrichelte Linie führt zu dem "
+                          "Punkt, an dem er steht.";
         t.emptyStorey = "Keine Zonen oder Arealists in diesem Geschoss.";
         t.squareMetres = "m\u00b2";
         return t;

@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "../../Host/Model/Project.hpp"
+
 namespace Runner {
 
 namespace {
@@ -24,7 +26,8 @@ constexpr long long roomWidth = 360; // centimetres, on average
 constexpr long long slotDepth = 900;
 constexpr long long wallGap = 30;
 constexpr long long corridor = 180;
-constexpr int maisonetteEvery = 4; // storeys 0, 4, 8, ... share one slot with the storey above
+constexpr int maisonetteEvery = 4;   // storeys 0, 4, 8, ... share one slot with the storey above
+constexpr double storeyHeight = 3.0; // metres from floor to floor
 
 constexpr int livingLayer = 1;
 constexpr int arealistLayer = 2;
@@ -82,7 +85,8 @@ public:
     }
 
     void Build(TowerCounts& counts);
-    std::string Text() const;
+    TowerModel Model() const;
+    std::string Text(const TowerModel& model) const;
 
 private:
     // A number for one purpose and place, independent of the order in which things are drawn.
@@ -106,7 +110,7 @@ private:
 
     std::string TopNumber(int top) const;
     std::string ZoneNumber(const Zone& zone) const;
-    Ordered ZoneJson(const Zone& zone) const;
+    TowerZone Describe(const Zone& zone) const;
     Ordered ArealistJson(int top) const;
 
     const TowerOptions& options;
@@ -239,15 +243,28 @@ double Metres(long long centimetres)
     return double(centimetres) / 100.0;
 }
 
-Ordered Tower::ZoneJson(const Zone& zone) const
+// The rectangle's centre, exact to the half centimetre (an IFC import finds the same point).
+std::array<double, 2> Centre(const Rect& r)
+{
+    return {double(2 * r.x + r.width) / 200.0, double(2 * r.y + r.depth) / 200.0};
+}
+
+TowerZone Tower::Describe(const Zone& zone) const
 {
     const Rect& r = zone.rect;
-    const std::string number = ZoneNumber(zone);
     const bool stairs = zone.top < 0;
     const RoomKind kind = stairs                      ? RoomKind{"Staircase", stairsCategory, false}
                           : zone.room < roomKindCount ? roomKinds[zone.room]
                                                       : RoomKind{nullptr, 1, false};
-    const std::string name = kind.name != nullptr ? kind.name : std::string("Room ") + std::to_string(zone.room + 1);
+    TowerZone out;
+    out.number = ZoneNumber(zone);
+    out.id = std::string("Z") + out.number;
+    out.guid = Host::GuidFromName(out.id);
+    out.storey = zone.storey;
+    out.category = kind.category;
+    out.name = kind.name != nullptr ? kind.name : std::string("Room ") + std::to_string(zone.room + 1);
+    if (!stairs)
+        out.top = "TOP " + TopNumber(zone.top);
 
     // Areas in hundredths of a square metre: quantity1 is the outline's area, quantity2 equals it,
     // quantity3 is up to 3 % less, quantity4 halves outdoor rooms.
@@ -258,21 +275,32 @@ Ordered Tower::ZoneJson(const Zone& zone) const
         q2 = area + 100 + Cm(Draw(Excess, key) % 400);
     const long long q3 = stairs ? q2 : q2 - q2 * Cm(Draw(Reduction, key) % 30) / 1000;
     const long long q4 = kind.outdoor ? q3 / 2 : q3;
+    out.quantities = {Metres(area), Metres(q2), Metres(q3), Metres(q4), 0.0};
+    out.pos = Centre(r);
+    out.polygon = {{Metres(r.x), Metres(r.y)},
+                   {Metres(r.x + r.width), Metres(r.y)},
+                   {Metres(r.x + r.width), Metres(r.y + r.depth)},
+                   {Metres(r.x), Metres(r.y + r.depth)}};
+    return out;
+}
 
+Ordered ZoneJson(const TowerZone& zone)
+{
     Ordered json;
-    json["id"] = std::string("Z") + number;
+    json["id"] = zone.id;
+    json["guid"] = APIGuidToString(zone.guid).ToUtf8();
     json["story"] = zone.storey;
     json["layer"] = livingLayer;
-    json["category"] = kind.category;
-    json["number"] = number;
-    json["name"] = name;
-    json["top"] = stairs ? Ordered(nullptr) : Ordered("TOP " + TopNumber(zone.top));
-    json["quantities"] = {Metres(area), Metres(q2), Metres(q3), Metres(q4), 0.0};
-    json["pos"] = {Metres(r.x + r.width / 2), Metres(r.y + r.depth / 2)};
-    json["polygon"] = {{Metres(r.x), Metres(r.y)},
-                       {Metres(r.x + r.width), Metres(r.y)},
-                       {Metres(r.x + r.width), Metres(r.y + r.depth)},
-                       {Metres(r.x), Metres(r.y + r.depth)}};
+    json["category"] = zone.category;
+    json["number"] = zone.number;
+    json["name"] = zone.name;
+    json["top"] = zone.top ? Ordered(*zone.top) : Ordered(nullptr);
+    json["quantities"] = zone.quantities;
+    json["pos"] = zone.pos;
+    Ordered polygon = Ordered::array();
+    for (const auto& corner : zone.polygon)
+        polygon.push_back({corner[0], corner[1]});
+    json["polygon"] = std::move(polygon);
     return json;
 }
 
@@ -289,7 +317,7 @@ Ordered Tower::ArealistJson(int top) const
     json["libPart"] = "Arealist";
     json["story"] = first.storey;
     json["layer"] = arealistLayer;
-    json["pos"] = {Metres(first.rect.x + first.rect.width / 2), Metres(first.rect.y + first.rect.depth / 2)};
+    json["pos"] = Centre(first.rect);
     json["params"] = {{"al_apartmentId", std::string("TOP ") + TopNumber(top)}};
     json["links"] = std::move(links);
     json["observed"] = true;
@@ -305,15 +333,28 @@ void Section(std::string& text, const char* key, const std::vector<Ordered>& ite
     text += "\n],\n";
 }
 
-std::string Tower::Text() const
+TowerModel Tower::Model() const
+{
+    TowerModel model;
+    model.storeyHeight = storeyHeight;
+    for (int storey = 0; storey < storeys; ++storey)
+        model.storeys.push_back(
+            {storey, storey == 0 ? std::string("Ground floor") : std::string("Floor ") + std::to_string(storey),
+             double(storey) * storeyHeight});
+    for (const Category& category : categories)
+        model.categories.push_back({category.code, category.name});
+    model.zones.reserve(zones.size());
+    for (const Zone& zone : zones)
+        model.zones.push_back(Describe(zone));
+    return model;
+}
+
+std::string Tower::Text(const TowerModel& model) const
 {
     std::vector<Ordered> items;
     std::string text = "{\n";
-    for (int storey = 0; storey < storeys; ++storey)
-        items.push_back(
-            {{"index", storey},
-             {"name", storey == 0 ? std::string("Ground floor") : std::string("Floor ") + std::to_string(storey)},
-             {"level", double(storey) * 3.0}});
+    for (const TowerStorey& storey : model.storeys)
+        items.push_back({{"index", storey.index}, {"name", storey.name}, {"level", storey.level}});
     Section(text, "stories", items);
     text += "\"currentStory\": 0,\n";
     items.clear();
@@ -323,12 +364,12 @@ std::string Tower::Text() const
     items.push_back(Ordered{{"index", 4}, {"name", "Furniture"}, {"hidden", true}});
     Section(text, "layers", items);
     items.clear();
-    for (int i = 0; i < int(sizeof(categories) / sizeof(categories[0])); ++i)
-        items.push_back({{"index", i + 1}, {"code", categories[i].code}, {"name", categories[i].name}});
+    for (std::size_t i = 0; i < model.categories.size(); ++i)
+        items.push_back({{"index", i + 1}, {"code", model.categories[i].code}, {"name", model.categories[i].name}});
     Section(text, "zoneCategories", items);
     items.clear();
-    items.reserve(zones.size());
-    for (const Zone& zone : zones)
+    items.reserve(model.zones.size());
+    for (const TowerZone& zone : model.zones)
         items.push_back(ZoneJson(zone));
     Section(text, "zones", items);
     items.clear();
@@ -365,13 +406,16 @@ Status CheckTowerOptions(const TowerOptions& options)
     return Status::Ok();
 }
 
-Status GenerateTower(const TowerOptions& options, std::string& text, TowerCounts& counts)
+Status GenerateTower(const TowerOptions& options, std::string& text, TowerCounts& counts, TowerModel* model)
 {
     if (Status status = CheckTowerOptions(options); !status)
         return status;
     Tower tower(options);
     tower.Build(counts);
-    text = tower.Text();
+    TowerModel built = tower.Model();
+    text = tower.Text(built);
+    if (model != nullptr)
+        *model = std::move(built);
     return Status::Ok();
 }
 

@@ -7,13 +7,16 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
+#include "../../../Sources/Runner/Project/JsonReader.hpp"
 #include "../../../Sources/Runner/Project/ProjectLoader.hpp"
 #include "../../../Sources/Runner/Report/HtmlReport.hpp"
 #include "../../../Sources/Runner/Report/PlanModel.hpp"
 #include "../../../Sources/Runner/Report/PlanSvg.hpp"
 #include "../../../Sources/Runner/Report/ReportMarkup.hpp"
+#include "../../../Sources/Runner/Tools/TowerGenerator.hpp"
 #include "../TestLibrary.hpp"
 
 namespace {
@@ -197,6 +200,173 @@ TEST_F(Report, ArealistsAtOnePointStackUpwardsWithALeader)
     EXPECT_NE(svg.find("class=\"leader\""), std::string::npos);
 }
 
+// A real-size duplex (15 m x 10 m, two units of ten rooms on two storeys, rooms with outlines and
+// their label points inside them) with an Arealist per unit where the add-on puts it: at the unit's
+// hall, with long category codes.
+std::string ReadFixture(const std::string& name)
+{
+    std::ifstream in(std::string(AREALIST_REPORT_FIXTURES) + "/" + name);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The Arealist the add-on makes for a unit of the duplex, at the unit's hall.
+Runner::Json DuplexArealist(const Runner::Json& project, const std::string& id, const std::string& hall,
+                            const std::string& top)
+{
+    Runner::Json position;
+    for (const Runner::Json& zone : project["zones"])
+        if (zone["id"] == hall)
+            position = zone["pos"];
+    return {
+        {"id", id}, {"libPart", "Arealist"}, {"story", 0}, {"pos", position}, {"params", {{"al_apartmentId", top}}}};
+}
+
+// What the add-on writes into a duplex unit's Arealist: three lines with long category codes.
+void WriteDuplexLines(Host::Project& project, const std::string& id)
+{
+    Host::Element* label = project.elements.Edit(project.FindById(id)->guid);
+    std::erase_if(label->params, [](const Host::Param& param) { return param.name == "al_lines"; });
+    label->params.push_back(Numbers("al_lines", {1, 2, 3}));
+    label->params.push_back(Texts("al_lineTexts", {"Living area", "Living area", "Living area"}));
+    label->params.push_back(Numbers("al_roomCats", {1, 2, 3}));
+    label->params.push_back(
+        Numbers("al_roomAreasInTop", {100, 100, 98, 98, 17.85, 17.85, 17.49, 17.49, 6.38, 6.38, 6.25, 6.25}, 4));
+    label->params.push_back(Texts("al_ZoneCatCodes", {"WNF", "GEWERBE", "NNF-KELL"}));
+    label->params.push_back(Texts("al_ZoneCatNames", {"Living", "Commercial", "Storage"}));
+}
+
+struct Frame {
+    double left, top, right, bottom;
+    bool Overlaps(const Frame& other) const
+    {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+};
+
+Frame FrameOf(const PlanArealist& arealist)
+{
+    const ArealistSize size = MeasureArealist(arealist.table);
+    return {arealist.drawnAt.x, arealist.drawnAt.y, arealist.drawnAt.x + size.width * 100,
+            arealist.drawnAt.y + size.height * 100};
+}
+
+Frame FrameOf(const PlanZone& zone)
+{
+    Frame frame{1e300, 1e300, -1e300, -1e300};
+    for (const Point& p : zone.outline)
+        frame = {std::min(frame.left, p.x), std::min(frame.top, p.y), std::max(frame.right, p.x),
+                 std::max(frame.bottom, p.y)};
+    return frame;
+}
+
+// Every zone here is a rectangle, so its frame is its outline: no table may cover a zone or another
+// table.
+void ExpectNothingCovered(const StoreyPlan& plan)
+{
+    for (std::size_t i = 0; i < plan.arealists.size(); ++i) {
+        const Frame table = FrameOf(plan.arealists[i]);
+        for (const PlanZone& zone : plan.zones)
+            EXPECT_FALSE(table.Overlaps(FrameOf(zone))) << plan.arealists[i].id << " covers " << zone.id;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(table.Overlaps(FrameOf(plan.arealists[j])))
+                << plan.arealists[i].id << " covers " << plan.arealists[j].id;
+    }
+}
+
+TEST_F(Report, ArealistThatWouldCoverRoomsStandsBesideThePlanWithItsCodesWhole)
+{
+    Runner::Json json = Runner::Json::parse(ReadFixture("duplex.json"));
+    json["labels"] = {DuplexArealist(json, "AL1", "Z1.01", "TOP 1"), DuplexArealist(json, "AL2", "Z2.01", "TOP 2")};
+    Host::Project duplex;
+    const Runner::Status status = Runner::LoadProjectText(json.dump(), "duplex.json", TestLibrary(), duplex);
+    ASSERT_TRUE(status) << status.Message();
+    WriteDuplexLines(duplex, "AL1");
+    WriteDuplexLines(duplex, "AL2");
+
+    const Plans plans = BuildPlans(duplex);
+    const StoreyPlan& ground = Storey(plans, 0);
+    ASSERT_EQ(ground.arealists.size(), 2u);
+    ExpectNothingCovered(ground);
+    Frame building = FrameOf(ground.zones.front());
+    for (const PlanZone& zone : ground.zones) {
+        const Frame frame = FrameOf(zone);
+        building = {std::min(building.left, frame.left), std::min(building.top, frame.top),
+                    std::max(building.right, frame.right), std::max(building.bottom, frame.bottom)};
+    }
+    for (const PlanArealist& arealist : ground.arealists) {
+        SCOPED_TRACE(arealist.id);
+        EXPECT_TRUE(arealist.beside);
+        const Frame table = FrameOf(arealist);
+        // The halls lie on the north side: the tables stand above the plan, and the leader leaves
+        // the table straight above the point where the label stands.
+        EXPECT_LE(table.bottom, building.top);
+        EXPECT_DOUBLE_EQ(arealist.leaderFrom.x, arealist.position.x);
+        EXPECT_DOUBLE_EQ(arealist.leaderFrom.y, table.bottom);
+    }
+
+    std::string svg;
+    AppendStoreySvg(svg, ground, ground.bounds.left, ground.bounds.right, Language::English);
+    EXPECT_NE(svg.find(">GEWERBE<"), std::string::npos);
+    EXPECT_NE(svg.find(">NNF-KELL<"), std::string::npos);
+    std::size_t leaders = 0;
+    for (std::size_t at = svg.find("class=\"leader\""); at != std::string::npos;
+         at = svg.find("class=\"leader\"", at + 1))
+        ++leaders;
+    EXPECT_EQ(leaders, 2u);
+}
+
+TEST(ArealistCodes, UpToEightCharactersAreShownWholeLongerOnesCut)
+{
+    auto drawn = [](const std::string& code, double& width) {
+        ArealistTable table;
+        table.top = "TOP 1";
+        table.lines.push_back(ArealistLine{code, "Storage", "Living area", {}});
+        width = MeasureArealist(table).width;
+        std::string svg;
+        AppendArealistSvg(svg, table, 0, 0, "#fff", Language::English);
+        return svg;
+    };
+    double width = 0.0, eight = 0.0;
+    for (const std::string code : {"WNF", "GEWERBE", "NNF-KELL", "WWWWWWWW", "Fläche-Ä"}) {
+        EXPECT_NE(drawn(code, width).find(">" + code + "<"), std::string::npos) << code;
+        eight = std::max(eight, width);
+    }
+    // A longer code is cut, and the column grows no further than for the widest code of eight.
+    const std::string svg = drawn("WWWWWWWWWW", width);
+    EXPECT_NE(svg.find(">WWWWWWW\u2026<"), std::string::npos) << svg;
+    EXPECT_DOUBLE_EQ(width, eight);
+}
+
+// A tower storey has no free room inside: every table goes beside the plan, in several rows a side.
+TEST(ReportPlacement, TablesBesideATowerCoverNothing)
+{
+    Runner::TowerOptions options;
+    options.storeys = 2;
+    options.topsPerStorey = 40;
+    options.zonesPerTop = 4;
+    options.arealists = true;
+    std::string text;
+    Runner::TowerCounts counts;
+    ASSERT_TRUE(Runner::GenerateTower(options, text, counts));
+    Host::Project tower;
+    const Runner::Status status = Runner::LoadProjectText(text, "tower.json", TestLibrary(), tower);
+    ASSERT_TRUE(status) << status.Message();
+    const Plans plans = BuildPlans(tower);
+    for (const StoreyPlan& plan : plans.storeys) {
+        SCOPED_TRACE(plan.index);
+        EXPECT_GE(plan.arealists.size(), 39u);
+        ExpectNothingCovered(plan);
+        std::set<long long> rows;
+        for (const PlanArealist& arealist : plan.arealists) {
+            EXPECT_TRUE(arealist.beside) << arealist.id;
+            rows.insert(std::llround(arealist.drawnAt.y));
+        }
+        EXPECT_GE(rows.size(), 4u); // rows above and below, more than one on a side
+    }
+}
+
 // Element names that must be closed; void elements of HTML are not in the list.
 bool Balanced(const std::string& html, std::string& problem)
 {
@@ -275,10 +445,11 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(dir, ignored);
     }
-    int Run(const std::string& report)
+    int Run(const std::string& report, const std::string& project = "", const std::string& session = "")
     {
-        const std::string command = std::string(AREALIST_HOST_EXE) + " run " + (dir / "p.json").string() + " --prefs " +
-                                    (dir / "prefs").string() + " --lang de --report " + report + " > " +
+        const std::string command = std::string(AREALIST_HOST_EXE) + " run " +
+                                    (project.empty() ? (dir / "p.json").string() : project) + " " + session +
+                                    " --prefs " + (dir / "prefs").string() + " --lang de --report " + report + " > " +
                                     (dir / "out").string() + " 2>&1";
         const int status = std::system(command.c_str());
         std::ifstream in(dir / "out");
@@ -305,6 +476,35 @@ TEST_F(ReportExe, WritesTheReportOrRefusesAMissingFolder)
     EXPECT_NE(html.str().find("data-top=\"TOP 1\""), std::string::npos);
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+// The duplex with the Arealists the add-on itself creates: both stand beside the plan with a
+// leader, and their long codes are whole.
+TEST_F(ReportExe, DuplexArealistsMadeByTheAddOnLeaveTheRoomsVisible)
+{
+    const std::string fixtures = AREALIST_REPORT_FIXTURES;
+    ASSERT_EQ(Run((dir / "r.html").string(), fixtures + "/duplex.json", fixtures + "/duplex.txt"), 0) << out;
+    std::ifstream in(dir / "r.html");
+    std::stringstream html;
+    html << in.rdbuf();
+    const std::string text = html.str();
+    const std::size_t ground = text.find("data-storey=\"0\" viewBox");
+    const std::size_t upper = text.find("data-storey=\"1\" viewBox");
+    ASSERT_LT(ground, upper);
+    const std::string plan = text.substr(ground, upper - ground);
+    std::size_t leaders = 0, arealists = 0;
+    for (std::size_t at = plan.find("class=\"leader\""); at != std::string::npos;
+         at = plan.find("class=\"leader\"", at + 1))
+        ++leaders;
+    for (std::size_t at = plan.find("<g class=\"arealist\""); at != std::string::npos;
+         at = plan.find("<g class=\"arealist\"", at + 1)) {
+        ++arealists;
+        const std::string table = plan.substr(at, plan.find("</g></g>", at) - at);
+        EXPECT_NE(table.find(">GEWERBE<"), std::string::npos) << table;
+        EXPECT_NE(table.find(">NNF-KELL<"), std::string::npos) << table;
+    }
+    EXPECT_EQ(arealists, 2u);
+    EXPECT_EQ(leaders, 2u);
 }
 
 } // namespace
