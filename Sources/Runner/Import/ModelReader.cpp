@@ -33,7 +33,7 @@
 #include <ifcpp/IFC4/include/IfcZone.h>
 #include <ifcpp/model/BuildingModel.h>
 
-#include "GlobalId.hpp"
+#include "../Project/IfcGlobalId.hpp"
 #include "IfcModel.hpp"
 #include "ModelRecords.hpp"
 #include "Placement.hpp"
@@ -319,8 +319,10 @@ private:
         SpaceRecord record;
         record.entityId = space.m_entity_id;
         record.globalId = space.m_GlobalId ? ToUtf8(space.m_GlobalId->m_value, 64) : std::string();
-        if (!DecodeGlobalId(record.globalId, record.guid))
+        API_Guid guid;
+        if (!DecodeIfcGlobalId(record.globalId, guid))
             return Fail(space.m_entity_id, "the space's GlobalId \"" + record.globalId + "\" is not an IFC GlobalId");
+        record.guid = APIGuidToString(guid).ToUtf8();
         if (const auto [other, fresh] = guids.emplace(record.guid, space.m_entity_id); !fresh)
             return Fail(space.m_entity_id,
                         "the GlobalId " + record.globalId + " is also the one of #" + std::to_string(other->second));

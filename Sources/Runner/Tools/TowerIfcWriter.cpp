@@ -53,7 +53,7 @@
 #include <ifcpp/IFC4/include/IfcUnitEnum.h>
 
 #include "../../Host/Model/Project.hpp"
-#include "IfcGlobalId.hpp"
+#include "../Project/IfcGlobalId.hpp"
 
 namespace Runner {
 

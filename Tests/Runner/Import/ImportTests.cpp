@@ -8,9 +8,9 @@
 #include <set>
 #include <sstream>
 
-#include "../../../Sources/Runner/Import/GlobalId.hpp"
 #include "../../../Sources/Runner/Import/Importer.hpp"
 #include "../../../Sources/Runner/Import/ProjectBuilder.hpp"
+#include "../../../Sources/Runner/Project/IfcGlobalId.hpp"
 #include "IfcText.hpp"
 
 namespace {
@@ -158,20 +158,16 @@ TEST(ImportGlobalId, DecodesAsTheIfcGroupsOfFourDo)
 {
     for (const std::string id : {"0000000000000000000000", "3$$$$$$$$$$$$$$$$$$$$$", "347jFE2yX7IhCEIALmupEH",
                                  "0e_hbkIQ5DMQlIJ$2V3j_m", "2dQFggKBb1fOc1CqZDIDlx"}) {
-        std::string guid;
-        ASSERT_TRUE(Runner::Import::DecodeGlobalId(id, guid)) << id;
-        EXPECT_EQ(guid, ImportTest::GuidOfGlobalId(id));
-        unsigned char bytes[16];
-        for (int i = 0; i < 16; ++i)
-            bytes[i] = static_cast<unsigned char>(std::stoi(
-                guid.substr(std::size_t(i * 2 + (i >= 4) + (i >= 6) + (i >= 8) + (i >= 10)), 2), nullptr, 16));
-        EXPECT_EQ(Runner::Import::EncodeGlobalId(bytes), id);
+        API_Guid guid;
+        ASSERT_TRUE(Runner::DecodeIfcGlobalId(id, guid)) << id;
+        EXPECT_EQ(APIGuidToString(guid).ToUtf8(), ImportTest::GuidOfGlobalId(id));
+        EXPECT_EQ(Runner::EncodeIfcGlobalId(guid), id);
     }
     for (const std::string bad :
          {"", "347jFE2yX7IhCEIALmupE", "347jFE2yX7IhCEIALmupEH0", "447jFE2yX7IhCEIALmupEH", "347jFE2yX7IhCEIALmup!H"}) {
-        std::string guid = "unchanged";
-        EXPECT_FALSE(Runner::Import::DecodeGlobalId(bad, guid)) << bad;
-        EXPECT_EQ(guid, "unchanged");
+        API_Guid guid{};
+        EXPECT_FALSE(Runner::DecodeIfcGlobalId(bad, guid)) << bad;
+        EXPECT_TRUE(guid == API_Guid{}) << bad;
     }
 }
 

@@ -30,7 +30,7 @@
 #include <ifcpp/reader/ReaderSTEP.h>
 
 #include "../../../Sources/Host/Model/Project.hpp"
-#include "../../../Sources/Runner/Tools/IfcGlobalId.hpp"
+#include "../../../Sources/Runner/Project/IfcGlobalId.hpp"
 #include "../../../Sources/Runner/Tools/TowerIfcWriter.hpp"
 
 namespace {
