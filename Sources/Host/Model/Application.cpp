@@ -11,15 +11,33 @@
 
 namespace Host {
 
+namespace {
+
+// The project a host starts with, and the one `new` makes: one story and one layer.
+Project EmptyProject(const HostSession& session)
+{
+    Project project;
+    project.stories = {Story{0, "Ground floor", 0.0}};
+    project.layers = {Layer{1, "Layer", 0}};
+    EnsureLibrary(session, project);
+    return project;
+}
+
+// The user's alerts and dialogs write to the host's trace.
+void ConnectUserTrace(HostSession& session)
+{
+    HostSession* self = &session;
+    session.user.SetTraceSink([self](const std::string& line) { Trace(*self, line); });
+}
+
+} // namespace
+
 Application::Application(Options options) : impl(std::make_unique<Impl>())
 {
     impl->options = std::move(options);
     FillFunctionTable(impl->table);
-    EnsureLibrary(*impl, impl->project);
-    impl->project.stories = {Story{0, "Ground floor", 0.0}};
-    impl->project.layers = {Layer{1, "Layer", 0}};
-    Impl* self = impl.get();
-    impl->user.SetTraceSink([self](const std::string& line) { Trace(*self, line); });
+    impl->project = EmptyProject(*impl);
+    ConnectUserTrace(*impl);
     impl->Activate();
 }
 
@@ -189,14 +207,43 @@ void Application::OpenProject(Project project)
 void Application::NewProject()
 {
     impl->Activate();
-    Project project;
-    project.stories = {Story{0, "Ground floor", 0.0}};
-    project.layers = {Layer{1, "Layer", 0}};
-    impl->project = std::move(project);
-    EnsureLibrary(*impl, impl->project);
+    impl->project = EmptyProject(*impl);
     impl->ResetHistory();
     Trace(*impl, "new project");
     impl->ProjectEvent(APINotify_New);
+}
+
+void Application::Reset()
+{
+    impl->Activate();
+    for (void* memo : impl->memosOut)
+        DisposeParams(static_cast<API_AddParHandle>(memo));
+    // Everything starts over but what the host was started with and the add-on it runs: a state
+    // added to the session later is reset without being named here.
+    HostSession fresh;
+    fresh.options = std::move(impl->options);
+    fresh.table = impl->table;
+    fresh.traceSink = std::move(impl->traceSink);
+    fresh.moduleHandle = impl->moduleHandle;
+    fresh.addOnName = std::move(impl->addOnName);
+    fresh.entries = impl->entries;
+    fresh.setImported = impl->setImported;
+    fresh.resModule = impl->resModule;
+    fresh.loaded = impl->loaded;
+    fresh.menus = std::move(impl->menus);
+    fresh.menuHandlers = std::move(impl->menuHandlers);
+    fresh.palettes = std::move(impl->palettes);
+    fresh.projectEventMask = impl->projectEventMask;
+    fresh.projectHandler = impl->projectHandler;
+    fresh.elementObserver = impl->elementObserver;
+    fresh.newElementHandlers = std::move(impl->newElementHandlers);
+    fresh.builtInLibraryRegistered = impl->builtInLibraryRegistered;
+    fresh.builtInParts = std::move(impl->builtInParts);
+    static_cast<HostSession&>(*impl) = std::move(fresh);
+    impl->addOnDepth = 0;
+    impl->seriesHandler = nullptr;
+    impl->project = EmptyProject(*impl);
+    ConnectUserTrace(*impl);
 }
 
 void Application::Impl::ResetHistory()

@@ -64,6 +64,12 @@ public:
     std::vector<LibPart> LibraryParts() const;
     void OpenProject(Project project); // project event APINotify_Open
     void NewProject();                 // an empty project; project event APINotify_New
+    // Back to the host as it was once its add-on had started: an empty project, and no undo
+    // history, armed failure, queued answer, shown alert, debug line, accounting issue, memo
+    // handed out or preferences kept in memory. The add-on stays loaded with its registrations and
+    // hears nothing; what it keeps in its own memory is its own. For a process that plays one
+    // independent session after another.
+    void Reset();
     Project& GetProject();
     const Project& GetProject() const;
 
