@@ -1,6 +1,8 @@
 // Teamwork reservation and the workspace filter, element lists and selection, layer
 // combinations, Suspend Groups, stories, zone categories and library parts.
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "../../Sources/Host/Model/GuidIndex.hpp"
@@ -185,6 +187,20 @@ TEST_F(ProjectStateTest, StoriesCategoriesAndLibraryParts)
     const Host::LibPart* found = Live().FindLibPart(part.index);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->name, resource->name);
+    // Only the id exactly as handed out finds the part.
+    const std::string unId = part.ownUnID;
+    std::string lowercase = unId;
+    for (char& c : lowercase)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (const std::string& other : {lowercase, unId.substr(0, 38), unId + "x", unId.substr(1), std::string("{}"),
+                                     std::string("{") + std::string(36, '0') + unId.substr(37), std::string()}) {
+        if (other == unId)
+            continue; // an id without letters has no lowercase form of its own
+        API_LibPart search;
+        std::snprintf(search.ownUnID, sizeof search.ownUnID, "%s", other.c_str());
+        EXPECT_EQ(ACAPI_LibPart_Search(&search, false, false), APIERR_BADID) << other;
+        EXPECT_EQ(search.location, nullptr) << other;
+    }
     EXPECT_EQ(
         ACAPI_Goodies(APIAny_GetBuiltInLibpartUnIdID, reinterpret_cast<void*>(GS::IntPtr(1)), part.ownUnID, nullptr),
         APIERR_BADID);

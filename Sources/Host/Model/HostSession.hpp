@@ -165,5 +165,9 @@ void EnsureLibrary(const HostSession& session, Project& project);
 
 // The library part unique id the host hands out for a part: "{GUID}-{00000000-...}".
 std::string LibPartUnId(const LibPart& part);
+std::string LibPartUnId(const API_Guid& guid);
+// The part GUID a unique id in exactly that form names; nothing for any other text. Searches
+// compare GUIDs instead of formatting every part's id.
+std::optional<API_Guid> LibPartGuid(const std::string& unId);
 
 } // namespace Host

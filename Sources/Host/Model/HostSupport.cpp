@@ -235,7 +235,23 @@ void EnsureLibrary(const HostSession& session, Project& project)
 
 std::string LibPartUnId(const LibPart& part)
 {
-    return "{" + APIGuidToString(part.guid).ToUtf8() + "}-{00000000-0000-0000-0000-000000000000}";
+    return LibPartUnId(part.guid);
+}
+
+std::string LibPartUnId(const API_Guid& guid)
+{
+    return "{" + APIGuidToString(guid).ToUtf8() + "}-{00000000-0000-0000-0000-000000000000}";
+}
+
+std::optional<API_Guid> LibPartGuid(const std::string& unId)
+{
+    constexpr std::size_t guidLength = 36;
+    if (unId.size() < guidLength + 2 || unId.front() != '{')
+        return std::nullopt;
+    const API_Guid guid = APIGuidFromString(unId.substr(1, guidLength).c_str());
+    if (LibPartUnId(guid) != unId)
+        return std::nullopt;
+    return guid;
 }
 
 } // namespace Host

@@ -57,9 +57,10 @@ GSErrCode LibPart_Search(HostSession& s, API_LibPart* libPart, bool, bool)
 {
     if (libPart == nullptr)
         return APIERR_BADPARS;
-    const std::string wanted(libPart->ownUnID, strnlen(libPart->ownUnID, sizeof libPart->ownUnID));
+    const std::optional<API_Guid> wanted =
+        LibPartGuid(std::string(libPart->ownUnID, strnlen(libPart->ownUnID, sizeof libPart->ownUnID)));
     for (const LibPart& part : s.project.libParts)
-        if (LibPartUnId(part) == wanted) {
+        if (wanted && part.guid == *wanted) {
             libPart->index = part.index;
             GS::UniString(part.name).CopyToField(libPart->docu_UName, 128);
             libPart->location = new IO::Location((part.builtIn ? "builtin/" : "library/") + part.name + ".gsm");
