@@ -1,19 +1,23 @@
 // libFuzzer target: arbitrary bytes become a valid session (with injected host failures) that
-// the runner's session player plays on the add-on module, loaded once into one host; after each
-// session no memo is outstanding, no undo scope is open and every lifted lock, layer flag and
-// Suspend Groups switch is back, and the area report of the final state renders.
+// the runner's session player plays on the add-on, linked in and started once in one host; after
+// each command no memo is outstanding and no undo scope is open, after the session every lifted
+// lock, layer flag and Suspend Groups switch is back, and the area report of the final state
+// renders. Between inputs the host is reset and the add-on's palette dropped, so every input plays
+// on a host as fresh as the first, and no input depends on the ones before it.
 //
 // Two input forms. Bytes: each command takes an opcode byte and a few operand bytes, and names
 // only elements that are live at that moment (picked by index from the project), so every input
 // is a session the player accepts; it plays on a small built-in project. Text: an input that
 // starts with '#' is a session file played on Examples/building.json, line by line; lines that
 // do not parse, read or write files (open, dump), only look (expect, show, help) or name unknown
-// elements are skipped. The seed corpus holds Examples/demo.txt in this form.
+// elements are skipped. The seed corpus holds Examples/demo.txt in this form, and byte sessions.
+// Both projects are read once; each input opens a copy.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -21,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "../Sources/AddOn/CheckPalette.hpp"
+#include "../Sources/Host/API/APIFunctionTable.hpp"
 #include "../Sources/Host/Model/Application.hpp"
 #include "../Sources/Runner/Project/JsonReader.hpp"
 #include "../Sources/Runner/Project/ProjectLoader.hpp"
@@ -78,11 +84,32 @@ protected:
     int overflow(int c) override { return c; }
 };
 
+// A project to open, and what it is once opened (the add-on observes its zones then).
+struct StartingPoint {
+    Host::Project project;
+    Host::Project opened;
+};
+
 struct FuzzHost {
     std::unique_ptr<Host::Application> app;
-    std::vector<Host::LibPart> library;
-    std::string buildingText;
+    StartingPoint small;     // the built-in project of byte sessions
+    StartingPoint building;  // Examples/building.json, for session text
+    bool printTrace = false; // AREALIST_FUZZ_TRACE is set: the player's trace goes to stderr
 };
+
+[[noreturn]] void Fatal(const std::string& what)
+{
+    std::fprintf(stderr, "SessionFuzz: %s\n", what.c_str());
+    std::abort();
+}
+
+Host::Project ReadProject(const std::string& text, const std::string& name, const std::vector<Host::LibPart>& library)
+{
+    Host::Project project;
+    if (const Runner::Status status = Runner::LoadProjectText(text, name, library, project); !status)
+        Fatal("the project does not load: " + status.Message());
+    return project;
+}
 
 FuzzHost& TheHost()
 {
@@ -92,23 +119,54 @@ FuzzHost& TheHost()
         const char* resources = std::getenv("AREALIST_RESOURCES_DIR");
         options.resourcesDir = resources != nullptr ? resources : AREALIST_RESOURCES_DIR;
         made->app = std::make_unique<Host::Application>(options);
-        const char* module = std::getenv("AREALIST_MODULE_PATH");
         std::string error;
-        if (!made->app->LoadAddOnModule(module != nullptr ? module : AREALIST_MODULE_PATH, error)) {
-            std::fprintf(stderr, "SessionFuzz: cannot load the add-on module: %s\n", error.c_str());
-            std::abort();
-        }
-        made->app->StartAddOn();
-        made->library = made->app->LibraryParts();
-        std::string path = std::string(AREALIST_EXAMPLES_DIR) + "/building.json";
-        if (const Runner::Status status = Runner::ReadTextFile(path, made->buildingText); !status) {
-            std::fprintf(stderr, "SessionFuzz: %s\n", status.Message().c_str());
-            std::abort();
+        if (!made->app->LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs, error))
+            Fatal("cannot load the add-on: " + error);
+        const Host::StartResult start = made->app->StartAddOn();
+        if (start.registerResult != NoError || start.initializeResult != NoError)
+            Fatal("the add-on does not start");
+        const std::vector<Host::LibPart> library = made->app->LibraryParts();
+        made->small.project = ReadProject(smallProject, "built-in", library);
+        std::string buildingText;
+        const std::string path = std::string(AREALIST_EXAMPLES_DIR) + "/building.json";
+        if (const Runner::Status status = Runner::ReadTextFile(path, buildingText); !status)
+            Fatal(status.Message());
+        made->building.project = ReadProject(buildingText, "building.json", library);
+        made->printTrace = std::getenv("AREALIST_FUZZ_TRACE") != nullptr;
+        // Sessions that change nothing skip the report: the reports of the projects as opened
+        // are built here, once.
+        for (StartingPoint* start : {&made->small, &made->building}) {
+            made->app->OpenProject(start->project);
+            start->opened = made->app->GetProject();
+            const std::string report =
+                Runner::Report::BuildHtmlReport(start->opened, "opened", Runner::Report::Language::German);
+            if (report.find("</html>") == std::string::npos)
+                Fatal("the report of an opened project is cut short");
+            made->app->Reset();
         }
         return made;
     }();
     return *host;
 }
+
+// Leaves the host as fresh as the input found it: the add-on's palette is dropped (it is made
+// again on first use) and the host reset, so every input plays on a host like the first. What an
+// input allocates is freed before it returns: libFuzzer, seeing more allocations than releases,
+// would play the input again to look for a leak.
+class FreshHostAfterwards {
+public:
+    explicit FreshHostAfterwards(Host::Application& app) : app(app) {}
+    FreshHostAfterwards(const FreshHostAfterwards&) = delete;
+    FreshHostAfterwards& operator=(const FreshHostAfterwards&) = delete;
+    ~FreshHostAfterwards()
+    {
+        CheckPalette::ReleaseInstance();
+        app.Reset();
+    }
+
+private:
+    Host::Application& app;
+};
 
 // Reads operand bytes; past the end every byte is 0.
 class Bytes {
@@ -164,8 +222,12 @@ public:
         case 15:
             return LabelReceive();
         case 16:
-        case 17:
-            return "menu 32501";
+            // A creation run costs one byte and adds an Arealist for every TOP of the storey, so
+            // inputs made of little else grew the project, and the time every later command takes,
+            // without end; after three, a TOP has several Arealists already.
+            return ++creationRuns <= 3 ? "menu 32501" : "undo";
+        case 17: // a selection, so that creation runs on selected zones come often
+            return Select();
         case 18:
             return in.Pick(2) == 0 ? "menu 32502" : "menu 32502 palettes";
         case 19:
@@ -217,21 +279,25 @@ public:
     }
 
 private:
-    std::vector<std::string> Live(bool zones, bool labels, bool others) const
+    std::vector<const Host::Element*> Live(bool zones, bool labels, bool others) const
     {
-        std::vector<std::string> ids;
+        std::vector<const Host::Element*> live;
         for (const Host::Element& element : project.elements) {
             if (element.deleted)
                 continue;
             const bool zone = element.type == API_ZoneID;
             const bool label = element.type == API_LabelID;
             if ((zone && zones) || (label && labels) || (!zone && !label && others))
-                ids.push_back(Runner::DumpId(element));
+                live.push_back(&element);
         }
-        return ids;
+        return live;
     }
 
-    std::string PickOf(const std::vector<std::string>& ids) { return ids.empty() ? "" : ids[in.Pick(ids.size())]; }
+    // The session name of one of `elements`; empty, and no byte read, when there is none.
+    std::string PickOf(const std::vector<const Host::Element*>& elements)
+    {
+        return elements.empty() ? "" : Runner::DumpId(*elements[in.Pick(elements.size())]);
+    }
 
     // `verb REF rest` for a live zone; `undo` when there is none.
     std::string Zone(const std::string& verb, const std::string& rest)
@@ -306,11 +372,11 @@ private:
     std::string LabelReceive()
     {
         std::string line = "label receive " + NewId() + " top=\"" + tops[in.Pick(4)] + "\"";
-        const std::vector<std::string> zones = Live(true, false, false);
+        const std::vector<const Host::Element*> zones = Live(true, false, false);
         const std::size_t count = in.Pick(4);
         std::string links;
         for (std::size_t i = 0; i < count && !zones.empty(); ++i) {
-            const std::string zone = zones[in.Pick(zones.size())];
+            const std::string zone = PickOf(zones);
             if (links.find(zone) == std::string::npos)
                 links += (links.empty() ? "" : ",") + zone;
         }
@@ -341,51 +407,66 @@ private:
 
     std::string Select()
     {
-        const std::vector<std::string> ids = Live(true, true, true);
+        const std::vector<const Host::Element*> elements = Live(true, true, true);
         std::string line = "select";
         const std::size_t count = in.Pick(4);
-        for (std::size_t i = 0; i < count && !ids.empty(); ++i)
-            line += " " + ids[in.Pick(ids.size())];
+        for (std::size_t i = 0; i < count && !elements.empty(); ++i)
+            line += " " + PickOf(elements);
         return line;
     }
 
     Bytes& in;
     const Host::Project& project;
     int counter = 0;
+    int creationRuns = 0;
 };
 
-// Stops the process with the session played so far when the host is not as it must be.
-void Check(bool holds, const std::string& what, const std::vector<std::string>& played)
+// Stops the process with the session played so far: the host is not as it must be.
+[[noreturn]] void Fail(const std::string& what, const std::vector<std::string>& played)
 {
-    if (holds)
-        return;
     std::fprintf(stderr, "SessionFuzz: %s\nsession:\n", what.c_str());
     for (const std::string& line : played)
         std::fprintf(stderr, "  %s\n", line.c_str());
     std::abort();
 }
 
+void CheckReport(const Host::Project& project, const std::vector<std::string>& played)
+{
+    const std::string report = Runner::Report::BuildHtmlReport(project, "session", Runner::Report::Language::German);
+    if (report.find("</html>") == std::string::npos)
+        Fail("the report is cut short", played);
+}
+
 } // namespace
+
+// AddressSanitizer as this target runs it, unless ASAN_OPTIONS says otherwise: allocation and
+// release stacks five frames deep instead of thirty, and 16 MB of released memory held back
+// instead of 256. A session allocates a few megabytes at most, so a use after release within it is
+// still caught, and the crash's own stack is whole; the two defaults took half of the time. For a
+// finding's full allocation stacks, replay it with ASAN_OPTIONS=malloc_context_size=30.
+extern "C" const char* __asan_default_options()
+{
+    return "malloc_context_size=5:quarantine_size_mb=16";
+}
+
+// The host is made before the first input: what it allocates once is not that input's.
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
+{
+    TheHost();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzHost& host = TheHost();
     Host::Application& app = *host.app;
+    const FreshHostAfterwards startOver(app);
     const bool text = size > 0 && data[0] == '#';
-
-    Host::Project project;
-    const Runner::Status loaded =
-        text ? Runner::LoadProjectText(host.buildingText, "building.json", host.library, project)
-             : Runner::LoadProjectText(smallProject, "built-in", host.library, project);
-    Check(loaded.IsOk(), "the project does not load: " + loaded.Message(), {});
-    app.GetFaults().Clear();
-    app.GetUserQueue().ClearQueues();
-    app.ClearShownHistory();
-    app.OpenProject(std::move(project));
-    const std::size_t accountingBefore = app.AccountingIssues().size();
+    const StartingPoint& start = text ? host.building : host.small;
+    app.OpenProject(start.project);
 
     NullBuffer nothing;
-    std::ostream trace(&nothing);
+    std::ostream trace(host.printTrace ? std::cerr.rdbuf() : &nothing);
     Runner::SessionPlayer player(app, trace, "");
     std::vector<std::string> played;
     bool restoringMayFail = false;
@@ -394,13 +475,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fail && TestSupport::FailureHitsRestoring(Host::HostOpName(fail->operation)))
             restoringMayFail = true;
         const Runner::Status status = player.Play(command);
-        player.ReportChanges();
+        if (host.printTrace)
+            player.ReportChanges();
         if (status)
             played.push_back(command.source);
-        Check(status || !mustSucceed, "the decoder made bad input: " + command.source + ": " + status.Message(),
-              played);
-        Check(app.MemosOutstanding() == 0, "memos outstanding after " + command.source, played);
-        Check(app.OpenUndoScopes() == 0, "an undo scope is open after " + command.source, played);
+        // Messages are only built for a failure: a session plays hundreds of commands a second.
+        if (!status && mustSucceed)
+            Fail("the decoder made bad input: " + command.source + ": " + status.Message(), played);
+        if (app.MemosOutstanding() != 0)
+            Fail("memos outstanding after " + command.source, played);
+        if (app.OpenUndoScopes() != 0)
+            Fail("an undo scope is open after " + command.source, played);
     };
 
     if (text) {
@@ -425,8 +510,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::string line = decoder.Next(player.InSeries());
             std::optional<Runner::Command> command;
             const Runner::Status status = Runner::ParseSessionLine(line, ++lineNumber, command);
-            Check(status && command, "the decoder made a line that does not parse: " + line + ": " + status.Message(),
-                  played);
+            if (!status || !command)
+                Fail("the decoder made a line that does not parse: " + line + ": " + status.Message(), played);
             // A bracket is one user action: one of their own (undo, a menu command, ...) cannot stand in it.
             if (player.InSeries() && (command->entry->traits & Runner::OwnUserAction) != 0)
                 continue;
@@ -438,12 +523,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)Runner::ParseSessionLine("end", 0, end);
         play(*end, true);
     }
-    Check(restoringMayFail || app.AccountingIssues().size() == accountingBefore,
-          "accounting: " + (app.AccountingIssues().size() > accountingBefore ? app.AccountingIssues().back() : ""),
-          played);
-    // The report reads what the session left: Arealists, links and the palette's rows.
-    const std::string report =
-        Runner::Report::BuildHtmlReport(app.GetProject(), "session", Runner::Report::Language::German);
-    Check(report.find("</html>") != std::string::npos, "the report is cut short", played);
+    if (!restoringMayFail && !app.AccountingIssues().empty())
+        Fail("accounting: " + app.AccountingIssues().front(), played);
+    // The report reads what the session left: Arealists, links and the palette's rows (the states
+    // on the way are the end states of shorter inputs: every prefix of a byte session is one too).
+    // A session that left the project as it was opened and never touched the palette has the report
+    // of the opened project, which costs more than most sessions and tells nothing new.
+    if (CheckPalette::GetExistingInstance() != nullptr ||
+        !Host::ProjectDifference(app.GetProject(), start.opened).empty())
+        CheckReport(app.GetProject(), played);
     return 0;
 }

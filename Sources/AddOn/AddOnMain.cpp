@@ -249,6 +249,8 @@ void ReportSeries()
         if (results.correctStamps.IsEmpty() && results.wrongStamps.IsEmpty())
             palette->RefreshStampRowsOf(results.notified);
     }
+    // What the series found is reported: nothing of it is kept until the next one.
+    results = ALSeriesResults();
 }
 
 // Handler result and room-check result of one notification: flags for the situations reported
