@@ -2,6 +2,8 @@
 // model), and the faces that look down, projected to plan, make the outline once united.
 #include <exception>
 
+#include <ifcpp/IFC4/include/IfcPolyLoop.h>
+#include <ifcpp/IFC4/include/IfcPolyline.h>
 #include <ifcpp/geometry/Carve/GeometryConverter.h>
 #include <ifcpp/model/BuildingModel.h>
 
@@ -18,11 +20,35 @@ void Silence(void*, shared_ptr<StatusCallback::Message>)
 {
 }
 
+bool HasGap(const std::vector<shared_ptr<IfcCartesianPoint>>& points)
+{
+    for (const auto& point : points)
+        if (!point)
+            return true;
+    return false;
+}
+
+// The IFC library's meshing takes every point of a polyline or a loop for granted; a point that
+// was no point in the file (another kind of entity in its place) is empty after reading, and
+// meshing would crash on it. Names the first such entity, or returns "".
+std::string PointGap(const BuildingModel& model)
+{
+    for (const auto& [id, entity] : model.getMapIfcEntities()) {
+        if (const auto polyline = std::dynamic_pointer_cast<IfcPolyline>(entity);
+            polyline && HasGap(polyline->m_Points))
+            return "#" + std::to_string(id) + ": a polyline with a point that is no point";
+        if (const auto loop = std::dynamic_pointer_cast<IfcPolyLoop>(entity); loop && HasGap(loop->m_Polygon))
+            return "#" + std::to_string(id) + ": a loop with a point that is no point";
+    }
+    return "";
+}
+
 } // namespace
 
 struct BodyMesher::Impl {
     std::shared_ptr<BuildingModel> model;
     std::shared_ptr<GeometryConverter> converter;
+    std::string pointGap; // not empty: the model cannot be meshed
 };
 
 BodyMesher::BodyMesher(std::shared_ptr<BuildingModel> model) : impl(std::make_unique<Impl>())
@@ -31,6 +57,7 @@ BodyMesher::BodyMesher(std::shared_ptr<BuildingModel> model) : impl(std::make_un
     impl->converter = std::make_shared<GeometryConverter>(impl->model);
     impl->converter->setMessageCallBack(impl.get(), &Silence);
     impl->converter->getRepresentationConverter()->setMessageCallBack(impl.get(), &Silence);
+    impl->pointGap = PointGap(*impl->model);
 }
 
 BodyMesher::~BodyMesher() = default;
@@ -38,6 +65,10 @@ BodyMesher::~BodyMesher() = default;
 bool BodyMesher::DownwardFaces(const std::shared_ptr<IfcRepresentation>& body, const Transform& placement,
                                std::vector<Ring>& faces, std::string& problem)
 {
+    if (!impl->pointGap.empty()) {
+        problem = "the IFC library cannot mesh this model: " + impl->pointGap;
+        return false;
+    }
     auto data = std::make_shared<RepresentationData>();
     try {
         impl->converter->getRepresentationConverter()->convertIfcRepresentation(body, data);

@@ -265,6 +265,27 @@ TEST(ImportFixtures, Ifc2x3ZonesGroupsAndStoreysBelowGround)
 // Millimetres, a storey turned by 90 degrees, spaces turned by 30 degrees, and a body whose axis
 // points down. Expected corners worked out by hand from the placements in make_fixtures.py: the
 // storey maps its (x, y) to the world's (-y, x).
+// Another kind of entity in a point's place reads as an empty point, on which the IFC library's
+// meshing crashed (found by the fuzzer): such a model is not meshed, and the summary says why.
+TEST(ImportFixtures, APolylineWithAnEntityForAPointIsNotMeshed)
+{
+    std::ifstream file(fixtures + "geometry-mm.ifc", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string model = text.str();
+    const std::string point = "#65=IFCPOLYLINE((#58,";
+    ASSERT_NE(model.find(point), std::string::npos);
+    std::string broken = model;
+    broken.replace(broken.find(point), point.size(), "#65=IFCPOLYLINE((#38,");
+    ImportResult result;
+    ASSERT_TRUE(Import(broken, result));
+    bool told = false;
+    for (const std::string& line : result.summary.withoutOutline)
+        told = told || (line.find("A.04") != std::string::npos &&
+                        line.find("#65: a polyline with a point that is no point") != std::string::npos);
+    EXPECT_TRUE(told) << "the meshed space says why it has no outline";
+}
+
 TEST(ImportFixtures, OutlinesFollowThePlacementChainInMetres)
 {
     ImportResult result;
