@@ -10,8 +10,8 @@
 // is a session the player accepts; it plays on a small built-in project. Text: an input that
 // starts with '#' is a session file played on Examples/building.json, line by line; lines that
 // do not parse, read or write files (open, dump), only look (expect, show, help) or name unknown
-// elements are skipped. The seed corpus holds Examples/demo.txt in this form, and byte sessions.
-// Both projects are read once; each input opens a copy.
+// elements are skipped. The seed corpus holds byte sessions and one-line sessions taken from
+// Examples/demo.txt. Both projects are read once; each input opens a copy.
 #include <array>
 #include <cstddef>
 #include <cstdint>
