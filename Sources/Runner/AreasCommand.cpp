@@ -2,12 +2,16 @@
 #include "AreasCommand.hpp"
 
 #include <map>
+#include <memory>
 #include <sstream>
 #include <unordered_map>
 
 #include "../Host/Model/Application.hpp"
 #include "../Host/Model/Project.hpp"
+#include "Import/Importer.hpp"
 #include "Project/StateDump.hpp"
+#include "Report/RevisionChanges.hpp"
+#include "Revision/Revision.hpp"
 
 namespace Runner {
 
@@ -36,7 +40,7 @@ struct TopZones {
 
 } // namespace
 
-std::string AreasSession(const Host::Project& project)
+std::string AreasSession(const Host::Project& project, const std::set<std::string>* only)
 {
     std::vector<std::string> order;
     std::unordered_map<std::string, TopZones> tops;
@@ -47,6 +51,8 @@ std::string AreasSession(const Host::Project& project)
         if (top == nullptr || top->text.IsEmpty())
             continue;
         const std::string name = top->text.ToUtf8();
+        if (only != nullptr && only->count(name) == 0)
+            continue;
         auto [found, fresh] = tops.try_emplace(name);
         if (fresh)
             order.push_back(name);
@@ -87,7 +93,7 @@ int Areas(RunOptions options, std::ostream& out, std::ostream& err)
     options.session.clear();
     options.trace = false;
     options.importSummary = true;
-    options.makeSession = &AreasSession;
+    options.makeSession = [](const Host::Project& project) { return AreasSession(project); };
     options.reportEnd = [](const Host::Application& app, std::ostream& stream) {
         const Json state = BuildState(app);
         std::size_t arealists = 0;
@@ -104,6 +110,40 @@ int Areas(RunOptions options, std::ostream& out, std::ostream& err)
                     stream << " | " << text.get<std::string>();
                 stream << "\n";
             }
+    };
+    // A new version on an earlier state: its differences played as edits once the state is open,
+    // and then the creation run for the TOPs it brought.
+    auto revision = std::make_shared<Revision::ZoneDiff>();
+    if (!options.since.empty()) {
+        options.loadProject = [options, revision](const std::vector<Host::LibPart>& library, Host::Project& project,
+                                                  std::ostream& stream) {
+            Import::ImportSummary summary;
+            const bool model = Import::IsModelPath(options.project);
+            if (Status status = Revision::PrepareRevision(options.since, options.project, options.import, library,
+                                                          project, *revision, model ? &summary : nullptr);
+                !status)
+                return status;
+            if (model)
+                Import::PrintSummary(summary, stream);
+            return Status::Ok();
+        };
+        options.afterOpen = [revision](Host::Application& app) {
+            Revision::PlayEdits(app, revision->edits, revision->changes);
+        };
+        options.makeSession = [revision](const Host::Project& project) {
+            const std::set<std::string> tops = Revision::TopsToCreate(project, revision->topsBefore);
+            revision->changes.newArealistTops.assign(tops.begin(), tops.end());
+            return AreasSession(project, &tops);
+        };
+        options.changes = &revision->changes;
+    }
+    const auto printCounts = options.reportEnd;
+    options.reportEnd = [printCounts, revision, since = !options.since.empty(),
+                         language = options.language](const Host::Application& app, std::ostream& stream) {
+        if (since)
+            Report::PrintChangeSummary(revision->changes,
+                                       language == "de" ? Report::Language::German : Report::Language::English, stream);
+        printCounts(app, stream);
     };
     const int code = Run(options, std::cin, out, err);
     if (code == ExitOk)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <iostream>
+#include <set>
 #include <string>
 
 #include "RunCommand.hpp"
@@ -16,10 +17,13 @@ namespace Runner {
 
 // The session `areas` plays on a project: per TOP, its storey made current (the storey holding
 // most of the TOP's area, quantity 1; the lower one on a tie), its zones on that storey selected
-// and the creation command chosen; then the check palette opened and its full check run.
-std::string AreasSession(const Host::Project& project);
+// and the creation command chosen; then the check palette opened and its full check run. With
+// `only`, just the TOPs it names get an Arealist.
+std::string AreasSession(const Host::Project& project, const std::set<std::string>* only = nullptr);
 
-// `options.project` is the model or project file; the session is made by AreasSession.
+// `options.project` is the model or project file; the session is made by AreasSession. With
+// `options.since`, the model is played on that earlier state as a user's edits first
+// (Revision/), and only the TOPs it brought get an Arealist.
 int Areas(RunOptions options, std::ostream& out, std::ostream& err);
 
 } // namespace Runner

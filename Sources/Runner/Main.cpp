@@ -73,6 +73,9 @@ int main(int argc, char** argv)
     areas->add_option("--report", options.reportPath, "write the plans and the area schedule to this file (HTML)");
     areas->add_option("--export", options.exportPath, "write the area schedule to this file (.csv or .xlsx)");
     areas->add_option("--dump", options.dump, "write the final state to this file (JSON)");
+    areas->add_option("--since", options.since,
+                      "the state an earlier areas or run dumped (--dump) of this building: play the model's changes "
+                      "on it as edits and list them");
     areas->add_option("--lang", options.language, "language of the add-on's resources")
         ->check(CLI::IsMember({"en", "de"}));
     areas->add_option("--prefs", options.prefsDir, "folder of the stored preferences");

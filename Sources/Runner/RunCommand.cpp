@@ -78,12 +78,13 @@ Status WriteOutputs(const Host::Application& app, const RunOptions& options)
             written.push_back(options.dump);
     }
     if (status && !options.exportPath.empty()) {
-        status = Report::WriteScheduleExport(app.GetProject(), language, options.exportPath);
+        status = Report::WriteScheduleExport(app.GetProject(), language, options.exportPath, options.changes);
         if (status)
             written.push_back(options.exportPath);
     }
     if (status && !options.reportPath.empty()) {
-        status = Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath);
+        status =
+            Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath, options.changes);
         if (status)
             written.push_back(options.reportPath);
     }
@@ -110,7 +111,10 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
     const AddOnStopper stopper(app);
 
     Host::Project project;
-    if (Import::IsModelPath(options.project)) {
+    if (options.loadProject) {
+        if (Status status = options.loadProject(app.LibraryParts(), project, out); !status)
+            return status;
+    } else if (Import::IsModelPath(options.project)) {
         Import::ImportSummary summary;
         if (Status status =
                 Import::LoadModelProject(options.project, options.import, app.LibraryParts(), project, &summary);
@@ -121,14 +125,16 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
     } else if (Status status = LoadProjectFile(options.project, app.LibraryParts(), project); !status) {
         return status;
     }
+    app.OpenProject(std::move(project));
+    if (options.afterOpen)
+        options.afterOpen(app);
     std::vector<Command> made;
     if (options.makeSession) {
-        const std::string text = options.makeSession(project);
+        const std::string text = options.makeSession(app.GetProject());
         if (Status status = ParseSession(text, "<" + options.project + " session>", made); !status)
             return status;
     }
     const std::vector<Command>& toPlay = options.makeSession ? made : commands;
-    app.OpenProject(std::move(project));
 
     const bool interactive = options.session == "-";
     const std::string sessionName = interactive ? std::string("<stdin>") : options.session;

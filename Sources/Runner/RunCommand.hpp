@@ -5,15 +5,22 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "Import/ImportOptions.hpp"
+#include "Project/Status.hpp"
 
 namespace Host {
 struct Project;
+struct LibPart;
 class Application;
 } // namespace Host
 
 namespace Runner {
+
+namespace Report {
+struct RevisionChanges;
+}
 
 struct RunOptions {
     std::string project;
@@ -29,11 +36,18 @@ struct RunOptions {
     Import::ImportOptions import; // when `project` is an IFC model
     bool importSummary = false;   // print the import's summary before the session
     bool trace = true;            // print the session's trace
+    std::string since;            // areas: the state an earlier run dumped, to play this model on
 
     // For commands built on `run` (`areas`): the session, made from the opened project instead of
     // read from a file, and a report on the final state, printed before the outputs are written.
     std::function<std::string(const Host::Project&)> makeSession;
     std::function<void(const Host::Application&, std::ostream&)> reportEnd;
+    // For `areas --since`: the project to open, built instead of loading `project`; what happens
+    // on it once it is open, before the session is made; and the changes the report and the
+    // workbook show.
+    std::function<Status(const std::vector<Host::LibPart>&, Host::Project&, std::ostream&)> loadProject;
+    std::function<void(Host::Application&)> afterOpen;
+    const Report::RevisionChanges* changes = nullptr;
 };
 
 enum ExitCode { ExitOk = 0, ExitExpectFailed = 1, ExitBadInput = 2 };

@@ -15,6 +15,7 @@ ALLOWED = {
     "Report": {"Report", "Project"},
     "Tools": {"Tools", "Session", "Project"},
     "Import": {"Import", "Project"},
+    "Revision": {"Revision", "Import", "Report", "Project"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 

@@ -16,8 +16,11 @@ const char* const paletteGuidText = "45D7CAFB-970B-4D95-BF7A-697E894006AF";
 constexpr short roomsListId = 4;
 constexpr short stampsListId = 8;
 // The state's parts besides its elements, in the dump's order.
-constexpr std::string_view partKeys[] = {"layers", "suspendGroups", "currentLayerCombination", "palette", "alerts",
-                                         "debug",  "undo",          "memosOutstanding"};
+// "stories" and "zoneCategories" came last, so that a dump can be opened again as the previous
+// state of a building (`areas --since`): with them its zones keep their storeys and category codes.
+constexpr std::string_view partKeys[] = {
+    "layers", "suspendGroups", "currentLayerCombination", "palette", "alerts",
+    "debug",  "undo",          "memosOutstanding",        "stories", "zoneCategories"};
 
 Json Links(const Host::Project& project, const Host::Element& element)
 {
@@ -171,6 +174,7 @@ Json ElementEntry(const Host::Project& project, const Host::Element& element)
                      {"category", element.category},
                      {"top", top != nullptr ? Json(top->text.ToUtf8()) : Json(nullptr)},
                      {"quantities", element.quantities},
+                     {"pos", {element.pos.x, element.pos.y}},
                      {"links", Links(project, element)},
                      {"observed", element.observed},
                      {"locked", element.locked}};
@@ -208,8 +212,25 @@ Json StatePart(const Host::Application& app, std::string_view key)
     if (key == "layers") {
         Json layers = Json::array();
         for (const Host::Layer& layer : project.layers)
-            layers.push_back({{"index", layer.index}, {"flags", layer.flags}});
+            layers.push_back({{"index", layer.index}, {"flags", layer.flags}, {"name", layer.name}});
         return layers;
+    }
+    if (key == "stories") {
+        Json stories = Json::array();
+        for (const Host::Story& story : project.stories)
+            stories.push_back({{"index", story.index}, {"name", story.name}, {"level", story.level}});
+        return stories;
+    }
+    if (key == "zoneCategories") {
+        Json categories = Json::array();
+        for (const Host::ZoneCategory& category : project.zoneCategories) {
+            if (category.deleted)
+                categories.push_back({{"index", category.index}, {"deleted", true}});
+            else
+                categories.push_back(
+                    {{"index", category.index}, {"code", category.code.ToUtf8()}, {"name", category.name}});
+        }
+        return categories;
     }
     if (key == "suspendGroups")
         return project.suspendGroups;

@@ -8,6 +8,7 @@
 #include "AreaSchedule.hpp"
 #include "PlanSvg.hpp"
 #include "ReportMarkup.hpp"
+#include "RevisionChanges.hpp"
 #include "ScheduleHtml.hpp"
 
 namespace Runner::Report {
@@ -126,7 +127,8 @@ void AppendKeys(std::string& out, const StoreyPlan& plan, const TopColours& colo
 
 } // namespace
 
-std::string BuildHtmlReport(const Host::Project& project, const std::string& projectName, Language language)
+std::string BuildHtmlReport(const Host::Project& project, const std::string& projectName, Language language,
+                            const RevisionChanges* changes)
 {
     const ReportTexts& texts = TextsFor(language);
     const Plans plans = BuildPlans(project);
@@ -141,6 +143,8 @@ std::string BuildHtmlReport(const Host::Project& project, const std::string& pro
     AppendEscaped(out, texts.title + " \u2013 " + projectName);
     out += "</title><style>";
     out += styleSheet;
+    if (changes != nullptr)
+        out += ChangeMarksCss(*changes);
     out += "</style></head><body><header><h1>";
     AppendEscaped(out, texts.title);
     out += " <span class=\"muted\">";
@@ -151,6 +155,8 @@ std::string BuildHtmlReport(const Host::Project& project, const std::string& pro
                            Count(plans.storeys.size(), texts.storeysCount));
     out += "</p></header>";
     AppendLegend(out, texts);
+    if (changes != nullptr)
+        out += ChangeSectionHtml(*changes, language);
 
     Box extent;
     for (const StoreyPlan& plan : plans.storeys)
@@ -187,10 +193,10 @@ std::string BuildHtmlReport(const Host::Project& project, const std::string& pro
 }
 
 Status WriteHtmlReport(const Host::Project& project, const std::string& projectPath, Language language,
-                       const std::string& path)
+                       const std::string& path, const RevisionChanges* changes)
 {
     const std::string name = std::filesystem::path(projectPath).filename().string();
-    return WriteFileAtomically(path, BuildHtmlReport(project, name, language)).Prefixed("--report: ");
+    return WriteFileAtomically(path, BuildHtmlReport(project, name, language, changes)).Prefixed("--report: ");
 }
 
 } // namespace Runner::Report

@@ -10,12 +10,16 @@
 
 namespace Runner::Report {
 
+struct RevisionChanges;
+
 // The whole document. `projectName` is shown in the header (no date, so equal projects give equal
-// files). Reads the check palette, so call it while the add-on is loaded.
-std::string BuildHtmlReport(const Host::Project& project, const std::string& projectName, Language language);
+// files). Reads the check palette, so call it while the add-on is loaded. With `changes` (a new
+// version of the model), the changed zones are marked on the plans and a table lists the changes.
+std::string BuildHtmlReport(const Host::Project& project, const std::string& projectName, Language language,
+                            const RevisionChanges* changes = nullptr);
 
 // Builds the report and writes it atomically; a failure names --report and the file.
 Status WriteHtmlReport(const Host::Project& project, const std::string& projectPath, Language language,
-                       const std::string& path);
+                       const std::string& path, const RevisionChanges* changes = nullptr);
 
 } // namespace Runner::Report

@@ -32,7 +32,8 @@ Status CheckExportPath(const std::string& path, ExportFormat& format)
     return Status::Ok();
 }
 
-Status WriteScheduleExport(const Host::Project& project, Language language, const std::string& path)
+Status WriteScheduleExport(const Host::Project& project, Language language, const std::string& path,
+                           const RevisionChanges* changes)
 {
     ExportFormat format = ExportFormat::Csv;
     if (Status status = CheckExportPath(path, format); !status)
@@ -45,7 +46,7 @@ Status WriteScheduleExport(const Host::Project& project, Language language, cons
     const fs::path target(path);
     const fs::path temp = target.parent_path() / (target.filename().string() + ".tmp" + std::to_string(::getpid()));
     std::error_code code;
-    if (Status status = WriteScheduleXlsx(schedule, language, temp.string()); !status) {
+    if (Status status = WriteScheduleXlsx(schedule, language, temp.string(), changes); !status) {
         fs::remove(temp, code);
         return status.Prefixed("--export: " + path + ": ");
     }

@@ -10,6 +10,8 @@
 
 namespace Runner::Report {
 
+struct RevisionChanges;
+
 enum class ExportFormat { Csv, Xlsx };
 
 // Checks the path before anything runs: a .csv or .xlsx extension (any case) and an existing
@@ -17,7 +19,9 @@ enum class ExportFormat { Csv, Xlsx };
 Status CheckExportPath(const std::string& path, ExportFormat& format);
 
 // Builds the schedule of the project and writes it to `path` atomically: a failure leaves no file.
-Status WriteScheduleExport(const Host::Project& project, Language language, const std::string& path);
+// With `changes`, a workbook gets a sheet of the changes since the previous version as well.
+Status WriteScheduleExport(const Host::Project& project, Language language, const std::string& path,
+                           const RevisionChanges* changes = nullptr);
 
 // The columns of the exported schedule, in order.
 enum ScheduleColumn {

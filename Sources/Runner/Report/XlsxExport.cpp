@@ -7,6 +7,7 @@
 
 #include <xlsxwriter.h>
 
+#include "ChangeSheet.hpp"
 #include "ScheduleExport.hpp"
 
 namespace Runner::Report {
@@ -182,7 +183,8 @@ void WriteSheet(const AreaSchedule& schedule, const ReportTexts& texts, lxw_work
 
 } // namespace
 
-Status WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path)
+Status WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path,
+                         const RevisionChanges* changes)
 {
     // Rows go out in order, so the library can stream them instead of holding the whole sheet.
     lxw_workbook_options options{};
@@ -198,6 +200,8 @@ Status WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const 
         WriteSheet(schedule, texts, sheet, write);
         status = write.status;
     }
+    if (status == LXW_NO_ERROR && changes != nullptr)
+        status = AddChangeSheet(workbook, *changes, language);
     // Closing writes the file, and frees the workbook in any case.
     const lxw_error closed = workbook_close(workbook);
     if (status == LXW_NO_ERROR)

@@ -9,7 +9,11 @@
 
 namespace Runner::Report {
 
+struct RevisionChanges;
+
 // Writes the workbook to `path` (the caller makes that atomic). False with `error` saying why.
-Status WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path);
+// With `changes`, a second sheet lists the changes since the previous version.
+Status WriteScheduleXlsx(const AreaSchedule& schedule, Language language, const std::string& path,
+                         const RevisionChanges* changes = nullptr);
 
 } // namespace Runner::Report
