@@ -40,10 +40,13 @@ API_AddParHandle BuildParams(const std::vector<Param>& params)
     if (raw == nullptr)
         return nullptr;
     auto handle = reinterpret_cast<API_AddParHandle>(raw);
+    // Each record is written where it lies in the zeroed handle: a record is over half a kilobyte
+    // (its string field), and the add-on reads memos of every Arealist or zone when a zone joins
+    // a TOP, so building a record aside and copying it in tripled the memory written.
     for (std::size_t i = 0; i < params.size(); ++i) {
         const Param& param = params[i];
-        API_AddParType record;
-        std::strncpy(record.name, param.name.c_str(), API_NameLen - 1);
+        API_AddParType& record = (*handle)[i];
+        std::memcpy(record.name, param.name.c_str(), std::min(param.name.size(), std::size_t(API_NameLen - 1)));
         record.typ = param.type;
         record.typeMod = param.isArray ? API_ParArray : API_ParSimple;
         record.index = Int16(i);
@@ -61,7 +64,6 @@ API_AddParHandle BuildParams(const std::vector<Param>& params)
             if (record.value.array != nullptr && !param.numbers.empty())
                 std::memcpy(*record.value.array, param.numbers.data(), param.numbers.size() * sizeof(double));
         }
-        std::memcpy(&(*handle)[i], &record, sizeof record);
     }
     return handle;
 }

@@ -123,7 +123,7 @@ Status ReadPreviousDump(const std::string& path, Json& dump)
     return Status::Ok();
 }
 
-void MergeWithModel(const Json& dump, Json& model, Json& previous)
+void MergeWithModel(Json& dump, Json& model, Json& previous)
 {
     MergeStories(dump, model);
     MergeLayers(dump, model);
@@ -133,7 +133,7 @@ void MergeWithModel(const Json& dump, Json& model, Json& previous)
     for (const char* key : {"stories", "currentStory", "layers", "zoneCategories", "labelTool"})
         if (model.contains(key))
             previous[key] = model[key];
-    Json zones = dump["zones"];
+    Json zones = std::move(dump["zones"]);
     for (Json& zone : zones) {
         if (!zone.is_object())
             continue;
@@ -147,7 +147,7 @@ void MergeWithModel(const Json& dump, Json& model, Json& previous)
         }
     }
     previous["zones"] = std::move(zones);
-    previous["labels"] = dump["labels"];
+    previous["labels"] = std::move(dump["labels"]);
 }
 
 } // namespace Runner::Revision

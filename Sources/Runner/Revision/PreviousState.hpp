@@ -18,7 +18,8 @@ Status ReadPreviousDump(const std::string& path, Json& dump);
 // Gives `model` (the new model's project file) the storeys, layers and zone categories the dump
 // has and the model lacks, and makes `previous`: the dump as a project file with those settings,
 // its zones' categories renumbered by code into the model's table, its layers' flags as the user
-// left them. Malformed parts are left for the project loader to name.
-void MergeWithModel(const Json& dump, Json& model, Json& previous);
+// left them. Malformed parts are left for the project loader to name. The dump's zones and labels
+// are moved into `previous`.
+void MergeWithModel(Json& dump, Json& model, Json& previous);
 
 } // namespace Runner::Revision
