@@ -90,6 +90,30 @@ TEST(Handles, GrowingFillsZerosAndLiveHandlesAreCounted)
     EXPECT_EQ(BMOutstandingHandles(), before);
 }
 
+// Freed handles are reused for the next ones of about their size: a reused one must come back
+// cleared and with its own size, whatever its last owner left in it.
+TEST(Handles, ReusedHandlesComeBackCleared)
+{
+    const Int64 before = BMOutstandingHandles();
+    for (const GSSize size : {GSSize(1), GSSize(100), GSSize(10000), GSSize(100000)}) {
+        GSHandle first = BMhAllClear(size);
+        ASSERT_NE(first, nullptr);
+        std::fill(*first, *first + size, 'x');
+        BMhKill(&first);
+        for (const GSSize next : {size, size / 2 + 1}) {
+            GSHandle again = BMhAllClear(next);
+            ASSERT_NE(again, nullptr);
+            EXPECT_EQ(BMhGetSize(again), next);
+            EXPECT_EQ(std::string(*again, std::size_t(next)), std::string(std::size_t(next), '\0')) << size;
+            ASSERT_EQ(BMhReallocClear(&again, next * 2), NoError);
+            EXPECT_EQ(std::string(*again, std::size_t(next * 2)), std::string(std::size_t(next * 2), '\0')) << size;
+            std::fill(*again, *again + next * 2, 'y');
+            BMhKill(&again);
+        }
+    }
+    EXPECT_EQ(BMOutstandingHandles(), before);
+}
+
 TEST(Handles, BadArgumentsAreRefused)
 {
     EXPECT_EQ(BMhAllClear(-1), nullptr);

@@ -6,13 +6,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
-// A handle points at the `data` member; the block's size travels with it.
+// A handle points at the `data` member; the block's size travels with it. `capacity` is what
+// `data` holds: a size class for blocks that go back to the cache below, else the size.
 struct HandleBlock {
     char* data;
     GSSize size;
+    std::size_t capacity;
 };
 static_assert(offsetof(HandleBlock, data) == 0);
 
@@ -23,22 +26,106 @@ HandleBlock* BlockOf(GSHandle handle)
     return reinterpret_cast<HandleBlock*>(handle);
 }
 
+// Freed handles up to 64 KiB are kept for the next ones of their size class (powers of two). The
+// add-on reads the memo of every Arealist when a zone joins a TOP, and each memo is a handful of
+// handles made and disposed of at once: through malloc, which searched and merged its free lists
+// for every one of them, that was most of a zone's addition on a 60,000-zone building.
+// Set once the thread's cache is gone (handles freed by later destructors then go to free()); a
+// trivially destructible flag stays readable until the thread ends.
+thread_local bool cacheGone = false;
+
+class BlockCache {
+public:
+    static constexpr std::size_t largest = 64 * 1024;
+    static constexpr int classes = 13; // 16 bytes to 64 KiB
+    static constexpr std::size_t kept = 64;
+
+    static std::size_t ClassSize(std::size_t size, int& sizeClass)
+    {
+        std::size_t classSize = 16;
+        sizeClass = 0;
+        while (classSize < size) {
+            classSize *= 2;
+            ++sizeClass;
+        }
+        return classSize;
+    }
+    HandleBlock* Take(int sizeClass)
+    {
+        std::vector<HandleBlock*>& free = blocks[sizeClass];
+        if (free.empty())
+            return nullptr;
+        HandleBlock* block = free.back();
+        free.pop_back();
+        return block;
+    }
+    bool Keep(HandleBlock* block)
+    {
+        if (block->capacity > largest || block->capacity < 16 || (block->capacity & (block->capacity - 1)) != 0)
+            return false;
+        int sizeClass = 0;
+        ClassSize(block->capacity, sizeClass);
+        std::vector<HandleBlock*>& free = blocks[sizeClass];
+        if (free.size() >= kept)
+            return false;
+        free.push_back(block);
+        return true;
+    }
+    ~BlockCache()
+    {
+        cacheGone = true;
+        for (std::vector<HandleBlock*>& free : blocks)
+            for (HandleBlock* block : free) {
+                std::free(block->data);
+                std::free(block);
+            }
+    }
+
+private:
+    std::vector<HandleBlock*> blocks[classes];
+};
+
+thread_local BlockCache blockCache;
+
 } // namespace
 
 GSHandle BMhAllClear(GSSize size)
 {
     if (size < 0)
         return nullptr;
+    const std::size_t wanted = std::size_t(size > 0 ? size : 1);
+    if (wanted <= BlockCache::largest) {
+        int sizeClass = 0;
+        const std::size_t classSize = BlockCache::ClassSize(wanted, sizeClass);
+        HandleBlock* block = cacheGone ? nullptr : blockCache.Take(sizeClass);
+        if (block != nullptr) {
+            std::memset(block->data, 0, wanted);
+        } else {
+            block = static_cast<HandleBlock*>(std::malloc(sizeof(HandleBlock)));
+            if (block == nullptr)
+                return nullptr;
+            block->data = static_cast<char*>(std::calloc(classSize, 1));
+            if (block->data == nullptr) {
+                std::free(block);
+                return nullptr;
+            }
+            block->capacity = classSize;
+        }
+        block->size = size;
+        ++liveHandles;
+        return &block->data;
+    }
     auto* block = static_cast<HandleBlock*>(std::malloc(sizeof(HandleBlock)));
     if (block == nullptr)
         return nullptr;
     // Even an empty handle owns a block, so *handle is never null for a live handle.
-    block->data = static_cast<char*>(std::calloc(std::size_t(size > 0 ? size : 1), 1));
+    block->data = static_cast<char*>(std::calloc(wanted, 1));
     if (block->data == nullptr) {
         std::free(block);
         return nullptr;
     }
     block->size = size;
+    block->capacity = wanted;
     ++liveHandles;
     return &block->data;
 }
@@ -53,13 +140,15 @@ GSErrCode BMhReallocClear(GSHandle* handle, GSSize newSize)
     if (handle == nullptr || *handle == nullptr || newSize < 0)
         return ErrParam;
     HandleBlock* block = BlockOf(*handle);
-    char* data = static_cast<char*>(std::realloc(block->data, std::size_t(newSize > 0 ? newSize : 1)));
+    const std::size_t wanted = std::size_t(newSize > 0 ? newSize : 1);
+    char* data = static_cast<char*>(std::realloc(block->data, wanted));
     if (data == nullptr)
         return ErrMemoryFull;
     if (newSize > block->size)
         std::memset(data + block->size, 0, std::size_t(newSize - block->size));
     block->data = data;
     block->size = newSize;
+    block->capacity = wanted;
     return NoError;
 }
 
@@ -68,8 +157,10 @@ void BMhKill(GSHandle* handle)
     if (handle == nullptr || *handle == nullptr)
         return;
     HandleBlock* block = BlockOf(*handle);
-    std::free(block->data);
-    std::free(block);
+    if (cacheGone || !blockCache.Keep(block)) {
+        std::free(block->data);
+        std::free(block);
+    }
     --liveHandles;
     *handle = nullptr;
 }
