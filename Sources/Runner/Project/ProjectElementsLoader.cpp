@@ -233,13 +233,18 @@ bool Loader::Zones(const Json& root)
 bool Loader::Zone(const Json& value, std::size_t i)
 {
     const JsonPath path(sectionPaths.zones, i);
-    enum { CategoryKey = OwnKeys, NumberKey, NameKey, TopKey, QuantitiesKey, PosKey, PolygonKey, KeyCount };
-    static constexpr std::string_view keys[KeyCount] = {"id",    "guid",       "story",    "layer",  "locked",
-                                                        "group", "observed",   "category", "number", "name",
-                                                        "top",   "quantities", "pos",      "polygon"};
+    enum { CategoryKey = OwnKeys, NumberKey, NameKey, TopKey, QuantitiesKey, PosKey, PolygonKey, LinksKey, KeyCount };
+    // A dump lists a zone's links too; they are made from the labels' side.
+    static constexpr std::string_view keys[KeyCount] = {"id",    "guid",       "story",    "layer",   "locked",
+                                                        "group", "observed",   "category", "number",  "name",
+                                                        "top",   "quantities", "pos",      "polygon", "links"};
+    static constexpr std::string_view projectKeys[KeyCount - 1] = {
+        "id",       "guid",   "story", "layer", "locked",     "group", "observed",
+        "category", "number", "name",  "top",   "quantities", "pos",   "polygon"};
     static_assert(CommonKeysFirst(keys));
     std::array<const Json*, KeyCount> members{};
-    if (!reader.Members(value, path, keys, members))
+    if (dump ? !reader.Members(value, path, keys, members)
+             : !reader.Members(value, path, projectKeys, std::span(members).first<KeyCount - 1>()))
         return false;
     Host::Element zone;
     zone.type = API_ZoneID;

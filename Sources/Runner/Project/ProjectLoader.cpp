@@ -91,10 +91,19 @@ bool Loader::Finish(const Json& root, Host::Project& out)
 {
     if (!reader.Error().empty())
         return false;
-    if (!reader.Object(root, "",
-                       {"stories", "currentStory", "layers", "layerCombinations", "zoneCategories", "teamwork", "zones",
-                        "labels", "elements", "labelTool", "selection"}))
+    if (dump) {
+        // The state's parts that are no part of a project: the session's, not the building's.
+        if (!root.is_object() || !root.contains("palette"))
+            return reader.Fail("", "not a state dump of an earlier run (it has no \"palette\")");
+        if (!reader.Object(root, "",
+                           {"stories", "layers", "zoneCategories", "zones", "labels", "suspendGroups",
+                            "currentLayerCombination", "palette", "alerts", "debug", "undo", "memosOutstanding"}))
+            return false;
+    } else if (!reader.Object(root, "",
+                              {"stories", "currentStory", "layers", "layerCombinations", "zoneCategories", "teamwork",
+                               "zones", "labels", "elements", "labelTool", "selection"})) {
         return false;
+    }
     std::size_t elementCount = project.elements.size();
     for (const char* section : {"zones", "labels", "elements"}) {
         auto found = root.find(section);
@@ -138,6 +147,19 @@ Status LoadProjectText(const std::string& text, const std::string& fileName, con
     // Elements take a few hundred bytes each in a project file; reserving for one per 128 bytes
     // spares large files the regrowth of their tables.
     Loader loader(fileName, library, text.size() / 128);
+    Json root;
+    if (Status status = ParseJsonText(text, fileName, root, &loader); !status)
+        return status;
+    if (!loader.Finish(root, project))
+        return Status::BadInput(loader.Error());
+    return Status::Ok();
+}
+
+Status LoadDumpText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                    Host::Project& project)
+{
+    Loader loader(fileName, library, text.size() / 256);
+    loader.ReadDump();
     Json root;
     if (Status status = ParseJsonText(text, fileName, root, &loader); !status)
         return status;

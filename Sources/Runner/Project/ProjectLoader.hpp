@@ -19,6 +19,13 @@ Status LoadProjectFile(const std::string& path, const std::vector<Host::LibPart>
 Status LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
                        Host::Project& project);
 
+// Loads a dump (as --dump writes it) as a project: its zones, labels, layers, storeys and zone
+// categories; zones' "links" are made from the labels' side, and the state's other parts
+// (palette, alerts, debug lines, undo texts, ...) are passed over. A file without the dump's
+// "palette" is not a dump. Checked as strictly as a project file otherwise.
+Status LoadDumpText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                    Host::Project& project);
+
 // Gives a zone the host's zone stamp: with stApartmentId = *top, or the plain stamp without that
 // parameter when `top` is empty. Other stamp parameters the zone has keep their values.
 void SetZoneStamp(const Host::Project& project, Host::Element& zone, const std::optional<std::string>& top);

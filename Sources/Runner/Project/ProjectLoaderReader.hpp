@@ -38,6 +38,9 @@ public:
     // `expectedElements` sizes the tables up front (an estimate; they grow past it as needed).
     Loader(const std::string& file, const std::vector<Host::LibPart>& library, std::size_t expectedElements);
 
+    // Reads a dump instead of a project file (see LoadDumpText).
+    void ReadDump() { dump = true; }
+
     bool StreamArray(const std::string& key, const Json& root) override;
     bool Element(const std::string& key, std::size_t index, Json& element) override;
     void MemberRead(const std::string& key, const Json& root) override;
@@ -112,6 +115,7 @@ private:
     std::array<bool, StepCount> done{};
     std::set<std::string> membersRead;
     Step streaming = StepCount; // the section whose elements arrive through Element()
+    bool dump = false;
 };
 
 } // namespace Runner::ProjectLoading

@@ -1,8 +1,11 @@
-// Reading a dump as the previous state of a building, and one table of settings for both versions.
+// Opening a dump as the previous state of a building, and one table of settings for both versions.
 #include "PreviousState.hpp"
 
+#include <algorithm>
 #include <map>
 #include <set>
+
+#include "../Project/ProjectLoader.hpp"
 
 namespace Runner::Revision {
 
@@ -33,121 +36,111 @@ Json& ArrayAt(Json& object, const char* key)
     return object[key];
 }
 
-void MergeStories(const Json& dump, Json& model)
+void MergeStories(Host::Project& previous, Json& model)
 {
     Json& stories = ArrayAt(model, "stories");
-    std::set<long long> known;
+    std::set<long long> inModel;
     for (const Json& story : stories)
-        if (long long index = 0; IndexOf(story, index))
-            known.insert(index);
-    if (!dump.contains("stories") || !dump["stories"].is_array())
-        return;
-    for (const Json& story : dump["stories"])
-        if (long long index = 0; IndexOf(story, index) && known.insert(index).second)
-            stories.push_back(story);
+        if (long long index = 0; IndexOf(story, index)) {
+            inModel.insert(index);
+            const bool known = std::any_of(previous.stories.begin(), previous.stories.end(),
+                                           [&](const Host::Story& s) { return s.index == index; });
+            const auto level = story.find("level");
+            if (!known && index >= -32768 && index <= 32767)
+                previous.stories.push_back({short(index), TextOf(story, "name"),
+                                            level != story.end() && level->is_number() ? level->get<double>() : 0.0});
+        }
+    for (const Host::Story& story : previous.stories)
+        if (inModel.count(story.index) == 0)
+            stories.push_back({{"index", story.index}, {"name", story.name}, {"level", story.level}});
+    std::sort(previous.stories.begin(), previous.stories.end(),
+              [](const Host::Story& a, const Host::Story& b) { return a.index < b.index; });
 }
 
-// The model's layers keep their names; the dump's flags win, as the user left them.
-void MergeLayers(const Json& dump, Json& model)
+void MergeLayers(Host::Project& previous, Json& model)
 {
     Json& layers = ArrayAt(model, "layers");
-    std::map<long long, std::size_t> known;
-    for (std::size_t i = 0; i < layers.size(); ++i)
-        if (long long index = 0; IndexOf(layers[i], index))
-            known.emplace(index, i);
-    if (!dump.contains("layers") || !dump["layers"].is_array())
-        return;
-    for (const Json& layer : dump["layers"]) {
-        long long index = 0;
-        if (!IndexOf(layer, index))
-            continue;
-        const auto found = known.find(index);
-        if (found != known.end()) {
-            if (layer.contains("flags"))
-                layers[found->second]["flags"] = layer["flags"];
-            continue;
+    std::set<long long> inModel;
+    for (const Json& layer : layers)
+        if (long long index = 0; IndexOf(layer, index)) {
+            inModel.insert(index);
+            if (previous.FindLayer(API_AttributeIndex(index)) == nullptr && index >= 1 && index <= 32767)
+                previous.layers.push_back({API_AttributeIndex(index), TextOf(layer, "name"), 0});
         }
-        Json added = layer;
-        if (!added.contains("name"))
-            added["name"] = "Layer " + std::to_string(index);
-        known.emplace(index, layers.size());
-        layers.push_back(std::move(added));
-    }
+    for (const Host::Layer& layer : previous.layers)
+        if (inModel.count(layer.index) == 0)
+            layers.push_back({{"index", layer.index}, {"name", layer.name}});
 }
 
-// The dump's category slots in the merged table: found by code, or appended.
-std::map<long long, long long> MergeCategories(const Json& dump, Json& model)
+// The model's category slots in the previous state's table: found by code, or appended to it.
+void MergeCategories(Host::Project& previous, Json& model)
 {
     Json& categories = ArrayAt(model, "zoneCategories");
-    std::map<std::string, long long> byCode;
-    long long last = 0;
-    for (const Json& category : categories)
-        if (long long index = 0; IndexOf(category, index)) {
-            last = std::max(last, index);
-            if (category.contains("code"))
-                byCode.emplace(TextOf(category, "code"), index);
-        }
     std::map<long long, long long> renumbered;
-    if (!dump.contains("zoneCategories") || !dump["zoneCategories"].is_array())
-        return renumbered; // an older dump: its slots are taken as the model's
-    for (const Json& category : dump["zoneCategories"]) {
+    for (const Json& category : categories) {
         long long index = 0;
         if (!IndexOf(category, index) || !category.contains("code"))
             continue;
-        const std::string code = TextOf(category, "code");
-        auto [found, fresh] = byCode.emplace(code, last + 1);
-        if (fresh) {
-            ++last;
-            categories.push_back({{"index", last}, {"code", code}, {"name", TextOf(category, "name")}});
+        const GS::UniString code(TextOf(category, "code"));
+        const auto found = std::find_if(previous.zoneCategories.begin(), previous.zoneCategories.end(),
+                                        [&](const Host::ZoneCategory& c) { return !c.deleted && c.code == code; });
+        if (found != previous.zoneCategories.end()) {
+            renumbered[index] = found->index;
+            continue;
         }
-        renumbered.emplace(index, found->second);
+        Host::ZoneCategory added;
+        added.index = API_AttributeIndex(previous.zoneCategories.size() + 1);
+        added.code = code;
+        added.name = TextOf(category, "name");
+        previous.zoneCategories.push_back(added);
+        renumbered[index] = added.index;
     }
-    return renumbered;
+    Json table = Json::array();
+    for (const Host::ZoneCategory& category : previous.zoneCategories) {
+        if (category.deleted)
+            table.push_back({{"index", category.index}, {"deleted", true}});
+        else
+            table.push_back({{"index", category.index}, {"code", category.code.ToUtf8()}, {"name", category.name}});
+    }
+    categories = std::move(table);
+    if (!model.contains("zones") || !model["zones"].is_array())
+        return;
+    for (Json& zone : model["zones"]) {
+        if (!zone.is_object())
+            continue;
+        // A zone without a category has slot 1 of the model's table.
+        long long index = 1;
+        const auto given = zone.find("category");
+        if (given != zone.end()) {
+            if (!given->is_number_integer())
+                continue;
+            index = given->get<long long>();
+        }
+        if (const auto found = renumbered.find(index); found != renumbered.end())
+            zone["category"] = found->second;
+    }
 }
 
 } // namespace
 
-Status ReadPreviousDump(const std::string& path, Json& dump)
+Status LoadPreviousState(const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& previous)
 {
     std::string text;
     if (Status status = ReadTextFile(path, text); !status)
         return status;
-    if (Status status = ParseJsonText(text, path, dump); !status)
-        return status;
-    for (const char* key : {"zones", "labels", "palette"})
-        if (!dump.is_object() || !dump.contains(key))
-            return Status::BadInput(path + ": not a state dump of an earlier run (it has no \"" + key + "\")");
-    for (const char* key : {"zones", "labels"})
-        if (!dump[key].is_array())
-            return Status::BadInput(path + ": /" + key + ": expected an array, got " + JsonReader::TypeName(dump[key]));
-    return Status::Ok();
+    Status status = LoadDumpText(text, path, library, previous);
+    if (!status && text.find("\"zoneCategories\"") == std::string::npos &&
+        text.find("\"palette\"") != std::string::npos)
+        return Status::BadInput(
+            status.Message() + " (a dump written before dumps held their storeys and zone categories: write it again)");
+    return status;
 }
 
-void MergeWithModel(Json& dump, Json& model, Json& previous)
+void MergeSettings(Host::Project& previous, Json& model)
 {
-    MergeStories(dump, model);
-    MergeLayers(dump, model);
-    const std::map<long long, long long> renumbered = MergeCategories(dump, model);
-
-    previous = Json::object();
-    for (const char* key : {"stories", "currentStory", "layers", "zoneCategories", "labelTool"})
-        if (model.contains(key))
-            previous[key] = model[key];
-    Json zones = std::move(dump["zones"]);
-    for (Json& zone : zones) {
-        if (!zone.is_object())
-            continue;
-        // Links are made both ways from the labels' side.
-        zone.erase("links");
-        long long category = 0;
-        if (zone.contains("category") && zone["category"].is_number_integer()) {
-            category = zone["category"].get<long long>();
-            if (const auto found = renumbered.find(category); found != renumbered.end())
-                zone["category"] = found->second;
-        }
-    }
-    previous["zones"] = std::move(zones);
-    previous["labels"] = std::move(dump["labels"]);
+    MergeStories(previous, model);
+    MergeLayers(previous, model);
+    MergeCategories(previous, model);
 }
 
 } // namespace Runner::Revision

@@ -35,25 +35,21 @@ Status PrepareRevision(const std::string& previousPath, const std::string& model
                        const Import::ImportOptions& options, const std::vector<Host::LibPart>& library,
                        Host::Project& opened, ZoneDiff& diff, Import::ImportSummary* summary)
 {
-    Json dump;
-    if (Status status = ReadPreviousDump(previousPath, dump).Prefixed("--since: "); !status)
+    Host::Project before;
+    if (Status status = LoadPreviousState(previousPath, library, before).Prefixed("--since: "); !status)
         return status;
     Json model;
     if (Status status = ReadNewVersion(modelPath, options, model, summary); !status)
         return status;
     if (!model.is_object())
         return Status::BadInput(modelPath + ": expected a JSON object at the top, got " + JsonReader::TypeName(model));
-    Json previous;
-    MergeWithModel(dump, model, previous);
-    dump = Json();
-
-    Host::Project before, next;
-    if (Status status = LoadProjectText(previous.dump(), previousPath, library, before).Prefixed("--since: "); !status)
-        return status;
-    previous = Json();
+    MergeSettings(before, model);
+    Host::Project next;
     if (Status status = LoadProjectText(model.dump(), modelPath, library, next); !status)
         return status;
     model = Json();
+    // New Arealists are made with the new version's label tool.
+    before.labelTool = next.labelTool;
 
     ZoneDiff made = DiffZones(before, next);
     if (made.commonZones == 0)
