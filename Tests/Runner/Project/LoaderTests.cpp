@@ -58,6 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"DuplicateKeyDeep", DeepDuplicate(), "p.json: /zones/1500/quantities/2/x: duplicate key \"x\""},
         BadCase{"UnknownTopKey", WithBase(R"("zonez": [])"), "/zonez: unknown key"},
         BadCase{"UnknownZoneKey", WithBase(R"("zones": [{"id": "Z1", "area": 3}])"), "/zones/0/area: unknown key"},
+        // A dump lists zones' links; a project file makes them from the labels only.
+        BadCase{"ZoneLinksOnlyInDumps", WithBase(R"("zones": [{"id": "Z1", "links": []}])"),
+                "/zones/0/links: unknown key"},
         BadCase{"TopWrongType", WithBase(R"("zones": [{"id": "Z0"}, {"id": "Z1", "top": 3}])"),
                 "/zones/1/top: expected a string or null, got a number"},
         BadCase{"TopTooLong", WithBase(R"("zones": [{"id": "Z1", "top": ")" + longText + "\"}]"),
