@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <set>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -16,6 +18,10 @@
 #include "../Sources/Runner/Import/Importer.hpp"
 #include "../Sources/Runner/Project/ProjectLoader.hpp"
 #include "../Sources/Runner/Project/StateDump.hpp"
+#include "../Sources/Runner/Revision/PreviousState.hpp"
+#include "../Sources/Runner/Revision/Revision.hpp"
+#include "../Sources/Runner/Session/SessionParser.hpp"
+#include "../Sources/Runner/Session/SessionPlayer.hpp"
 #include "../Sources/Runner/Tools/TowerGenerator.hpp"
 #include "../Sources/Runner/Tools/TowerIfcWriter.hpp"
 
@@ -46,24 +52,21 @@ void WriteFile(const fs::path& path, const std::string& text)
 struct Versions {
     fs::path previous, model; // the dump of the first version, the second version's IFC model
     int changes = 0;
+    std::vector<Host::LibPart> library; // the host's, with the add-on's Arealist part
 };
 
+std::unique_ptr<Host::Application> StartedHost();
+
 // The previous state: the tower with one linked Arealist per TOP, opened by the add-on and dumped.
-std::string PreviousState(const std::string& towerText)
+std::string PreviousState(const std::string& towerText, std::vector<Host::LibPart>& library)
 {
-    Host::Options options;
-    options.resourcesDir = AREALIST_RESOURCES_DIR;
-    Host::Application app(options);
-    app.SetTraceSink([](const std::string&) {});
-    std::string error;
-    if (!app.LoadAddOnModule(AREALIST_MODULE_PATH, error))
-        throw std::runtime_error(error);
-    app.StartAddOn();
+    std::unique_ptr<Host::Application> app = StartedHost();
+    library = app->LibraryParts();
     Host::Project project;
-    Check(Runner::LoadProjectText(towerText, "tower.json", app.LibraryParts(), project));
-    app.OpenProject(std::move(project));
-    std::string text = Runner::BuildState(app).dump();
-    app.StopAddOn();
+    Check(Runner::LoadProjectText(towerText, "tower.json", library, project));
+    app->OpenProject(std::move(project));
+    std::string text = Runner::BuildState(*app).dump();
+    app->StopAddOn();
     return text;
 }
 
@@ -113,6 +116,19 @@ int ChangeZones(Runner::TowerModel& tower, int perMille)
     return changes;
 }
 
+std::unique_ptr<Host::Application> StartedHost()
+{
+    Host::Options options;
+    options.resourcesDir = AREALIST_RESOURCES_DIR;
+    auto app = std::make_unique<Host::Application>(options);
+    app->SetTraceSink([](const std::string&) {});
+    std::string error;
+    if (!app->LoadAddOnModule(AREALIST_MODULE_PATH, error))
+        throw std::runtime_error(error);
+    app->StartAddOn();
+    return app;
+}
+
 const Versions& TowerVersions(int storeys, int perMille)
 {
     static std::map<std::pair<int, int>, Versions> made;
@@ -131,44 +147,72 @@ const Versions& TowerVersions(int storeys, int perMille)
     const std::string name = std::to_string(storeys) + "-" + std::to_string(perMille);
     versions.previous = dir / (name + "-previous.json");
     versions.model = dir / (name + "-next.ifc");
-    WriteFile(versions.previous, PreviousState(text));
+    WriteFile(versions.previous, PreviousState(text, versions.library));
     versions.changes = ChangeZones(tower, perMille);
     WriteFile(versions.model, Runner::TowerIfcText(tower, versions.model.filename().string()));
     return versions;
 }
 
-// One revision per iteration: the import alone (as `areas` does it: model to project), then the
-// whole `areas --since`; the iteration's time is what the revision adds to the import.
+// One revision per iteration, as `areas --since` runs it, stage by stage: the import (model to
+// project file, untimed), then, timed, the previous state read and both versions compared
+// (`prepare_s`), the project opened (`open_s`), the differences played as user actions
+// (`play_s`) and the creation run for new TOPs with the full check (`create_check_s`).
 void RevisionOfTower(benchmark::State& state)
 {
     const Versions& versions = TowerVersions(int(state.range(0)), int(state.range(1)));
-    const fs::path prefs = versions.previous.parent_path() / "prefs";
-    double import = 0, whole = 0;
+    double import = 0, prepare = 0, open = 0, play = 0, createCheck = 0;
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        {
-            Host::Project project;
-            Check(Runner::Import::LoadModelProject(versions.model.string(), {}, Host::HostLibrary(), project, nullptr));
-        }
-        const Clock::time_point imported = Clock::now();
-        Runner::RunOptions options;
-        options.project = versions.model.string();
-        options.since = versions.previous.string();
-        options.modulePath = AREALIST_MODULE_PATH;
-        options.resourcesDir = AREALIST_RESOURCES_DIR;
-        options.prefsDir = prefs.string();
+        Runner::Import::ImportResult imported;
+        Check(Runner::Import::ImportModelFile(versions.model.string(), {}, imported));
+        const Clock::time_point importDone = Clock::now();
+        Host::Project opened;
+        Runner::Revision::ZoneDiff diff;
+        Check(Runner::Revision::PrepareRevision(versions.previous.string(), std::move(imported.project),
+                                                versions.model.string(), versions.library, opened, diff));
+        const Clock::time_point prepared = Clock::now();
+
+        std::unique_ptr<Host::Application> app = StartedHost();
+        const Clock::time_point started = Clock::now();
+        app->OpenProject(std::move(opened));
+        const Clock::time_point openDone = Clock::now();
+        Runner::Revision::PlayEdits(*app, diff.edits, diff.changes);
+        const Clock::time_point played = Clock::now();
+        const std::set<std::string> tops = Runner::Revision::TopsToCreate(app->GetProject(), diff.topsBefore);
+        std::vector<Runner::Command> commands;
+        Check(Runner::ParseSession(Runner::AreasSession(app->GetProject(), &tops), "areas", commands));
         std::ostream silent(nullptr);
-        if (Runner::Areas(options, silent, silent) != Runner::ExitOk)
-            throw std::runtime_error("areas --since failed");
+        Runner::SessionPlayer player(*app, silent, "");
+        for (const Runner::Command& command : commands)
+            Check(player.Play(command));
         const Clock::time_point done = Clock::now();
-        import += Seconds(start, imported);
-        whole += Seconds(imported, done);
-        state.SetIterationTime(Seconds(imported, done) - Seconds(start, imported));
+        app->StopAddOn();
+
+        for (const Runner::Report::ZoneChange& change : diff.changes.zones)
+            if (!change.failure.empty())
+                throw std::runtime_error("not played: " + change.id + ": " + change.failure);
+        import += Seconds(start, importDone);
+        prepare += Seconds(importDone, prepared);
+        open += Seconds(started, openDone);
+        play += Seconds(openDone, played);
+        createCheck += Seconds(played, done);
+        state.SetIterationTime(Seconds(importDone, prepared) + Seconds(started, done));
     }
+    // What of `prepare_s` is reading the previous state (the rest loads the new version's project
+    // file, as every import does, and compares the zones): once more, outside the iterations.
+    const Clock::time_point before = Clock::now();
+    {
+        Host::Project previous;
+        Check(Runner::Revision::LoadPreviousState(versions.previous.string(), versions.library, previous));
+    }
+    state.counters["previous_state_s"] = Seconds(before, Clock::now());
     const double n = double(state.iterations());
     state.counters["changes"] = versions.changes;
     state.counters["import_s"] = import / n;
-    state.counters["with_revision_s"] = whole / n;
+    state.counters["prepare_s"] = prepare / n;
+    state.counters["open_s"] = open / n;
+    state.counters["play_s"] = play / n;
+    state.counters["create_check_s"] = createCheck / n;
 }
 
 } // namespace

@@ -29,18 +29,41 @@ Status ReadNewVersion(const std::string& path, const Import::ImportOptions& opti
     return ParseJsonText(text, path, model);
 }
 
+Status Prepare(Host::Project before, const std::string& previousPath, Json model, const std::string& modelPath,
+               const std::vector<Host::LibPart>& library, Host::Project& opened, ZoneDiff& diff);
+
 } // namespace
 
 Status PrepareRevision(const std::string& previousPath, const std::string& modelPath,
                        const Import::ImportOptions& options, const std::vector<Host::LibPart>& library,
                        Host::Project& opened, ZoneDiff& diff, Import::ImportSummary* summary)
 {
+    // The previous state first: a bad one is reported before a long import.
     Host::Project before;
     if (Status status = LoadPreviousState(previousPath, library, before).Prefixed("--since: "); !status)
         return status;
     Json model;
     if (Status status = ReadNewVersion(modelPath, options, model, summary); !status)
         return status;
+    return Prepare(std::move(before), previousPath, std::move(model), modelPath, library, opened, diff);
+}
+
+Status PrepareRevision(const std::string& previousPath, Json model, const std::string& modelPath,
+                       const std::vector<Host::LibPart>& library, Host::Project& opened, ZoneDiff& diff)
+{
+    Host::Project before;
+    if (Status status = LoadPreviousState(previousPath, library, before).Prefixed("--since: "); !status)
+        return status;
+    return Prepare(std::move(before), previousPath, std::move(model), modelPath, library, opened, diff);
+}
+
+namespace {
+
+// The previous state and the new version read: one table of settings, the new version loaded, the
+// zones compared.
+Status Prepare(Host::Project before, const std::string& previousPath, Json model, const std::string& modelPath,
+               const std::vector<Host::LibPart>& library, Host::Project& opened, ZoneDiff& diff)
+{
     if (!model.is_object())
         return Status::BadInput(modelPath + ": expected a JSON object at the top, got " + JsonReader::TypeName(model));
     MergeSettings(before, model);
@@ -60,6 +83,8 @@ Status PrepareRevision(const std::string& previousPath, const std::string& model
     diff = std::move(made);
     return Status::Ok();
 }
+
+} // namespace
 
 void PlayEdits(Host::Application& app, const std::vector<ZoneEdit>& edits, Report::RevisionChanges& changes)
 {

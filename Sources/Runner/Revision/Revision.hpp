@@ -10,6 +10,7 @@
 #include "../../Host/Model/Application.hpp"
 #include "../Import/ImportOptions.hpp"
 #include "../Import/ImportSummary.hpp"
+#include "../Project/JsonReader.hpp"
 #include "ZoneDiff.hpp"
 
 namespace Runner::Revision {
@@ -21,6 +22,11 @@ namespace Runner::Revision {
 Status PrepareRevision(const std::string& previousPath, const std::string& modelPath,
                        const Import::ImportOptions& options, const std::vector<Host::LibPart>& library,
                        Host::Project& opened, ZoneDiff& diff, Import::ImportSummary* summary);
+
+// The same with the new version read already: `model` is its project file (as the import writes
+// it), `modelPath` names it in messages.
+Status PrepareRevision(const std::string& previousPath, Json model, const std::string& modelPath,
+                       const std::vector<Host::LibPart>& library, Host::Project& opened, ZoneDiff& diff);
 
 // Plays each edit as one user action (one notification series). An action the host refuses or
 // fails is noted in its change (`failure`) and the others go on, as they would for a user.
