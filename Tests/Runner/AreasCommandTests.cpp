@@ -100,7 +100,7 @@ TEST_F(AreasCommand, RealHouseWritesReportAndWorkbook)
               0)
         << err;
     EXPECT_NE(out.find("\"Haus\": 7 zones, 208.55 m²"), std::string::npos) << out;
-    EXPECT_NE(out.find("areas: 1 Arealists"), std::string::npos) << out;
+    EXPECT_NE(out.find("areas: 1 Arealist; "), std::string::npos) << out;
     const std::string html = Read(report);
     EXPECT_NE(html.find("Schlafzimmer"), std::string::npos);
     EXPECT_NE(html.find("<polygon"), std::string::npos) << "zones are drawn from their outlines";
@@ -153,6 +153,35 @@ TEST_F(AreasCommand, BadModelsExitTwoAndWriteNothing)
     EXPECT_EQ(Host("import " + fixtures + "maisonette.ifc " + (dir / "x.json").string() + " --top-pattern '('"), 2);
     EXPECT_NE(err.find("--top-pattern"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir / "x.json"));
+}
+
+// A model written the way Revit writes rooms: without options its own areas, not the (smaller)
+// outlines; no unit is found, and the summary's first candidate, pasted as printed, gives one
+// Arealist per apartment.
+TEST_F(AreasCommand, ARevitModelReadsItsOwnAreasAndNamesWhereItsUnitsAre)
+{
+    const std::string model = fixtures + "revit-ifc2x3.ifc";
+    ASSERT_EQ(Host("import " + model + " " + (dir / "p.json").string()), 0) << err;
+    const json project = json::parse(Read(dir / "p.json"));
+    std::map<std::string, double> area;
+    for (const json& zone : project["zones"])
+        area[zone["number"]] = zone["quantities"][0];
+    EXPECT_DOUBLE_EQ(area["101"], 21.4);
+    EXPECT_DOUBLE_EQ(area["203"], 8.5);
+    const std::string marker = "candidate: property PSet_Revit_Identity Data.Occupancy";
+    const std::size_t candidate = out.find(marker);
+    ASSERT_NE(candidate, std::string::npos) << out;
+    const std::size_t start = out.find("    --top-from", candidate);
+    ASSERT_NE(start, std::string::npos) << out;
+    const std::string options = out.substr(start + 4, out.find('\n', start) - start - 4);
+
+    const fs::path dump = dir / "dump.json";
+    ASSERT_EQ(Host("areas " + model + " " + options + " --dump " + dump.string() + Prefs()), 0) << options << err;
+    const json state = json::parse(Read(dump));
+    std::map<std::string, std::size_t> zonesOfArealist;
+    for (const json& label : state["labels"])
+        zonesOfArealist[label["params"]["al_apartmentId"]] = label["links"].size();
+    EXPECT_EQ(zonesOfArealist, (std::map<std::string, std::size_t>{{"A", 3}, {"B", 2}, {"C", 2}})) << out;
 }
 
 } // namespace
