@@ -31,6 +31,27 @@ std::string IfcModel::Where(int entityId) const
     return fileName + ":" + std::to_string(scan.LineOf(entityId)) + ": #" + std::to_string(entityId);
 }
 
+IfcModel::IfcModel(IfcModel&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+IfcModel& IfcModel::operator=(IfcModel&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    const char* const from = other.text.data();
+    fileName = std::move(other.fileName);
+    text = std::move(other.text);
+    scan = std::move(other.scan);
+    scan.Rebase(from, text.data());
+    model = std::move(other.model);
+    lengthToMetres = other.lengthToMetres;
+    areaToSquareMetres = other.areaToSquareMetres;
+    warnings = std::move(other.warnings);
+    return *this;
+}
+
 namespace {
 
 // Collects what the library says while it reads: errors about an entity are bad input, warnings
@@ -133,8 +154,11 @@ Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out
 {
     out = IfcModel();
     out.fileName = fileName;
-    if (Status status = ScanStepText(text, fileName, out.scan); !status)
+    out.text = std::move(text);
+    if (Status status = ScanStepText(out.text, fileName, out.scan); !status)
         return status;
+    // The library edits the text it reads (it strips comments): it gets a copy.
+    std::string libraryText = out.text;
 
     auto model = std::make_shared<BuildingModel>();
     LibraryMessages messages;
@@ -142,7 +166,7 @@ Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out
     reader.setMessageCallBack(&messages, &LibraryMessages::Receive);
     model->setMessageCallBack(&messages, &LibraryMessages::Receive);
     try {
-        reader.loadModelFromString(text, model);
+        reader.loadModelFromString(libraryText, model);
     } catch (const std::exception& e) {
         return Status::BadInput(fileName + ": the IFC reader failed: " + e.what());
     }
