@@ -109,9 +109,9 @@ int Areas(RunOptions options, std::ostream& out, std::ostream& err)
     };
     const int code = Run(options, std::cin, out, err);
     if (code == ExitOk)
-        for (const auto& [what, path] : {std::pair{"report", options.reportPath},
-                                         std::pair{"export", options.exportPath}, std::pair{"dump", options.dump},
-                                         std::pair{"model", options.ifcPath}})
+        for (const auto& [what, path] :
+             {std::pair{"report", options.reportPath}, std::pair{"export", options.exportPath},
+              std::pair{"dump", options.dump}, std::pair{"model", options.ifcPath}})
             if (!path.empty())
                 out << "wrote " << what << " " << path << "\n";
     return code;

@@ -169,7 +169,10 @@ TEST_F(DispatchTest, AGoneAnswerNeitherAlertsNorLeavesAnArealistBehind)
         {"an update of a deleted zone's Arealist answers gone", Host::HostOp::Element_Change,
          [this] { ASSERT_EQ(app->DeleteElement(G("Z1")), NoError); }, false},
         {"a header read of a live Arealist answers gone", Host::HostOp::Element_GetHeader,
-         [this] { ASSERT_EQ(SetAreas("Z1", {12, 12, 11, 11, 0}), NoError); }, true},
+         [this] {
+             ASSERT_EQ(SetAreas("Z1", {12, 12, 11, 11, 0}), NoError);
+         },
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

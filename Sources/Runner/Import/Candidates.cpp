@@ -54,8 +54,8 @@ std::string SharedPrefix(const std::vector<std::string>& texts)
 {
     std::string prefix = texts.front();
     for (const std::string& text : texts)
-        prefix.resize(std::size_t(std::mismatch(prefix.begin(), prefix.end(), text.begin(), text.end()).first -
-                                  prefix.begin()));
+        prefix.resize(
+            std::size_t(std::mismatch(prefix.begin(), prefix.end(), text.begin(), text.end()).first - prefix.begin()));
     while (!prefix.empty() && !IsSeparator(prefix.back()))
         prefix.pop_back();
     for (const std::string& text : texts)
@@ -101,8 +101,8 @@ std::string Quoted(const std::string& text)
 
 std::string Describe(const Grouping& grouping)
 {
-    std::string text = std::to_string(grouping.groups.size()) + " groups over " + std::to_string(grouping.covered) +
-                       " spaces, e.g. ";
+    std::string text =
+        std::to_string(grouping.groups.size()) + " groups over " + std::to_string(grouping.covered) + " spaces, e.g. ";
     for (std::size_t i = 0; i < grouping.groups.size() && i < shownGroups; ++i)
         text += (i == 0 ? "" : ", ") + Quoted(grouping.groups[i].first) + " (" +
                 std::to_string(grouping.groups[i].second) + (i == 0 ? " spaces)" : ")");
@@ -204,7 +204,8 @@ void AddNumberCandidates(const ModelRecords& records, std::vector<Ranked>& ranke
         ranked.push_back({{std::string(depth == 1 ? "the first part" : "the first two parts") +
                                " of the room numbers (before " + Quoted(std::string(depth, separator)) + ")",
                            Describe(grouping), "--top-from number --top-pattern " + ShellWord(pattern)},
-                          grouping.shared, grouping.covered});
+                          grouping.shared,
+                          grouping.covered});
     }
 }
 
@@ -213,7 +214,8 @@ void AddNumberCandidates(const ModelRecords& records, std::vector<Ranked>& ranke
 std::string ShellWord(const std::string& text)
 {
     const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("_-.:/=,+@%").find(c) != std::string_view::npos;
+        return std::isalnum(static_cast<unsigned char>(c)) ||
+               std::string_view("_-.:/=,+@%").find(c) != std::string_view::npos;
     });
     if (plain)
         return text;
@@ -244,7 +246,8 @@ std::vector<Candidate> TopCandidates(const ModelRecords& records, std::size_t li
         std::string options = "--top-from " + ShellWord("property:" + property.Text());
         if (!prefix.empty() || !suffix.empty())
             options += " --top-pattern " + ShellWord("^" + RegexEscaped(prefix) + "(.+)" + RegexEscaped(suffix) + "$");
-        ranked.push_back({{"property " + property.Text(), Describe(grouping), options}, grouping.shared, grouping.covered});
+        ranked.push_back(
+            {{"property " + property.Text(), Describe(grouping), options}, grouping.shared, grouping.covered});
     }
     AddNumberCandidates(records, ranked);
     return Best(std::move(ranked), limit, false);
@@ -260,9 +263,10 @@ std::vector<Candidate> CategoryCandidates(const ModelRecords& records, std::size
         if (!Nameable(property) || !Qualifies(grouping, records.spaces.size()) ||
             grouping.groups.size() > maxCategoryGroups)
             continue;
-        ranked.push_back(
-            {{"property " + property.Text(), Describe(grouping), "--category-from " + ShellWord("property:" + property.Text())},
-             grouping.groups.size(), grouping.covered});
+        ranked.push_back({{"property " + property.Text(), Describe(grouping),
+                           "--category-from " + ShellWord("property:" + property.Text())},
+                          grouping.groups.size(),
+                          grouping.covered});
     }
     return Best(std::move(ranked), limit, true);
 }

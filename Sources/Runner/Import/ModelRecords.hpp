@@ -58,8 +58,8 @@ struct TextPropertyRecord {
 
 struct ModelRecords {
     std::string schemaName;
-    std::vector<StoreyRecord> storeys; // in file order
-    std::vector<SpaceRecord> spaces;   // in file order
+    std::vector<StoreyRecord> storeys;              // in file order
+    std::vector<SpaceRecord> spaces;                // in file order
     std::vector<TextPropertyRecord> textProperties; // in order of first appearance
     std::vector<std::string> warnings;
 };

@@ -53,19 +53,21 @@ std::string PatternOf(const Candidate& candidate)
 
 TEST(ImportCandidates, GroupingPropertiesAndNumberPrefixesWithPatternsThatGiveTheUnits)
 {
-    const ModelRecords records = Records(
-        {"05.1.1", "05.1.2", "05.2.1", "06.1.1", "06.1.2", "07.1.1", "07.1.2", "08"},
-        {
-            {"PSet_Revit_Identity Data", "Occupancy",
-             {"Unit A OccupancyZoneName", "Unit A OccupancyZoneName", "Unit A OccupancyZoneName",
-              "Unit B OccupancyZoneName", "Unit B OccupancyZoneName", "Unit C OccupancyZoneName",
-              "Unit C OccupancyZoneName", ""}},
-            {"PSet_Revit_Identity Data", "Department",
-             {"Residential", "Residential", "Residential", "Residential", "Residential", "Residential", "Circulation",
-              "Circulation"}},
-            {"Other", "Mark", {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8"}}, // no group of two
-            {"Pset", "stApartmentId", {"T1", "T1", "T2", "T2", "T3", "T3", "", ""}}, // read by default already
-        });
+    const ModelRecords records =
+        Records({"05.1.1", "05.1.2", "05.2.1", "06.1.1", "06.1.2", "07.1.1", "07.1.2", "08"},
+                {
+                    {"PSet_Revit_Identity Data",
+                     "Occupancy",
+                     {"Unit A OccupancyZoneName", "Unit A OccupancyZoneName", "Unit A OccupancyZoneName",
+                      "Unit B OccupancyZoneName", "Unit B OccupancyZoneName", "Unit C OccupancyZoneName",
+                      "Unit C OccupancyZoneName", ""}},
+                    {"PSet_Revit_Identity Data",
+                     "Department",
+                     {"Residential", "Residential", "Residential", "Residential", "Residential", "Residential",
+                      "Circulation", "Circulation"}},
+                    {"Other", "Mark", {"a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8"}},     // no group of two
+                    {"Pset", "stApartmentId", {"T1", "T1", "T2", "T2", "T3", "T3", "", ""}}, // read by default already
+                });
 
     const std::vector<Candidate> tops = Runner::Import::TopCandidates(records, 10);
     ASSERT_EQ(tops.size(), 4u);
