@@ -281,6 +281,11 @@ Status AppendArealists(std::string_view text, const StepScan& scan, const std::s
 
     const bool ifc4 = scan.schema != Schema::Ifc2x3;
     Appender add(out, lastId + 1, ifc4);
+    if (additions.arealists.empty() && additions.spaces.empty()) {
+        // Nothing to add, and no unit of its own that a later run could not tell apart.
+        out.append(text.substr(scan.dataEnd));
+        return Status::Ok();
+    }
     const std::string squareMetre = add.Add("IFCSIUNIT(*,.AREAUNIT.,$,.SQUARE_METRE.)");
     const auto& names = ArealistQuantityNames();
     for (const ArealistAddition& arealist : additions.arealists) {

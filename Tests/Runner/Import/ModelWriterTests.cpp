@@ -69,6 +69,7 @@ TEST(ModelWriter, AppendsAfterTheModelAndReplacesWhatItAddedBefore)
     EXPECT_EQ(Count(other, "IFCPROPERTYSET("), 1u);
     EXPECT_EQ(Count(other, "IFCSIUNIT("), 1u);
     EXPECT_EQ(other, Written(Model(), OneArealist("TOP 2")));
+    EXPECT_EQ(Written(once, ModelAdditions()), Model()) << "nothing to add: the model as it was";
 }
 
 TEST(ModelWriter, KeepsAnEarlierAdditionTheModelStillRefersTo)
