@@ -76,6 +76,7 @@ int main(int argc, char** argv)
     areas->add_option("--since", options.since,
                       "the state an earlier areas or run dumped (--dump) of this building: play the model's changes "
                       "on it as edits and list them");
+    areas->add_option("--ifc", options.ifcPath, "write the model back with its area lists to this file (IFC)");
     areas->add_option("--lang", options.language, "language of the add-on's resources")
         ->check(CLI::IsMember({"en", "de"}));
     areas->add_option("--prefs", options.prefsDir, "folder of the stored preferences");

@@ -155,6 +155,15 @@ Status LoadProjectText(const std::string& text, const std::string& fileName, con
     return Status::Ok();
 }
 
+Status LoadProjectJson(const Json& root, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                       Host::Project& project)
+{
+    Loader loader(fileName, library, 0);
+    if (!loader.Finish(root, project))
+        return Status::BadInput(loader.Error());
+    return Status::Ok();
+}
+
 Status LoadDumpText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
                     Host::Project& project)
 {

@@ -19,6 +19,10 @@ Status LoadProjectFile(const std::string& path, const std::vector<Host::LibPart>
 Status LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
                        Host::Project& project);
 
+// The same from a document parsed already (an imported model's project file): no text between.
+Status LoadProjectJson(const Json& root, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                       Host::Project& project);
+
 // Loads a dump (as --dump writes it) as a project: its zones, labels, layers, storeys and zone
 // categories; zones' "links" are made from the labels' side, and the state's other parts
 // (palette, alerts, debug lines, undo texts, ...) are passed over. A file without the dump's

@@ -68,7 +68,7 @@ Status Prepare(Host::Project before, const std::string& previousPath, Json model
         return Status::BadInput(modelPath + ": expected a JSON object at the top, got " + JsonReader::TypeName(model));
     MergeSettings(before, model);
     Host::Project next;
-    if (Status status = LoadProjectText(model.dump(), modelPath, library, next); !status)
+    if (Status status = LoadProjectJson(model, modelPath, library, next); !status)
         return status;
     model = Json();
     // New Arealists are made with the new version's label tool.
