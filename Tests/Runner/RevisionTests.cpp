@@ -115,6 +115,7 @@ TEST_F(Revision, ArealistsStayAndFollowTheNewRooms)
         EXPECT_DOUBLE_EQ(sum, areas.at(top)) << top;
     }
     EXPECT_EQ(after["memosOutstanding"], 0);
+    EXPECT_EQ(after["alerts"], json::array()) << "opening the previous state and the edits raise no alert";
 
     // The summary names every change, in storey then id order, and each TOP's area.
     for (const char* line :
