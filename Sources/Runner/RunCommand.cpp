@@ -12,6 +12,7 @@
 #include "Project/StateDump.hpp"
 #include "Project/Status.hpp"
 #include "Report/HtmlReport.hpp"
+#include "Report/PdfReport.hpp"
 #include "Report/ScheduleExport.hpp"
 #include "Session/SessionParser.hpp"
 #include "Session/SessionPlayer.hpp"
@@ -83,7 +84,9 @@ Status WriteOutputs(const Host::Application& app, const RunOptions& options)
             written.push_back(options.exportPath);
     }
     if (status && !options.reportPath.empty()) {
-        status = Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath);
+        status = Report::IsPdfPath(options.reportPath)
+                     ? Report::WritePdfReport(app.GetProject(), options.project, language, options.reportPath)
+                     : Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath);
         if (status)
             written.push_back(options.reportPath);
     }
@@ -219,6 +222,9 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
     }
     if (Status status = CheckOutputFolder("--report", options.reportPath); !status)
         return BadInput(err, status.Message());
+    if (std::string chromium; Report::IsPdfPath(options.reportPath))
+        if (Status status = Report::FindPdfPrinter(chromium); !status)
+            return BadInput(err, status.Message());
 
     Host::Options hostOptions;
     hostOptions.resourcesDir = options.resourcesDir;
