@@ -11,8 +11,8 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -196,8 +196,8 @@ Status WritePdfReport(const Host::Project& project, const std::string& projectPa
         return Status::IoFailure("--report: " + path + ": " + failure);
     const std::string pdf = ReadFile(printed);
     if (pdf.rfind("%PDF-", 0) != 0)
-        return Status::IoFailure("--report: " + path + ": Chromium wrote no PDF: " +
-                                 Tail(ReadFile(folder.path / "chromium.log")));
+        return Status::IoFailure("--report: " + path +
+                                 ": Chromium wrote no PDF: " + Tail(ReadFile(folder.path / "chromium.log")));
     return WriteFileAtomically(path, pdf).Prefixed("--report: ");
 }
 
