@@ -75,6 +75,7 @@ int main(int argc, char** argv)
                       "write the plans and the area schedule to this file (HTML, or PDF for .pdf)");
     areas->add_option("--export", options.exportPath, "write the area schedule to this file (.csv or .xlsx)");
     areas->add_option("--dump", options.dump, "write the final state to this file (JSON)");
+    areas->add_option("--ifc", options.ifcPath, "write the model back with its area lists to this file (IFC)");
     areas->add_option("--lang", options.language, "language of the add-on's resources")
         ->check(CLI::IsMember({"en", "de"}));
     areas->add_option("--prefs", options.prefsDir, "folder of the stored preferences");

@@ -8,6 +8,7 @@
 
 #include "../Host/Model/Application.hpp"
 #include "Import/Importer.hpp"
+#include "ModelExport.hpp"
 #include "Project/ProjectLoader.hpp"
 #include "Project/StateDump.hpp"
 #include "Project/Status.hpp"
@@ -89,6 +90,11 @@ Status WriteOutputs(const Host::Application& app, const RunOptions& options)
                      : Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath);
         if (status)
             written.push_back(options.reportPath);
+    }
+    if (status && !options.ifcPath.empty()) {
+        status = WriteModelWithArealists(app.GetProject(), options.project, options.ifcPath);
+        if (status)
+            written.push_back(options.ifcPath);
     }
     if (!status)
         for (const std::string& path : written) {
@@ -225,6 +231,12 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
     if (std::string chromium; Report::IsPdfPath(options.reportPath))
         if (Status status = Report::FindPdfPrinter(chromium); !status)
             return BadInput(err, status.Message());
+    if (!options.ifcPath.empty() && !Import::IsModelPath(options.project))
+        return BadInput(err, "--ifc: " + options.project +
+                                 " is a project file; only an IFC model can take its area "
+                                 "lists back");
+    if (Status status = CheckOutputFolder("--ifc", options.ifcPath); !status)
+        return BadInput(err, status.Message());
 
     Host::Options hostOptions;
     hostOptions.resourcesDir = options.resourcesDir;

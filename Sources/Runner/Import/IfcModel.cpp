@@ -31,6 +31,27 @@ std::string IfcModel::Where(int entityId) const
     return fileName + ":" + std::to_string(scan.LineOf(entityId)) + ": #" + std::to_string(entityId);
 }
 
+IfcModel::IfcModel(IfcModel&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+IfcModel& IfcModel::operator=(IfcModel&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    const char* const from = other.text.data();
+    fileName = std::move(other.fileName);
+    text = std::move(other.text);
+    scan = std::move(other.scan);
+    scan.Rebase(from, text.data());
+    model = std::move(other.model);
+    lengthToMetres = other.lengthToMetres;
+    areaToSquareMetres = other.areaToSquareMetres;
+    warnings = std::move(other.warnings);
+    return *this;
+}
+
 namespace {
 
 // Collects what the library says while it reads: errors about an entity are bad input, warnings
@@ -100,10 +121,8 @@ double AreaFactor(BuildingModel& model)
         return 1.0;
     for (const shared_ptr<IfcUnit>& unit : project->m_UnitsInContext->m_Units) {
         if (const auto si = dynamic_pointer_cast<IfcSIUnit>(unit)) {
-            if (si->m_UnitType && si->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT) {
-                const double linear = PrefixFactor(si->m_Prefix);
-                return linear * linear;
-            }
+            if (si->m_UnitType && si->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT)
+                return SiAreaFactor(*si);
         } else if (const auto converted = dynamic_pointer_cast<IfcConversionBasedUnit>(unit)) {
             if (converted->m_UnitType && converted->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT &&
                 converted->m_ConversionFactor) {
@@ -125,12 +144,21 @@ double AreaFactor(BuildingModel& model)
 
 } // namespace
 
+double SiAreaFactor(const IfcSIUnit& unit)
+{
+    const double linear = PrefixFactor(unit.m_Prefix);
+    return linear * linear;
+}
+
 Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out)
 {
     out = IfcModel();
     out.fileName = fileName;
-    if (Status status = ScanStepText(text, fileName, out.scan); !status)
+    out.text = std::move(text);
+    if (Status status = ScanStepText(out.text, fileName, out.scan); !status)
         return status;
+    // The library edits the text it reads (it strips comments): it gets a copy.
+    std::string libraryText = out.text;
 
     auto model = std::make_shared<BuildingModel>();
     LibraryMessages messages;
@@ -138,7 +166,7 @@ Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out
     reader.setMessageCallBack(&messages, &LibraryMessages::Receive);
     model->setMessageCallBack(&messages, &LibraryMessages::Receive);
     try {
-        reader.loadModelFromString(text, model);
+        reader.loadModelFromString(libraryText, model);
     } catch (const std::exception& e) {
         return Status::BadInput(fileName + ": the IFC reader failed: " + e.what());
     }

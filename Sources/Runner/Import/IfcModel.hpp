@@ -1,5 +1,5 @@
-// Opens an IFC model: the text is checked first (StepScan), then read by the IFC library (IFC++),
-// whose own complaints about an entity are bad input too. Also the model's units.
+// Opens an IFC model: the text is checked and indexed first (StepScan), then read by the IFC
+// library (IFC++), whose own complaints about an entity are bad input too. Also the model's units.
 #pragma once
 
 #include <memory>
@@ -10,11 +10,13 @@
 #include "StepScan.hpp"
 
 class BuildingModel;
+class IfcSIUnit;
 
 namespace Runner::Import {
 
 struct IfcModel {
     std::string fileName;
+    std::string text; // the model's whole original text, which `scan` indexes
     StepScan scan;
     std::shared_ptr<BuildingModel> model;
     double lengthToMetres = 1.0;     // the project's length unit in metres
@@ -23,12 +25,25 @@ struct IfcModel {
 
     // "FILE:LINE: #ID" for messages about an entity.
     std::string Where(int entityId) const;
+
+    // The scan's views into `text` follow the text when the model moves; a copy would leave them
+    // pointing into the original, so there is none.
+    IfcModel() = default;
+    IfcModel(IfcModel&& other) noexcept;
+    IfcModel& operator=(IfcModel&& other) noexcept;
+    IfcModel(const IfcModel&) = delete;
+    IfcModel& operator=(const IfcModel&) = delete;
+    ~IfcModel() = default;
 };
+
+// An SI area unit (a prefixed square metre) in square metres.
+double SiAreaFactor(const IfcSIUnit& unit);
 
 // Reads the file at `path`. Fails (bad input) naming the file, line and entity; `model` is then
 // left without a building model.
 Status OpenIfcModel(const std::string& path, IfcModel& model);
-// The same for a text already in memory; `fileName` is used in messages. The text is consumed.
+// The same for a text already in memory; `fileName` is used in messages. The text is kept in
+// `model.text`.
 Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& model);
 
 } // namespace Runner::Import

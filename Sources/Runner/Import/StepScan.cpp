@@ -1,5 +1,6 @@
-// The pre-scan of a STEP file's text: a strict reader of the exchange structure that keeps only
-// what later checks need (the schema, each entity's line, the references between entities).
+// The pre-scan of a STEP file's text: a strict reader of the exchange structure that keeps what
+// the import needs of it (the schema; each entity's id, line, type and byte range; the references
+// between entities) and checks the references for dangling ids and cycles.
 #include "StepScan.hpp"
 
 #include <algorithm>
@@ -8,13 +9,40 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 
 namespace Runner::Import {
 
+const StepEntity* StepScan::Find(std::int32_t id) const
+{
+    if (!denseIndex.empty()) {
+        if (id <= 0 || std::size_t(id) >= denseIndex.size() || denseIndex[std::size_t(id)] == 0)
+            return nullptr;
+        return &entities[denseIndex[std::size_t(id)] - 1];
+    }
+    const auto found = std::lower_bound(sparseIndex.begin(), sparseIndex.end(), std::make_pair(id, std::uint32_t(0)));
+    return found != sparseIndex.end() && found->first == id ? &entities[found->second] : nullptr;
+}
+
+std::span<const std::int32_t> StepScan::References(const StepEntity& entity) const
+{
+    const std::size_t index = IndexOf(entity);
+    return std::span<const std::int32_t>(referenceIds)
+        .subspan(referenceStart[index], referenceStart[index + 1] - referenceStart[index]);
+}
+
 std::uint32_t StepScan::LineOf(std::int32_t id) const
 {
-    const auto found = std::lower_bound(lines.begin(), lines.end(), std::make_pair(id, std::uint32_t(0)));
-    return found != lines.end() && found->first == id ? found->second : 0;
+    const StepEntity* entity = Find(id);
+    return entity != nullptr ? entity->line : 0;
+}
+
+void StepScan::Rebase(const char* from, const char* to)
+{
+    if (from == to)
+        return;
+    for (StepEntity& entity : entities)
+        entity.type = std::string_view(to + (entity.type.data() - from), entity.type.size());
 }
 
 namespace {
@@ -22,10 +50,9 @@ namespace {
 // Nesting of lists and typed values; real files use a handful of levels.
 constexpr int maxDepth = 32;
 
-struct Reference {
-    std::int32_t target;
-    std::int32_t from;
-};
+// Ids up to this many times the number of entities (plus a margin) are indexed by a table;
+// sparser ids, by a sorted list.
+constexpr std::size_t denseIdsPerEntity = 4;
 
 class Scanner {
 public:
@@ -43,9 +70,11 @@ public:
             return status;
         if (!SkipBlanks() || !Keyword("DATA") || !Expect(';'))
             return Fail("expected DATA; after the header");
+        scan.dataBegin = pos;
         for (;;) {
             if (!SkipBlanks())
                 return Truncated("in the DATA section");
+            scan.dataEnd = pos;
             if (Keyword("ENDSEC"))
                 break;
             if (Status status = Instance(scan); !status)
@@ -58,6 +87,9 @@ public:
             return Truncated("after the DATA section (no END-ISO-10303-21;)");
         if (!Expect(';'))
             return Fail("expected ; after END-ISO-10303-21");
+        scan.referenceStart.push_back(std::uint32_t(scan.referenceIds.size()));
+        if (Status status = IndexIds(scan); !status)
+            return status;
         return CheckReferences(scan);
     }
 
@@ -143,6 +175,7 @@ private:
             if (name.empty())
                 return Fail("expected a header entry or ENDSEC");
             std::vector<std::string> strings;
+            firstString = {};
             if (Status status = Parameters(0, name == "FILE_SCHEMA" ? &strings : nullptr); !status)
                 return status;
             if (!Expect(';'))
@@ -157,6 +190,7 @@ private:
                 std::transform(upper.begin(), upper.end(), upper.begin(),
                                [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
                 scan.schemaName = strings.front();
+                std::tie(scan.schemaBegin, scan.schemaEnd) = firstString;
                 if (upper == "IFC2X3" || upper == "IFC2X3_TC1")
                     scan.schema = Schema::Ifc2x3;
                 else if (upper == "IFC4" || upper == "IFC4ADD1" || upper == "IFC4ADD2" || upper == "IFC4ADD2_TC1")
@@ -178,12 +212,17 @@ private:
     {
         if (text[pos] != '#')
             return Fail("expected an entity instance (#ID=...) or ENDSEC");
+        const std::size_t begin = pos;
         ++pos;
         std::int32_t id = 0;
         if (!Id(id))
             return Fail("expected an entity id after #");
         currentId = id;
-        scan.lines.emplace_back(id, line);
+        if (scan.referenceIds.size() >= std::numeric_limits<std::uint32_t>::max())
+            return Fail("the file holds more references than the import can index");
+        scan.entities.push_back({id, line, begin, 0, {}});
+        scan.referenceStart.push_back(std::uint32_t(scan.referenceIds.size()));
+        scan.maxId = std::max(scan.maxId, id);
         if (!Expect('='))
             return pos >= text.size() ? Truncated("inside an entity") : Fail("expected = after the entity id");
         if (!SkipBlanks())
@@ -195,10 +234,14 @@ private:
             return Fail("expected an entity name");
         if (name == "IFCSPACE")
             ++scan.spaces;
+        scan.entities.back().type = name;
+        references = &scan.referenceIds;
         if (Status status = Parameters(0, nullptr); !status)
             return status;
+        references = nullptr;
         if (!Expect(';'))
             return pos >= text.size() ? Truncated("inside an entity") : Fail("expected ; after the entity");
+        scan.entities.back().end = pos;
         return Status::Ok();
     }
 
@@ -261,7 +304,9 @@ private:
             std::int32_t target = 0;
             if (!Id(target))
                 return Fail("expected an entity id after #");
-            references.push_back({target, currentId});
+            if (references == nullptr)
+                return Fail("a reference to #" + std::to_string(target) + " outside the DATA section");
+            references->push_back(target);
             return Status::Ok();
         }
         if (c == '+' || c == '-' || std::isdigit(static_cast<unsigned char>(c)))
@@ -346,6 +391,7 @@ private:
     Status String(std::vector<std::string>* strings)
     {
         const std::uint32_t startLine = line;
+        const std::size_t start = pos;
         ++pos;
         std::string value;
         for (;;) {
@@ -395,34 +441,56 @@ private:
                             "or \\X4\\)");
             }
         }
-        if (strings != nullptr)
+        if (strings != nullptr) {
+            if (strings->empty())
+                firstString = {start, pos};
             strings->push_back(std::move(value));
+        }
         return Status::Ok();
     }
 
-    Status CheckReferences(StepScan& scan)
+    // Indexes the entities by id; an id defined twice is bad input.
+    Status IndexIds(StepScan& scan)
     {
-        std::sort(scan.lines.begin(), scan.lines.end());
-        for (std::size_t i = 1; i < scan.lines.size(); ++i)
-            if (scan.lines[i].first == scan.lines[i - 1].first) {
-                line = scan.lines[i].second;
-                currentId = scan.lines[i].first;
-                return Fail("entity defined twice (first on line " + std::to_string(scan.lines[i - 1].second) + ")");
+        const std::size_t count = scan.entities.size();
+        if (std::size_t(scan.maxId) <= denseIdsPerEntity * count + 1024) {
+            scan.denseIndex.assign(std::size_t(scan.maxId) + 1, 0);
+            for (std::size_t i = 0; i < count; ++i) {
+                std::uint32_t& slot = scan.denseIndex[std::size_t(scan.entities[i].id)];
+                if (slot != 0)
+                    return Duplicate(scan.entities[slot - 1], scan.entities[i]);
+                slot = std::uint32_t(i + 1);
             }
-        for (const Reference& reference : references)
-            if (scan.LineOf(reference.target) == 0) {
-                line = scan.LineOf(reference.from);
-                currentId = reference.from;
-                return Fail("refers to #" + std::to_string(reference.target) + ", which the file does not define");
+            return Status::Ok();
+        }
+        scan.sparseIndex.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            scan.sparseIndex.emplace_back(scan.entities[i].id, std::uint32_t(i));
+        std::sort(scan.sparseIndex.begin(), scan.sparseIndex.end());
+        for (std::size_t i = 1; i < count; ++i)
+            if (scan.sparseIndex[i].first == scan.sparseIndex[i - 1].first) {
+                const auto [first, second] = std::minmax(scan.sparseIndex[i - 1].second, scan.sparseIndex[i].second);
+                return Duplicate(scan.entities[first], scan.entities[second]);
             }
-        return CheckCycles(scan);
+        return Status::Ok();
+    }
+    Status Duplicate(const StepEntity& first, const StepEntity& second)
+    {
+        line = second.line;
+        currentId = second.id;
+        return Fail("entity defined twice (first on line " + std::to_string(first.line) + ")");
     }
 
-    std::size_t IndexOf(const StepScan& scan, std::int32_t id) const
+    Status CheckReferences(const StepScan& scan)
     {
-        return std::size_t(
-            std::lower_bound(scan.lines.begin(), scan.lines.end(), std::make_pair(id, std::uint32_t(0))) -
-            scan.lines.begin());
+        for (const StepEntity& entity : scan.entities)
+            for (const std::int32_t target : scan.References(entity))
+                if (scan.Find(target) == nullptr) {
+                    line = entity.line;
+                    currentId = entity.id;
+                    return Fail("refers to #" + std::to_string(target) + ", which the file does not define");
+                }
+        return CheckCycles(scan);
     }
 
     // Entities refer to one another without cycles in a sound model; the IFC library holds its
@@ -430,38 +498,32 @@ private:
     // not end). One depth-first walk over all references finds any cycle.
     Status CheckCycles(const StepScan& scan)
     {
-        const std::size_t count = scan.lines.size();
-        std::sort(references.begin(), references.end(),
-                  [](const Reference& a, const Reference& b) { return a.from < b.from; });
-        std::vector<std::size_t> first(count + 1, 0); // references of entity i: [first[i], first[i + 1])
-        for (const Reference& reference : references)
-            ++first[IndexOf(scan, reference.from) + 1];
-        for (std::size_t i = 0; i < count; ++i)
-            first[i + 1] += first[i];
+        const std::size_t count = scan.entities.size();
+        const auto& start = scan.referenceStart;
         std::vector<std::uint8_t> state(count, 0);             // 0 not seen, 1 on the walk, 2 done
         std::vector<std::pair<std::size_t, std::size_t>> walk; // (entity, next reference)
         for (std::size_t root = 0; root < count; ++root) {
             if (state[root] != 0)
                 continue;
-            walk.emplace_back(root, first[root]);
+            walk.emplace_back(root, start[root]);
             state[root] = 1;
             while (!walk.empty()) {
                 auto& [entity, next] = walk.back();
-                if (next == first[entity + 1]) {
+                if (next == start[entity + 1]) {
                     state[entity] = 2;
                     walk.pop_back();
                     continue;
                 }
-                const std::size_t target = IndexOf(scan, references[next++].target);
+                const std::size_t target = scan.IndexOf(*scan.Find(scan.referenceIds[next++]));
                 if (state[target] == 1) {
-                    line = scan.lines[entity].second;
-                    currentId = scan.lines[entity].first;
-                    return Fail("refers to #" + std::to_string(scan.lines[target].first) +
+                    line = scan.entities[entity].line;
+                    currentId = scan.entities[entity].id;
+                    return Fail("refers to #" + std::to_string(scan.entities[target].id) +
                                 ", which refers back to it (a cycle of references)");
                 }
                 if (state[target] == 0) {
                     state[target] = 1;
-                    walk.emplace_back(target, first[target]);
+                    walk.emplace_back(target, start[target]);
                 }
             }
         }
@@ -473,7 +535,8 @@ private:
     std::size_t pos = 0;
     std::uint32_t line = 1;
     std::int32_t currentId = 0;
-    std::vector<Reference> references;
+    std::vector<std::int32_t>* references = nullptr; // where the current entity's references go
+    std::pair<std::size_t, std::size_t> firstString; // the byte range of the first string collected
 };
 
 } // namespace
