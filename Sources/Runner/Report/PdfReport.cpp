@@ -107,23 +107,27 @@ std::string RunChromium(const std::string& chromium, const std::vector<std::stri
     if (spawned != 0)
         return "cannot start " + chromium + ": " + std::strerror(spawned);
 
+    // The child is waited for without reaping it, so that its process group (whose id is its pid)
+    // cannot be another's when helpers it left behind are ended with it.
     const auto deadline = std::chrono::steady_clock::now() + printTimeout;
-    int status = 0;
+    bool late = false;
     for (;;) {
-        const pid_t done = ::waitpid(child, &status, WNOHANG);
-        if (done == child)
-            break;
-        if (done < 0)
+        siginfo_t info{};
+        if (::waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT) < 0)
             return std::string("waiting for Chromium: ") + std::strerror(errno);
+        if (info.si_pid == child)
+            break;
         if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(-child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            return "Chromium took longer than " + std::to_string(printTimeout.count()) + " s to print";
+            late = true;
+            break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    // Helpers Chromium left behind in its group end with it.
     ::kill(-child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (late)
+        return "Chromium took longer than " + std::to_string(printTimeout.count()) + " s to print";
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return "Chromium failed (" +
                (WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))

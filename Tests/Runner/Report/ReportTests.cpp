@@ -641,7 +641,7 @@ TEST_F(ReportExe, WritesTheReportOrRefusesAMissingFolder)
 }
 
 // A PDF needs Chromium: without it the run stops before it starts, says so and writes nothing;
-// the HTML report still works.
+// a Chromium that fails to print fails the run and leaves nothing either; the HTML report works.
 TEST_F(ReportExe, PdfWithoutChromiumIsRefusedAndTheHtmlStillWorks)
 {
     struct Case {
@@ -649,7 +649,8 @@ TEST_F(ReportExe, PdfWithoutChromiumIsRefusedAndTheHtmlStillWorks)
         const char* message;
     };
     for (const Case c : {Case{"AREALIST_CHROMIUM=/nonexistent/chromium", "AREALIST_CHROMIUM names no program"},
-                         Case{"PATH=/nonexistent", "not installed"}}) {
+                         Case{"PATH=/nonexistent", "not installed"},
+                         Case{"AREALIST_CHROMIUM=/bin/false", "Chromium failed (exit 1)"}}) {
         SCOPED_TRACE(c.environment);
         const std::string pdf = (dir / "r.pdf").string();
         EXPECT_EQ(Run(pdf, "", "", c.environment), 2);
