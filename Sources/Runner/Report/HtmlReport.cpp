@@ -260,7 +260,8 @@ std::string BuildHtmlReport(const Host::Project& project, const std::string& pro
     AppendEscaped(out, texts.plansHeading);
     out += "</h2><p class=\"muted\">";
     std::string note = texts.scaleNote;
-    note.replace(note.find("%s"), 2, std::to_string(plans.scale));
+    if (const std::size_t at = note.find("%s"); at != std::string::npos)
+        note.replace(at, 2, std::to_string(plans.scale));
     AppendEscaped(out, note);
     out += "</p>";
     // Past a handful of storeys only the first is open, so that the browser lays out what is shown.
