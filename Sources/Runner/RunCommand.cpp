@@ -13,6 +13,7 @@
 #include "Project/StateDump.hpp"
 #include "Project/Status.hpp"
 #include "Report/HtmlReport.hpp"
+#include "Report/PdfReport.hpp"
 #include "Report/ScheduleExport.hpp"
 #include "Session/SessionParser.hpp"
 #include "Session/SessionPlayer.hpp"
@@ -84,8 +85,11 @@ Status WriteOutputs(const Host::Application& app, const RunOptions& options)
             written.push_back(options.exportPath);
     }
     if (status && !options.reportPath.empty()) {
-        status =
-            Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath, options.changes);
+        status = Report::IsPdfPath(options.reportPath)
+                     ? Report::WritePdfReport(app.GetProject(), options.project, language, options.reportPath,
+                                              options.changes)
+                     : Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath,
+                                               options.changes);
         if (status)
             written.push_back(options.reportPath);
     }
@@ -231,6 +235,9 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
     }
     if (Status status = CheckOutputFolder("--report", options.reportPath); !status)
         return BadInput(err, status.Message());
+    if (std::string chromium; Report::IsPdfPath(options.reportPath))
+        if (Status status = Report::FindPdfPrinter(chromium); !status)
+            return BadInput(err, status.Message());
     if (!options.ifcPath.empty() && !Import::IsModelPath(options.project))
         return BadInput(err, "--ifc: " + options.project +
                                  " is a project file; only an IFC model can take its area "

@@ -133,7 +133,8 @@ TEST_F(Revision, ArealistsStayAndFollowTheNewRooms)
     // The report marks the changed rooms and lists the changes; the workbook has a sheet of them.
     const std::string html = Read(Path("r.html"));
     EXPECT_NE(html.find("Changes since " + Path("v1.json")), std::string::npos);
-    EXPECT_NE(html.find(".plan g.zone[data-id=\"0ScL_TcfgvW9DTxZnAEA$y\"] polygon"), std::string::npos);
+    EXPECT_NE(html.find(".zones path[data-id=\"0ScL_TcfgvW9DTxZnAEA$y\"]"), std::string::npos);
+    EXPECT_NE(html.find("<path data-id=\"0ScL_TcfgvW9DTxZnAEA$y\""), std::string::npos) << "the mark finds its zone";
     EXPECT_NE(html.find("<tr class=\"change-1\" data-id=\"01CXYDX$AcHHOaa9bzWQMh\">"), std::string::npos);
     EXPECT_NE(Read(Path("x.xlsx")).find("xl/worksheets/sheet2.xml"), std::string::npos);
 

@@ -261,7 +261,7 @@ std::string ChangeMarksCss(const RevisionChanges& changes)
         if (change.kind == ZoneChangeKind::Removed)
             continue;
         css += css.empty() ? "" : ",\n";
-        css += ".plan g.zone[data-id=\"";
+        css += ".zones path[data-id=\"";
         for (const char c : change.id)
             if (c == '"' || c == '\\' || c == '<' || c == '>') {
                 // A CSS escape: the character's code in hexadecimal, ended by a space.
@@ -270,11 +270,11 @@ std::string ChangeMarksCss(const RevisionChanges& changes)
                 css += {'\\', digits[code >> 4], digits[code & 15], ' '};
             } else
                 css += c;
-        css += "\"] polygon";
+        css += "\"]";
     }
     if (css.empty())
         return css;
-    return css + " { stroke: #e8590c; stroke-width: 6; stroke-dasharray: none; }\n"
+    return css + " { stroke: #e8590c; stroke-width: 4px; stroke-dasharray: none; }\n"
                  "table.changes tr.change-1 td { text-decoration: line-through; color: #86868b; }\n";
 }
 
