@@ -129,8 +129,19 @@ std::unique_ptr<Host::Application> StartedHost()
     return app;
 }
 
+// The folder of the versions written, removed when the program ends.
+struct VersionsFolder {
+    fs::path path = fs::temp_directory_path() / ("arealist-revision-bench-" + std::to_string(::getpid()));
+    ~VersionsFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
 const Versions& TowerVersions(int storeys, int perMille)
 {
+    static const VersionsFolder folder;
     static std::map<std::pair<int, int>, Versions> made;
     Versions& versions = made[{storeys, perMille}];
     if (!versions.previous.empty())
@@ -142,7 +153,7 @@ const Versions& TowerVersions(int storeys, int perMille)
     Runner::TowerCounts counts;
     Runner::TowerModel tower;
     Check(Runner::GenerateTower(options, text, counts, &tower));
-    const fs::path dir = fs::temp_directory_path() / ("arealist-revision-bench-" + std::to_string(::getpid()));
+    const fs::path dir = folder.path;
     fs::create_directories(dir);
     const std::string name = std::to_string(storeys) + "-" + std::to_string(perMille);
     versions.previous = dir / (name + "-previous.json");
