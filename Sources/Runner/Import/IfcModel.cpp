@@ -22,6 +22,7 @@
 #include <ifcpp/reader/ReaderSTEP.h>
 
 #include "../Project/JsonReader.hpp"
+#include "ModelClosure.hpp"
 #include "WideText.hpp"
 
 namespace Runner::Import {
@@ -153,8 +154,9 @@ Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out
     out.text = std::move(text);
     if (Status status = ScanStepText(out.text, fileName, out.scan); !status)
         return status;
-    // The library edits the text it reads (it strips comments): it gets a copy.
-    std::string libraryText = out.text;
+    // The library reads only what the import reads (and edits the text it gets: it strips
+    // comments), so it gets the closure's own text.
+    std::string libraryText = ClosureText(out.text, out.scan, FindClosure(out.text, out.scan));
 
     auto model = std::make_shared<BuildingModel>();
     LibraryMessages messages;
