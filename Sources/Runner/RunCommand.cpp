@@ -110,17 +110,14 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
     const AddOnStopper stopper(app);
 
     Host::Project project;
-    if (Import::IsModelPath(options.project)) {
-        Import::ImportSummary summary;
-        if (Status status =
-                Import::LoadModelProject(options.project, options.import, app.LibraryParts(), project, &summary);
-            !status)
-            return status;
-        if (options.importSummary)
-            Import::PrintSummary(summary, out);
-    } else if (Status status = LoadProjectFile(options.project, app.LibraryParts(), project); !status) {
+    Import::ImportSummary summary;
+    bool imported = false;
+    if (Status status = Import::LoadModelOrProject(options.project, options.import, app.LibraryParts(), project,
+                                                   imported, &summary);
+        !status)
         return status;
-    }
+    if (imported && options.importSummary)
+        Import::PrintSummary(summary, out);
     std::vector<Command> made;
     if (options.makeSession) {
         const std::string text = options.makeSession(project);
@@ -138,8 +135,8 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
     // `open` in a session takes a model too, imported with the run's import options.
     player.SetProjectReader(
         [&options](const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& opened) {
-            return Import::IsModelPath(path) ? Import::LoadModelProject(path, options.import, library, opened, nullptr)
-                                             : LoadProjectFile(path, library, opened);
+            bool imported = false;
+            return Import::LoadModelOrProject(path, options.import, library, opened, imported, nullptr);
         });
     player.ReportChanges();
     RunStats& stats = played.stats.emplace(app, options.stats);

@@ -195,9 +195,11 @@ private:
                     scan.schema = Schema::Ifc2x3;
                 else if (upper == "IFC4" || upper == "IFC4ADD1" || upper == "IFC4ADD2" || upper == "IFC4ADD2_TC1")
                     scan.schema = Schema::Ifc4;
+                else if (upper.starts_with("IFC4X3"))
+                    scan.schema = Schema::Ifc4x3;
                 else {
                     line = entryLine;
-                    return Fail("unknown schema \"" + strings.front() + "\": IFC2X3 or IFC4 is expected");
+                    return Fail("unknown schema \"" + strings.front() + "\": IFC2X3, IFC4 or IFC4X3 is expected");
                 }
             }
         }
