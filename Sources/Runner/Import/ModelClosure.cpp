@@ -218,7 +218,12 @@ private:
     }
     void Mark(std::int32_t id)
     {
-        const std::size_t target = scan.IndexOf(*scan.Find(id)); // the pre-scan found no dangling ids
+        // The pre-scan found no dangling ids; should this walk ever read one where the pre-scan read
+        // none, it is left to the library, which names it, rather than followed.
+        const StepEntity* entity = scan.Find(id);
+        if (entity == nullptr)
+            return;
+        const std::size_t target = scan.IndexOf(*entity);
         if (!taken[target]) {
             taken[target] = 1;
             walk.push_back(target);
