@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang clang-format libclang-rt-14-dev nlohmann-json3-dev libcli11-dev libsimdjson-dev googletest
-          libgtest-dev libgmock-dev libbenchmark-dev libxlsxwriter-dev libifcplusplus-dev libzip-dev libboost-dev pkgconf python3 chromium fonts-dejavu-core)
+          libgtest-dev libgmock-dev libbenchmark-dev libxlsxwriter-dev libifcplusplus-dev libzip-dev libboost-dev pkgconf python3 chromium fonts-dejavu-core
+          poppler-utils)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -40,7 +40,15 @@ GSErrCode IsGone(const API_Guid& element, bool& gone)
 {
     API_Elem_Head header;
     header.guid = element;
-    const GSErrCode err = ACAPI_Element_GetHeader(&header, 0);
+    GSErrCode err = ACAPI_Element_GetHeader(&header, 0);
+    gone = err == APIERR_DELETED || err == APIERR_BADID;
+    if (!gone)
+        return err;
+    // One answer is not enough to leave an element out for good (an Arealist left out is never
+    // recomputed): the element itself must be gone too.
+    API_Element record;
+    record.header.guid = element;
+    err = ACAPI_Element_Get(&record, 0);
     gone = err == APIERR_DELETED || err == APIERR_BADID;
     return gone ? NoError : err;
 }

@@ -449,7 +449,8 @@ GSErrCode HandleDeletedZone(const API_Guid& zone, GuidSet& relatedArealists, Gui
     bool refused = false;
     for (const API_Guid& arealist : arealists) {
         err = HandleLabelUpdate(arealist);
-        if (err == NoError) {
+        if (err == NoError || err == APIERR_DELETED) {
+            // An Arealist that no longer exists has nothing left to show: done, not wrong.
             pendingArealists.Delete(arealist);
         } else if (err == ErrUpdateRefused) {
             refused = true; // the others still lose the zone

@@ -7,6 +7,7 @@
 
 #include "../Host/Model/Application.hpp"
 #include "../Host/Model/Project.hpp"
+#include "Import/ImportSummary.hpp"
 #include "Project/StateDump.hpp"
 
 namespace Runner {
@@ -95,8 +96,9 @@ int Areas(RunOptions options, std::ostream& out, std::ostream& err)
             if (label["libPart"] == "Arealist")
                 ++arealists;
         const Json& palette = state["palette"];
-        stream << "areas: " << arealists << " Arealists; the full check lists " << palette["rooms"].size()
-               << " inconsistent rooms and " << palette["stamps"].size() << " Arealists not up to date\n";
+        stream << "areas: " << Import::Counted(arealists, "Arealist") << "; the full check lists "
+               << Import::Counted(palette["rooms"].size(), "inconsistent room") << " and "
+               << Import::Counted(palette["stamps"].size(), "Arealist") << " not up to date\n";
         for (const Json& row : palette["roomRows"])
             if (row.is_array() && !row.empty()) {
                 stream << "  room";
@@ -107,8 +109,9 @@ int Areas(RunOptions options, std::ostream& out, std::ostream& err)
     };
     const int code = Run(options, std::cin, out, err);
     if (code == ExitOk)
-        for (const auto& [what, path] : {std::pair{"report", options.reportPath},
-                                         std::pair{"export", options.exportPath}, std::pair{"dump", options.dump}})
+        for (const auto& [what, path] :
+             {std::pair{"report", options.reportPath}, std::pair{"export", options.exportPath},
+              std::pair{"dump", options.dump}, std::pair{"model", options.ifcPath}})
             if (!path.empty())
                 out << "wrote " << what << " " << path << "\n";
     return code;

@@ -50,7 +50,8 @@ int main(int argc, char** argv)
     run->add_option("session", options.session, "session file, or - to read commands from standard input");
     run->add_option("--dump", options.dump, "write the final state to this file (JSON)");
     run->add_option("--export", options.exportPath, "write the area schedule to this file (.csv or .xlsx)");
-    run->add_option("--report", options.reportPath, "write the plans and the area schedule to this file (HTML)");
+    run->add_option("--report", options.reportPath,
+                    "write the plans and the area schedule to this file (HTML, or PDF for .pdf)");
     run->add_option("--lang", options.language, "language of the add-on's resources")
         ->check(CLI::IsMember({"en", "de"}));
     run->add_option("--prefs", options.prefsDir, "folder of the stored preferences");
@@ -71,9 +72,11 @@ int main(int argc, char** argv)
         "areas", "a model's area lists: import MODEL.ifc (or open PROJECT.json), one Arealist per TOP, the full check, "
                  "the report, export and dump");
     areas->add_option("model", options.project, "IFC model (.ifc) or project file (JSON)")->required();
-    areas->add_option("--report", options.reportPath, "write the plans and the area schedule to this file (HTML)");
+    areas->add_option("--report", options.reportPath,
+                      "write the plans and the area schedule to this file (HTML, or PDF for .pdf)");
     areas->add_option("--export", options.exportPath, "write the area schedule to this file (.csv or .xlsx)");
     areas->add_option("--dump", options.dump, "write the final state to this file (JSON)");
+    areas->add_option("--ifc", options.ifcPath, "write the model back with its area lists to this file (IFC)");
     areas->add_option("--lang", options.language, "language of the add-on's resources")
         ->check(CLI::IsMember({"en", "de"}));
     areas->add_option("--prefs", options.prefsDir, "folder of the stored preferences");

@@ -8,10 +8,13 @@
 
 #include "../Host/Model/Application.hpp"
 #include "Import/Importer.hpp"
+#include "Import/ModelFile.hpp"
+#include "ModelExport.hpp"
 #include "Project/ProjectLoader.hpp"
 #include "Project/StateDump.hpp"
 #include "Project/Status.hpp"
 #include "Report/HtmlReport.hpp"
+#include "Report/PdfReport.hpp"
 #include "Report/ScheduleExport.hpp"
 #include "Session/SessionParser.hpp"
 #include "Session/SessionPlayer.hpp"
@@ -83,9 +86,16 @@ Status WriteOutputs(const Host::Application& app, const RunOptions& options)
             written.push_back(options.exportPath);
     }
     if (status && !options.reportPath.empty()) {
-        status = Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath);
+        status = Report::IsPdfPath(options.reportPath)
+                     ? Report::WritePdfReport(app.GetProject(), options.project, language, options.reportPath)
+                     : Report::WriteHtmlReport(app.GetProject(), options.project, language, options.reportPath);
         if (status)
             written.push_back(options.reportPath);
+    }
+    if (status && !options.ifcPath.empty()) {
+        status = WriteModelWithArealists(app.GetProject(), options.project, options.ifcPath);
+        if (status)
+            written.push_back(options.ifcPath);
     }
     if (!status)
         for (const std::string& path : written) {
@@ -215,6 +225,15 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
             return BadInput(err, status.Message());
     }
     if (Status status = CheckOutputFolder("--report", options.reportPath); !status)
+        return BadInput(err, status.Message());
+    if (std::string chromium; Report::IsPdfPath(options.reportPath))
+        if (Status status = Report::FindPdfPrinter(chromium); !status)
+            return BadInput(err, status.Message());
+    if (!options.ifcPath.empty() && !Import::IsModelFile(options.project))
+        return BadInput(err, "--ifc: " + options.project +
+                                 " is a project file; only an IFC model can take its area "
+                                 "lists back");
+    if (Status status = CheckOutputFolder("--ifc", options.ifcPath); !status)
         return BadInput(err, status.Message());
 
     Host::Options hostOptions;

@@ -21,6 +21,7 @@ struct RunOptions {
     std::string dump;       // empty: no dump
     std::string exportPath; // empty: no schedule export; .csv or .xlsx
     std::string reportPath; // empty: no HTML report
+    std::string ifcPath;    // empty: no model written back; else the model with its area lists
     std::string language = "en";
     std::string prefsDir;
     std::string modulePath;

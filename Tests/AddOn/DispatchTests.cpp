@@ -154,6 +154,47 @@ TEST_F(DispatchTest, ElementsDeletedEarlierInASeriesAreLeftOutOfTheEditsThatFoll
     }
 }
 
+// A host answer that an element is gone, where it is not, must neither raise an error nor leave an
+// Arealist behind: an update of a deleted zone's Arealist answering "gone" is done, and a single
+// "gone" from a header read does not drop a live Arealist from a zone edit.
+TEST_F(DispatchTest, AGoneAnswerNeitherAlertsNorLeavesAnArealistBehind)
+{
+    struct Case {
+        const char* name;
+        Host::HostOp failing;
+        std::function<void()> edit;
+        bool recomputed; // A1 must show Z1's new areas afterwards
+    };
+    const std::vector<Case> cases = {
+        {"an update of a deleted zone's Arealist answers gone", Host::HostOp::Element_Change,
+         [this] { ASSERT_EQ(app->DeleteElement(G("Z1")), NoError); }, false},
+        {"a header read of a live Arealist answers gone", Host::HostOp::Element_GetHeader,
+         [this] {
+             ASSERT_EQ(SetAreas("Z1", {12, 12, 11, 11, 0}), NoError);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RestartApplication();
+        ResetPalette();
+        LoadAddOnLinked(&GetExportedFuncAddrs, &SetImportedFuncAddrs);
+        Open(Builder()
+                 .Zone(Zone("Z1", "T1"))
+                 .Zone(Zone("Z2", "T1"))
+                 .Zone(Zone("Z3", "T2"))
+                 .Label(Arealist("A1", "T1", {"Z1", "Z2"}))
+                 .Label(Arealist("A2", "T2", {"Z3"})));
+        app->GetFaults().FailOperation(c.failing, 0, APIERR_DELETED);
+        c.edit();
+        EXPECT_TRUE(AlertIds().empty());
+        EXPECT_FALSE(PaletteListsStamp(G("A1")));
+        EXPECT_FALSE(PaletteListsRoom(G("Z1")));
+        if (c.recomputed)
+            ExpectUpToDate(G("A1"));
+    }
+}
+
 TEST_F(DispatchTest, UndoAndRedoOnlyCheckRooms)
 {
     Open(Standard());

@@ -13,6 +13,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Import/IfcText.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -100,10 +102,10 @@ TEST_F(AreasCommand, RealHouseWritesReportAndWorkbook)
               0)
         << err;
     EXPECT_NE(out.find("\"Haus\": 7 zones, 208.55 m²"), std::string::npos) << out;
-    EXPECT_NE(out.find("areas: 1 Arealists"), std::string::npos) << out;
+    EXPECT_NE(out.find("areas: 1 Arealist; "), std::string::npos) << out;
     const std::string html = Read(report);
     EXPECT_NE(html.find("Schlafzimmer"), std::string::npos);
-    EXPECT_NE(html.find("<polygon"), std::string::npos) << "zones are drawn from their outlines";
+    EXPECT_NE(html.find("<path data-id="), std::string::npos) << "zones are drawn from their outlines";
     EXPECT_GT(fs::file_size(workbook), 0u);
 }
 
@@ -153,6 +155,122 @@ TEST_F(AreasCommand, BadModelsExitTwoAndWriteNothing)
     EXPECT_EQ(Host("import " + fixtures + "maisonette.ifc " + (dir / "x.json").string() + " --top-pattern '('"), 2);
     EXPECT_NE(err.find("--top-pattern"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir / "x.json"));
+}
+
+// A model written the way Revit writes rooms: without options its own areas, not the (smaller)
+// outlines; no unit is found, and the summary's first candidate, pasted as printed, gives one
+// Arealist per apartment.
+TEST_F(AreasCommand, ARevitModelReadsItsOwnAreasAndNamesWhereItsUnitsAre)
+{
+    const std::string model = fixtures + "revit-ifc2x3.ifc";
+    ASSERT_EQ(Host("import " + model + " " + (dir / "p.json").string()), 0) << err;
+    const json project = json::parse(Read(dir / "p.json"));
+    std::map<std::string, double> area;
+    for (const json& zone : project["zones"])
+        area[zone["number"]] = zone["quantities"][0];
+    EXPECT_DOUBLE_EQ(area["101"], 21.4);
+    EXPECT_DOUBLE_EQ(area["203"], 8.5);
+    const std::string marker = "candidate: property PSet_Revit_Identity Data.Occupancy";
+    const std::size_t candidate = out.find(marker);
+    ASSERT_NE(candidate, std::string::npos) << out;
+    const std::size_t start = out.find("    --top-from", candidate);
+    ASSERT_NE(start, std::string::npos) << out;
+    const std::string options = out.substr(start + 4, out.find('\n', start) - start - 4);
+
+    const fs::path dump = dir / "dump.json";
+    ASSERT_EQ(Host("areas " + model + " " + options + " --dump " + dump.string() + Prefs()), 0) << options << err;
+    const json state = json::parse(Read(dump));
+    std::map<std::string, std::size_t> zonesOfArealist;
+    for (const json& label : state["labels"])
+        zonesOfArealist[label["params"]["al_apartmentId"]] = label["links"].size();
+    EXPECT_EQ(zonesOfArealist, (std::map<std::string, std::size_t>{{"A", 3}, {"B", 2}, {"C", 2}})) << out;
+}
+
+// The area lists written back into the real house: every entity of the model as it stood, one
+// IfcZone "Haus" of the seven spaces with the Arealist's sums, a set "Arealist" on each space;
+// read back without options, the same Arealist; written again, the same file.
+TEST_F(AreasCommand, TheHouseTakesItsAreaListsBackIntoTheModel)
+{
+    const std::string house = AREALIST_EXAMPLES_DIR "/ifc/AC20-FZK-Haus.ifc";
+    const fs::path written = dir / "out.ifc", again = dir / "again.ifc";
+    const fs::path dump = dir / "dump.json", dumpAgain = dir / "again.json";
+    ASSERT_EQ(Host("areas " + house + " --top-from fixed:Haus --ifc " + written.string() + " --dump " + dump.string() +
+                   Prefs()),
+              0)
+        << err;
+    EXPECT_NE(out.find("wrote model " + written.string()), std::string::npos) << out;
+
+    const std::map<int, ImportTest::Entity> model = ImportTest::ReadEntities(house);
+    const std::map<int, ImportTest::Entity> result = ImportTest::ReadEntities(written.string());
+    std::set<int> spaces, zones;
+    for (const auto& [id, entity] : model) {
+        const auto found = result.find(id);
+        ASSERT_TRUE(found != result.end() && found->second.type == entity.type && found->second.args == entity.args)
+            << "#" << id << " changed";
+        if (entity.type == "IFCSPACE")
+            spaces.insert(id);
+    }
+    const std::string text = Read(written), original = Read(house);
+    EXPECT_EQ(text.substr(0, original.rfind("ENDSEC;")), original.substr(0, original.rfind("ENDSEC;")))
+        << "the model's text stands as it was, in its order";
+    for (const auto& [id, entity] : result)
+        if (entity.type == "IFCZONE")
+            zones.insert(id);
+    ASSERT_EQ(zones.size(), 1u);
+    const int zone = *zones.begin();
+    EXPECT_EQ(ImportTest::Strings(result.at(zone).args),
+              (std::vector<std::string>{result.at(zone).args.substr(1, 22), "Haus", "Arealist"}));
+    std::set<int> grouped;
+    for (const auto& [id, entity] : result)
+        if (entity.type == "IFCRELASSIGNSTOGROUP" && ImportTest::References(entity.args).back() == zone)
+            for (const int member : ImportTest::References(entity.args))
+                if (member != zone && result.at(member).type == "IFCSPACE")
+                    grouped.insert(member);
+    EXPECT_EQ(grouped, spaces);
+    const auto sums = ImportTest::AreaQuantities(result);
+    ASSERT_EQ(sums.count(zone), 1u);
+    EXPECT_DOUBLE_EQ(sums.at(zone).at("Arealist.Area"), 208.55);
+
+    // Read back with no option: the units come from the sets written, and so does the Arealist.
+    ASSERT_EQ(
+        Host("areas " + written.string() + " --ifc " + again.string() + " --dump " + dumpAgain.string() + Prefs()), 0)
+        << err;
+    EXPECT_NE(out.find("\"Haus\": 7 zones, 208.55 m²"), std::string::npos) << out;
+    const json before = json::parse(Read(dump)), after = json::parse(Read(dumpAgain));
+    ASSERT_EQ(after["labels"].size(), 1u);
+    for (const char* key : {"guid", "pos", "story", "links", "params"})
+        EXPECT_EQ(after["labels"][0][key], before["labels"][0][key]) << key;
+    EXPECT_EQ(Read(again), text) << "writing the written model again replaces what it added";
+}
+
+TEST_F(AreasCommand, AnIfc2x3ModelTakesItsAreaListsBackInItsOwnSchema)
+{
+    const fs::path written = dir / "out.ifc";
+    ASSERT_EQ(Host("areas " + fixtures + "zones-ifc2x3.ifc --ifc " + written.string() + Prefs()), 0) << err;
+    const std::string before = out.substr(out.find("TOPs:"), out.find("zones without TOP") - out.find("TOPs:"));
+    const std::map<int, ImportTest::Entity> result = ImportTest::ReadEntities(written.string());
+    for (const auto& [id, entity] : result) {
+        if (entity.type == "IFCZONE" && entity.args.find("'Arealist'") != std::string::npos) {
+            EXPECT_EQ(entity.args.substr(entity.args.size() - 10), "'Arealist'") << "IFC2X3's IfcZone has no LongName";
+        } else if (entity.type == "IFCQUANTITYAREA") {
+            EXPECT_EQ(std::count(entity.args.begin(), entity.args.end(), ','), 3) << "IFC2X3 has no Formula";
+        }
+    }
+    ASSERT_EQ(Host("import " + written.string() + " " + (dir / "p.json").string()), 0) << err;
+    EXPECT_EQ(out.substr(out.find("TOPs:"), out.find("zones without TOP") - out.find("TOPs:")), before)
+        << "the same TOPs with the same zones and areas";
+}
+
+TEST_F(AreasCommand, AModelThatCannotBeWrittenBackIsBadInput)
+{
+    const fs::path nowhere = dir / "missing" / "out.ifc";
+    EXPECT_EQ(Host("areas " + fixtures + "maisonette.ifc --ifc " + nowhere.string() + Prefs()), 2);
+    EXPECT_NE(err.find("--ifc: no folder"), std::string::npos) << err;
+    const fs::path project = dir / "p.json";
+    ASSERT_EQ(Host("import " + fixtures + "maisonette.ifc " + project.string()), 0) << err;
+    EXPECT_EQ(Host("areas " + project.string() + " --ifc " + (dir / "out.ifc").string() + Prefs()), 2);
+    EXPECT_NE(err.find("only an IFC model"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "out.ifc"));
 }
 
 } // namespace

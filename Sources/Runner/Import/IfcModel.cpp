@@ -149,10 +149,8 @@ double AreaFactor(BuildingModel& model)
         return 1.0;
     for (const shared_ptr<IfcUnit>& unit : project->m_UnitsInContext->m_Units) {
         if (const auto si = dynamic_pointer_cast<IfcSIUnit>(unit)) {
-            if (si->m_UnitType && si->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT) {
-                const double linear = PrefixFactor(si->m_Prefix);
-                return linear * linear;
-            }
+            if (si->m_UnitType && si->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT)
+                return SiAreaFactor(*si);
         } else if (const auto converted = dynamic_pointer_cast<IfcConversionBasedUnit>(unit)) {
             if (converted->m_UnitType && converted->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT &&
                 converted->m_ConversionFactor) {
@@ -173,6 +171,12 @@ double AreaFactor(BuildingModel& model)
 }
 
 } // namespace
+
+double SiAreaFactor(const IfcSIUnit& unit)
+{
+    const double linear = PrefixFactor(unit.m_Prefix);
+    return linear * linear;
+}
 
 Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out)
 {

@@ -10,6 +10,7 @@
 #include "StepScan.hpp"
 
 class BuildingModel;
+class IfcSIUnit;
 
 namespace Runner::Import {
 
@@ -34,6 +35,9 @@ struct IfcModel {
     IfcModel& operator=(const IfcModel&) = delete;
     ~IfcModel() = default;
 };
+
+// An SI area unit (a prefixed square metre) in square metres.
+double SiAreaFactor(const IfcSIUnit& unit);
 
 // Reads the file at `path`. Fails (bad input) naming the file, line and entity; `model` is then
 // left without a building model.

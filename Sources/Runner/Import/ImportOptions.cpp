@@ -5,15 +5,26 @@
 
 namespace Runner::Import {
 
+const std::array<const char*, 5>& ArealistQuantityNames()
+{
+    static const std::array<const char*, 5> names = {"Area", "NetArea", "ReducedArea", "CalculatedArea",
+                                                     "RoomCheckArea"};
+    return names;
+}
+
 const std::vector<QuantitySource>& DefaultQuantitySources()
 {
     using enum ValueKind;
     // The modeller's own zone quantities come first in each slot: they are the very quantities the
     // add-on reads from a zone. The IFC base quantities (IFC4 Qto_SpaceBaseQuantities, IFC2X3
-    // BaseQuantities) follow, then the zone stamp's area properties.
+    // BaseQuantities) follow, then what other modellers write on rooms (Revit's dimensions, the
+    // GSA's BIM area), then the zone stamp's area properties, then the quantities an earlier
+    // `areas --ifc` wrote (behind every modeller's own, so that a model edited since wins), and
+    // last any property of a common area name that holds an area measure.
     // Slot 3 reads no quantity set: the modeller writes the reduction factor, not the reduced
     // area, under "Reduzierte Fläche" in ArchiCADQuantities; its zone stamp's property of that
     // name holds the reduced area.
+    const auto& written = ArealistQuantityNames();
     static const std::vector<QuantitySource> table = {
         {1, Quantity, {"ArchiCADQuantities", "Fläche"}},
         {1, Quantity, {"ArchiCADQuantities", "Area"}},
@@ -21,9 +32,15 @@ const std::vector<QuantitySource>& DefaultQuantitySources()
         {1, Quantity, {"ArchiCADQuantities", "Measured Area"}},
         {1, Quantity, {"Qto_SpaceBaseQuantities", "GrossFloorArea"}},
         {1, Quantity, {"BaseQuantities", "GrossFloorArea"}},
+        {1, Property, {"PSet_Revit_Dimensions", "Area"}},
+        {1, Property, {"GSA Space Areas", "GSA BIM Area"}},
         {1, Property, {"*", "Gemessene Fläche"}},
         {1, Property, {"*", "Measured Area"}},
         {1, Property, {"*", "GrossFloorArea"}},
+        {1, Property, {arealistSetName, written[0]}},
+        {1, Property, {"*", "Area"}, true},
+        {1, Property, {"*", "Fläche"}, true},
+        {1, Property, {"*", "NetFloorArea"}, true},
         {2, Quantity, {"ArchiCADQuantities", "Nettofläche"}},
         {2, Quantity, {"ArchiCADQuantities", "Net Area"}},
         {2, Quantity, {"Qto_SpaceBaseQuantities", "NetFloorArea"}},
@@ -31,12 +48,16 @@ const std::vector<QuantitySource>& DefaultQuantitySources()
         {2, Property, {"*", "Gemessene Nettofläche"}},
         {2, Property, {"*", "Measured Net Area"}},
         {2, Property, {"*", "NetFloorArea"}},
+        {2, Property, {arealistSetName, written[1]}},
         {3, Property, {"*", "Reduzierte Fläche"}},
         {3, Property, {"*", "Reduced Area"}},
+        {3, Property, {arealistSetName, written[2]}},
         {4, Quantity, {"ArchiCADQuantities", "Berechnete Fläche (NRF)"}},
         {4, Quantity, {"ArchiCADQuantities", "Calculated Area"}},
         {4, Property, {"*", "Berechnete Fläche (NRF)"}},
         {4, Property, {"*", "Calculated Area"}},
+        {4, Property, {arealistSetName, written[3]}},
+        {5, Property, {arealistSetName, written[4]}},
     };
     return table;
 }
@@ -58,7 +79,7 @@ std::string QuantityTableMarkdown()
             if (source.slot != slot)
                 continue;
             text += std::string(first ? "" : "; ") + (source.kind == ValueKind::Quantity ? "quantity" : "property") +
-                    " `" + source.value.Text() + "`";
+                    " `" + source.value.Text() + "`" + (source.areaOnly ? " (an area measure)" : "");
             first = false;
         }
         text += std::string(first ? "" : "; ") +

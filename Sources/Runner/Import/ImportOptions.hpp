@@ -21,12 +21,19 @@ struct ValueRef {
 
 enum class ValueKind { Quantity, Property, Either };
 
-// One row of the quantity table: zone quantity `slot` (1 to 5) may come from this value.
+// One row of the quantity table: zone quantity `slot` (1 to 5) may come from this value; with
+// `areaOnly`, only when it holds an area measure (a name as common as "Area" may hold anything).
 struct QuantitySource {
     int slot;
     ValueKind kind;
     ValueRef value;
+    bool areaOnly = false;
 };
+
+// The property set that `areas --ifc` writes on each space, and the names of the five quantities
+// in it (the first four also name the sums on each Arealist's IfcZone).
+constexpr const char* arealistSetName = "Arealist";
+const std::array<const char*, 5>& ArealistQuantityNames();
 
 // The default sources, in the order they are tried for each slot.
 const std::vector<QuantitySource>& DefaultQuantitySources();

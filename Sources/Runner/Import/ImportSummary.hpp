@@ -23,6 +23,13 @@ struct TopSummary {
     std::vector<int> storeys; // ascending
 };
 
+// A place where the units or categories may be, with the options that would read them.
+struct Candidate {
+    std::string source;   // "property SET.NAME" or "the first part of the room numbers ..."
+    std::string grouping; // "3 groups over 8 spaces, e.g. "A" (3 spaces), "B" (3), "C" (2)"
+    std::string options;  // "--top-from 'property:SET.NAME' --top-pattern '^Unit (.+)$'"
+};
+
 struct ImportSummary {
     std::string model;
     std::string schema;
@@ -38,7 +45,13 @@ struct ImportSummary {
     std::vector<std::string> outlineDiffers; // outline area and quantity 1 apart by more than a few percent
     std::vector<std::string> leftOut;        // spaces not imported, and why
     std::vector<std::string> warnings;
+    // Where the units and categories may be, when the defaults found none.
+    std::vector<Candidate> topCandidates;
+    std::vector<Candidate> categoryCandidates;
 };
+
+// "1 zone", "2 zones": a count with its noun (whose plural adds an s).
+std::string Counted(std::size_t count, const std::string& noun);
 
 // The share by which an outline's area and the model's area may differ before the summary says so.
 constexpr double outlineTolerance = 0.03;

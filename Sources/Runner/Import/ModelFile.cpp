@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -152,6 +153,16 @@ Status ModelText(std::string content, const std::string& fileName, std::string& 
     text = std::move(content);
     textName = fileName;
     return Status::Ok();
+}
+
+bool IsModelFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string head(4096, '\0');
+    in.read(head.data(), std::streamsize(head.size()));
+    head.resize(std::size_t(in.gcount()));
+    FileFormat format = FileFormat::ProjectFile;
+    return FormatOfContent(head, path, format) && format != FileFormat::ProjectFile;
 }
 
 Status ReadModelFile(const std::string& path, std::string& text, std::string& textName)

@@ -29,6 +29,10 @@ Status FormatOfContent(std::string_view content, const std::string& fileName, Fi
 Status ModelText(std::string content, const std::string& fileName, std::string& text, std::string& textName,
                  std::size_t cap = maxUnzippedModel);
 
+// Whether the file at `path` holds a model (STEP text or a zip) by its first bytes; false also
+// when it cannot be read.
+bool IsModelFile(const std::string& path);
+
 // Reads the model at `path` (either format) into `text`.
 Status ReadModelFile(const std::string& path, std::string& text, std::string& textName);
 

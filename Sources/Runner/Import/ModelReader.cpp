@@ -29,7 +29,10 @@
 #include <ifcpp/IFC4/include/IfcRelAssociatesClassification.h>
 #include <ifcpp/IFC4/include/IfcRelDefinesByProperties.h>
 #include <ifcpp/IFC4/include/IfcRepresentation.h>
+#include <ifcpp/IFC4/include/IfcSIUnit.h>
 #include <ifcpp/IFC4/include/IfcSpace.h>
+#include <ifcpp/IFC4/include/IfcText.h>
+#include <ifcpp/IFC4/include/IfcUnitEnum.h>
 #include <ifcpp/IFC4/include/IfcZone.h>
 #include <ifcpp/model/BuildingModel.h>
 
@@ -174,6 +177,33 @@ private:
         return false;
     }
 
+    // A value's own unit, where it names one, overrides the project's: `areas --ifc` writes its
+    // areas in square metres whatever the project's area unit.
+    double AreaFactor(const std::shared_ptr<IfcUnit>& unit) const
+    {
+        const auto si = std::dynamic_pointer_cast<IfcSIUnit>(unit);
+        if (si && si->m_UnitType && si->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT)
+            return SiAreaFactor(*si);
+        return model.areaToSquareMetres;
+    }
+
+    static bool IsText(const std::shared_ptr<IfcValue>& value)
+    {
+        return std::dynamic_pointer_cast<IfcLabel>(value) || std::dynamic_pointer_cast<IfcText>(value) ||
+               std::dynamic_pointer_cast<IfcIdentifier>(value);
+    }
+
+    // Every text property of a space, kept for the candidates the summary names.
+    void KeepText(const std::string& set, const std::string& name, const std::string& text)
+    {
+        if (text.empty())
+            return;
+        const auto [found, fresh] = textPropertyIndex.try_emplace(set + '\n' + name, records.textProperties.size());
+        if (fresh)
+            records.textProperties.push_back({{set, name}, {}});
+        records.textProperties[found->second].values.emplace_back(records.spaces.size(), text);
+    }
+
     static std::optional<double> Number(const std::shared_ptr<IfcValue>& value, double areaFactor, bool& isArea)
     {
         isArea = false;
@@ -201,6 +231,8 @@ private:
                 continue;
             const std::string name = Text(single->m_Name->m_value);
             const bool apartment = name == apartmentIdProperty;
+            if (IsText(single->m_NominalValue))
+                KeepText(setName, name, Text(single->m_NominalValue->toString()));
             if (!apartment && !filter.Wanted(setName, name))
                 continue;
             ValueRecord value;
@@ -210,8 +242,7 @@ private:
             value.entityId = single->m_entity_id;
             if (single->m_NominalValue) {
                 value.text = Text(single->m_NominalValue->toString(), &record.cut, "a property's value");
-                bool isArea = false;
-                value.number = Number(single->m_NominalValue, model.areaToSquareMetres, isArea);
+                value.number = Number(single->m_NominalValue, AreaFactor(single->m_Unit), value.isArea);
                 if (value.number && (!std::isfinite(*value.number) || std::fabs(*value.number) > maxArea))
                     return Fail(single->m_entity_id, "the value of \"" + name + "\" is absurd");
             }
@@ -235,7 +266,7 @@ private:
                 continue;
             if (!area->m_AreaValue)
                 return Fail(area->m_entity_id, "the area quantity \"" + name + "\" has no value");
-            const double squareMetres = area->m_AreaValue->m_value * model.areaToSquareMetres;
+            const double squareMetres = area->m_AreaValue->m_value * AreaFactor(area->m_Unit);
             if (!std::isfinite(squareMetres) || squareMetres < 0 || squareMetres > maxArea)
                 return Fail(area->m_entity_id, "the area quantity \"" + name + "\" is negative or absurd");
             ValueRecord value;
@@ -243,6 +274,7 @@ private:
             value.set = setName;
             value.name = name;
             value.number = squareMetres;
+            value.isArea = true;
             value.entityId = area->m_entity_id;
             record.values.push_back(std::move(value));
         }
@@ -362,6 +394,7 @@ private:
     OutlineFinder outlines;
     std::unordered_map<int, std::size_t> storeyIndex;
     std::unordered_map<std::string, int> guids;
+    std::unordered_map<std::string, std::size_t> textPropertyIndex;
 };
 
 } // namespace

@@ -28,7 +28,8 @@ struct ValueRecord {
     std::string name;
     std::string text;
     std::optional<double> number;
-    int entityId = 0; // the property or quantity
+    bool isArea = false; // an area quantity, or a property holding an area measure
+    int entityId = 0;    // the property or quantity
 };
 
 struct SpaceRecord {
@@ -48,10 +49,18 @@ struct SpaceRecord {
     std::vector<std::string> cut;                             // texts cut to the project file's length
 };
 
+// One property's texts over the spaces that have it: what the summary proposes as a source of
+// TOPs or categories when the defaults find none.
+struct TextPropertyRecord {
+    ValueRef property;
+    std::vector<std::pair<std::size_t, std::string>> values; // (index into ModelRecords::spaces, text)
+};
+
 struct ModelRecords {
     std::string schemaName;
-    std::vector<StoreyRecord> storeys; // in file order
-    std::vector<SpaceRecord> spaces;   // in file order
+    std::vector<StoreyRecord> storeys;              // in file order
+    std::vector<SpaceRecord> spaces;                // in file order
+    std::vector<TextPropertyRecord> textProperties; // in order of first appearance
     std::vector<std::string> warnings;
 };
 

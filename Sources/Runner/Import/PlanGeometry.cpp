@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+// Boost.Geometry (1.74) itself reaches a header that Boost has since marked deprecated
+// (boost/detail/no_exceptions_support.hpp), even when only the algorithms used are included;
+// this is how Boost says to silence the note that would greet every build.
+#define BOOST_ALLOW_DEPRECATED_HEADERS
 #include <boost/geometry.hpp>
 #include <boost/geometry/geometries/multi_polygon.hpp>
 #include <boost/geometry/geometries/point_xy.hpp>

@@ -9,6 +9,7 @@
 #include <regex>
 #include <unordered_map>
 
+#include "Candidates.hpp"
 #include "WideText.hpp"
 
 namespace Runner::Import {
@@ -68,14 +69,15 @@ std::string Cut(const std::string& utf8, std::size_t units)
     return ToUtf8(wide, units);
 }
 
-const ValueRecord* FindValue(const SpaceRecord& space, ValueKind kind, const ValueRef& ref, bool needNumber)
+const ValueRecord* FindValue(const SpaceRecord& space, ValueKind kind, const ValueRef& ref, bool needNumber,
+                             bool needArea = false)
 {
     for (const ValueKind wanted : {ValueKind::Quantity, ValueKind::Property}) {
         if (kind != ValueKind::Either && kind != wanted)
             continue;
         for (const ValueRecord& value : space.values)
             if (value.kind == wanted && value.name == ref.name && (ref.set == "*" || ref.set == value.set) &&
-                (!needNumber || value.number))
+                (!needNumber || value.number) && (!needArea || value.isArea))
                 return &value;
     }
     return nullptr;
@@ -236,7 +238,7 @@ private:
                 if (found)
                     break;
                 if (source.slot == slot)
-                    found = FindValue(space, source.kind, source.value, true);
+                    found = FindValue(space, source.kind, source.value, true, source.areaOnly);
             }
             std::string label;
             if (found) {
@@ -343,10 +345,12 @@ private:
                 summary.warnings.push_back(
                     "--quantity " + std::to_string(slot + 1) + "=" + options.quantity[slot]->Text() + ": " +
                     std::to_string(missingOverride[slot]) + " spaces do not have it; they use the default sources");
-        for (const TopSummary& top : summary.tops)
-            if (top.storeys.size() > 1)
-                summary.warnings.push_back("TOP \"" + top.top + "\" is spread over " +
-                                           std::to_string(top.storeys.size()) + " storeys");
+        // A TOP on several storeys (a maisonette) says so in the TOPs list; it is no warning.
+        if (summary.tops.empty() && options.topFrom == TopFrom::Auto)
+            summary.topCandidates = TopCandidates(records);
+        if (options.categoryFrom == CategoryFrom::Auto && categoryOrder.size() == 1 &&
+            categoryOrder.front().first == defaultCategoryCode && summary.categorySources.size() == 1)
+            summary.categoryCandidates = CategoryCandidates(records);
 
         project = Json::object();
         project["stories"] = std::move(stories);

@@ -66,6 +66,7 @@ ArealistTable ReadArealistTable(const Host::Element& label)
     if (const Host::Param* size = FindParam(label, "al_textSize");
         size != nullptr && !size->isArray && std::isfinite(size->number) && size->number > 0.0)
         textSize = std::clamp(size->number, 0.5, 20.0);
+    table.textSize = textSize;
     table.textHeight = textSize * metresPerTextMillimetre;
 
     const std::vector<double>& cats = Numbers(FindParam(label, "al_roomCats"));
@@ -117,15 +118,6 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
     const double h = table.textHeight * 100.0; // centimetres
     const ArealistSize size = MeasureArealist(table);
     const double width = size.width * 100.0, height = size.height * 100.0;
-    auto line = [&](double x1, double y1, double x2, double y2, double stroke) {
-        Tag(out, "line")
-            .Number("x1", x1)
-            .Number("y1", y1)
-            .Number("x2", x2)
-            .Number("y2", y2)
-            .Number("stroke-width", stroke * h)
-            .Close();
-    };
     auto text = [&](double tx, double ty, const std::string& content, double widthLimit, bool right, bool bold,
                     double fontSize) {
         const std::string fitted = FitText(content, fontSize * h, widthLimit * h, bold);
@@ -140,17 +132,35 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
         out += "</text>";
     };
 
-    Tag(out, "g").Number("font-size", h).Open();
+    // A row is one text element with a tspan per cell, which keeps a table of many rows short.
+    auto cell = [&](double tx, const std::string& content, double widthLimit, bool bold) {
+        const std::string fitted = FitText(content, h, widthLimit * h, bold);
+        if (fitted.empty())
+            return;
+        // Whole centimetres: finer is invisible at any of the report's scales.
+        Tag(out, "tspan").Number("x", std::round(tx)).Open();
+        AppendEscaped(out, fitted);
+        out += "</tspan>";
+    };
+    auto row = [&](double baseline, const char* className) {
+        Tag(out, "text", className).Number("y", std::round(baseline)).Open();
+    };
+
+    // The table is drawn in its own coordinates, which keeps its many numbers short.
+    out += "<g transform=\"translate(";
+    AppendNumber(out, x);
+    out += ' ';
+    AppendNumber(out, y);
+    out += ")\" font-size=\"";
+    AppendNumber(out, h);
+    out += "\">";
+    x = y = 0.0;
     Tag(out, "rect", "al-frame")
-        .Number("x", x)
-        .Number("y", y)
         .Number("width", width)
         .Number("height", height)
         .Number("stroke-width", frameWidth * h)
         .Close();
     Tag(out, "rect")
-        .Number("x", x)
-        .Number("y", y)
         .Number("width", width)
         .Number("height", titleRow * h)
         .Text("fill", titleFill)
@@ -159,39 +169,51 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
     text(x + padding * h, y + (titleRow - 0.6) * h, table.top.empty() ? std::string("\u2014") : table.top,
          ColumnsWidth(table) - 2 * padding, false, true, titleSize);
 
-    out += "<g class=\"al-rules\">";
-    line(x, y + titleRow * h, x + width, y + titleRow * h, ruleWidth);
+    // The rule under the title, and the double rule above the total.
     const double totalTop = y + (titleRow + lineRow * static_cast<double>(table.lines.size())) * h;
-    line(x, totalTop, x + width, totalTop, ruleWidth);
-    line(x, totalTop + ruleGap * h, x + width, totalTop + ruleGap * h, ruleWidth);
-    out += "</g>";
+    std::string rules;
+    for (const double ruleY : {y + titleRow * h, totalTop, totalTop + ruleGap * h}) {
+        rules += 'M';
+        AppendNumber(rules, x);
+        rules += ' ';
+        AppendNumber(rules, ruleY);
+        rules += 'h';
+        AppendNumber(rules, width);
+    }
+    Tag(out, "path", "al-rules").Text("d", rules).Number("stroke-width", ruleWidth * h).Close();
 
     const double areasLeft = (ColumnsWidth(table) - 4 * areaColumn) * h;
     const double codeWidth = CodeColumn(table);
-    auto areaCells = [&](const Areas& areas, double baseline) {
+    // The area columns are a text of their own, set flush right.
+    auto areaCells = [&](const Areas& areas, double baseline, const char* className) {
+        row(baseline, className);
         for (std::size_t k = 0; k < 4; ++k)
-            text(x + areasLeft + (static_cast<double>(k) + 1) * areaColumn * h - padding * h, baseline,
-                 FormatArea(areas[k], language), areaColumn - 2 * padding, true, false, 1.0);
+            cell(x + areasLeft + (static_cast<double>(k) + 1) * areaColumn * h - padding * h,
+                 FormatArea(areas[k], language), areaColumn - 2 * padding, false);
+        out += "</text>";
     };
     double rowTop = y + titleRow * h;
-    for (const ArealistLine& row : table.lines) {
+    for (const ArealistLine& entry : table.lines) {
         const double baseline = rowTop + (lineRow - 0.5) * h;
+        row(baseline, "");
         double left = x;
         if (table.showCategories) {
-            text(left + padding * h, baseline, row.code, codeWidth - 2 * padding, false, false, 1.0);
+            cell(left + padding * h, entry.code, codeWidth - 2 * padding, false);
             left += codeWidth * h;
-            text(left + padding * h, baseline, row.name, nameColumn - 2 * padding, false, false, 1.0);
+            cell(left + padding * h, entry.name, nameColumn - 2 * padding, false);
             left += nameColumn * h;
         }
-        text(left + padding * h, baseline, row.text, textColumn - 2 * padding, false, false, 1.0);
-        areaCells(row.sums, baseline);
+        cell(left + padding * h, entry.text, textColumn - 2 * padding, false);
+        out += "</text>";
+        areaCells(entry.sums, baseline, "n");
         rowTop += lineRow * h;
     }
-    out += "<g class=\"al-total\">";
-    text(x + padding * h, totalTop + (ruleGap + lineRow - 0.5) * h, "\u03a3", areasLeft / h - 2 * padding, false, true,
-         1.0);
-    areaCells(table.total, totalTop + (ruleGap + lineRow - 0.5) * h);
-    out += "</g></g>";
+    const double totalBaseline = totalTop + (ruleGap + lineRow - 0.5) * h;
+    row(totalBaseline, "al-total");
+    cell(x + padding * h, "\u03a3", areasLeft / h - 2 * padding, true);
+    out += "</text>";
+    areaCells(table.total, totalBaseline, "al-total n");
+    out += "</g>";
 }
 
 void AppendArealistAnchor(std::string& out, const ArealistTable& table, double x, double y)

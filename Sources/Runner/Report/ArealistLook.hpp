@@ -21,7 +21,8 @@ struct ArealistTable {
     std::vector<ArealistLine> lines;
     Areas total{}; // every room of the TOP
     bool showCategories = true;
-    double textHeight = 0.375; // metres in the model
+    double textSize = 2.5;     // millimetres on paper, as the label prints
+    double textHeight = 0.375; // metres in the model at the report's drawing scale
 };
 
 ArealistTable ReadArealistTable(const Host::Element& label);

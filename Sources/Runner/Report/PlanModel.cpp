@@ -10,6 +10,7 @@
 
 #include "../Project/StateDump.hpp"
 #include "ArealistPlacement.hpp"
+#include "DrawingScale.hpp"
 
 namespace Runner::Report {
 
@@ -94,7 +95,7 @@ std::unordered_set<std::string> Listed(const Json& ids)
 
 } // namespace
 
-Plans BuildPlans(const Host::Project& project)
+Plans BuildPlans(const Host::Project& project, Language language)
 {
     Plans plans;
     std::map<short, std::size_t> storeyAt;
@@ -170,7 +171,12 @@ Plans BuildPlans(const Host::Project& project)
     }
 
     plans.colours = TopColours(std::move(tops));
+    plans.scale = ChooseDrawingScale(plans, language);
+    // Tables print at their own text size on paper, but never smaller than reads at 100 % zoom.
+    const double smallestTable = smallestTableMillimetres;
     for (StoreyPlan& plan : plans.storeys) {
+        for (PlanArealist& arealist : plan.arealists)
+            arealist.table.textHeight = std::max(arealist.table.textSize, smallestTable) * plans.scale / 1000.0;
         for (PlanZone& zone : plan.zones)
             zone.topIndex = zone.top.empty() ? -1 : plans.colours.IndexOf(zone.top);
         for (PlanArealist& arealist : plan.arealists)

@@ -57,9 +57,11 @@ struct Plans {
     TopColours colours{{}};
     std::size_t zoneCount = 0, topCount = 0, arealistCount = 0;
     std::unordered_set<std::string> inconsistent; // ids of the zones the check palette lists
+    int scale = 100;                              // every plan is drawn at 1:scale
 };
 
-// The plans of the project's live zones and Arealists. Cost: linear in the elements and links.
-Plans BuildPlans(const Host::Project& project);
+// The plans of the project's live zones and Arealists, at the drawing scale their labels need
+// (area texts as `language` writes them). Cost: linear in the elements and links.
+Plans BuildPlans(const Host::Project& project, Language language = Language::English);
 
 } // namespace Runner::Report

@@ -1,113 +1,66 @@
-// Writes a storey's SVG in layers: zone fills, links and leaders, zone labels, Arealists on top.
+// Writes a storey's SVG in layers: zone fills, links and leaders, zone labels, Arealists on top,
+// then the scale bar. Markup is kept short (zones grouped by TOP, outlines as relative paths,
+// tables in their own coordinates), as a tower's report holds tens of thousands of zones.
 #include "PlanSvg.hpp"
 
 #include <algorithm>
 #include <cmath>
 
+#include "DrawingScale.hpp"
 #include "ReportMarkup.hpp"
+#include "ZoneLabel.hpp"
 
 namespace Runner::Report {
 
 namespace {
 
-// Zone labels, in plan centimetres: the largest and smallest text drawn, the line pitch, and the
-// share of the label box the text may take.
-constexpr double largestText = 45.0, comfortableText = 30.0, smallestText = 22.0, linePitch = 1.2, boxShare = 0.85;
-constexpr double margin = 100.0;
-constexpr double leaderMinimum = 1.0; // a table this close to its position needs no leader
+constexpr double linePitch = 1.2;
+constexpr double marginPixels = 24.0;
+constexpr double scaleBarPixels = 44.0; // the strip below the plan that holds the scale bar
+constexpr double leaderMinimum = 1.0;   // a table this close to its position needs no leader
+constexpr double barTextPixels = 11.0;
 
 std::string HatchId(const StoreyPlan& plan)
 {
     return "no-top-" + std::to_string(plan.index);
 }
 
-std::string ZoneFill(const PlanZone& zone, const StoreyPlan& plan)
+double Tenths(double value)
 {
-    return zone.topIndex < 0 ? "url(#" + HatchId(plan) + ")" : TopColours::Fill(zone.topIndex);
+    return std::isfinite(value) ? std::round(value * 10.0) / 10.0 : 0.0;
 }
 
-void AppendPoints(std::string& out, const std::vector<Point>& points)
+// The outline as a path: absolute start, then relative steps (h and v for the usual square
+// corners), each from the rounded point before so that no rounding adds up.
+void AppendOutline(std::string& out, const std::vector<Point>& points)
 {
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        if (i > 0)
+    Point at{Tenths(points.front().x), Tenths(points.front().y)};
+    out += 'M';
+    AppendNumber(out, at.x);
+    out += ' ';
+    AppendNumber(out, at.y);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const Point next{Tenths(points[i].x), Tenths(points[i].y)};
+        const double dx = next.x - at.x, dy = next.y - at.y;
+        if (dy == 0.0) {
+            out += 'h';
+            AppendNumber(out, dx);
+        } else if (dx == 0.0) {
+            out += 'v';
+            AppendNumber(out, dy);
+        } else {
+            out += 'l';
+            AppendNumber(out, dx);
             out += ' ';
-        AppendNumber(out, points[i].x);
-        out += ',';
-        AppendNumber(out, points[i].y);
-    }
-}
-
-// One line of a zone label: a bold part (the number) and a plain part.
-struct LabelLine {
-    std::string bold, plain;
-    double Width() const { return TextWidth(bold, 1.0, true) + TextWidth(plain, 1.0, false); }
-};
-
-// The largest text size at which the lines fit the zone's label box, at most `largestText`.
-double FittingSize(const PlanZone& zone, const std::vector<LabelLine>& lines)
-{
-    double size = std::min(largestText, zone.fitHeight * boxShare / (linePitch * double(lines.size())));
-    for (const LabelLine& line : lines)
-        if (line.Width() > 0)
-            size = std::min(size, zone.fitWidth * boxShare / line.Width());
-    return size;
-}
-
-// The zone's label: number, name and area as large as fits, on three lines or, in a wide and low
-// zone where that is clearly larger, on two. A small zone drops the name, then the area, then the
-// whole label, rather than spill over its outline or shrink below what reads at page width.
-void AppendZoneLabel(std::string& out, const PlanZone& zone, const std::string& areaText)
-{
-    const std::vector<std::vector<LabelLine>> choices = {{{zone.number, ""}, {"", zone.name}, {"", areaText}},
-                                                         {{zone.number, " " + zone.name}, {"", areaText}},
-                                                         {{zone.number, ""}, {"", areaText}},
-                                                         {{zone.number, ""}}};
-    std::size_t chosen = choices.size();
-    double size = 0.0;
-    for (std::size_t i = 0; i < choices.size(); ++i) {
-        const double fitting = FittingSize(zone, choices[i]);
-        if (fitting < smallestText)
-            continue;
-        if (chosen == 0 && (i != 1 || fitting < 1.2 * size))
-            break;
-        chosen = i;
-        size = fitting;
-        if (i > 0)
-            break;
-    }
-    if (chosen == choices.size())
-        return;
-    // Number and area large enough to read beat all three lines too small to read.
-    if (chosen <= 1 && size < comfortableText) {
-        const double larger = FittingSize(zone, choices[2]);
-        if (larger >= 1.3 * size) {
-            chosen = 2;
-            size = larger;
+            AppendNumber(out, dy);
         }
+        at = next;
     }
-    const std::vector<LabelLine>& lines = choices[chosen];
-    Tag(out, "text", "zone-label").Text("data-id", zone.id).Number("font-size", size).Open();
-    // Baselines centred round the label point; 0.35 em lowers a line's middle to its baseline.
-    double baseline = zone.labelPoint.y - linePitch * size * (double(lines.size()) - 1) / 2 + 0.35 * size;
-    for (const LabelLine& line : lines) {
-        Tag(out, "tspan").Number("x", zone.labelPoint.x).Number("y", baseline).Open();
-        if (!line.bold.empty()) {
-            out += "<tspan class=\"zone-number\">";
-            AppendEscaped(out, line.bold);
-            out += "</tspan>";
-        }
-        AppendEscaped(out, line.plain);
-        out += "</tspan>";
-        baseline += linePitch * size;
-    }
-    out += "</text>";
+    out += 'z';
 }
 
-} // namespace
-
-void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, double right, Language language)
+Box Drawn(const StoreyPlan& plan, double left, double right, int scale)
 {
-    const ReportTexts& texts = TextsFor(language);
     Box box = plan.bounds;
     if (box.empty) {
         box.Add({left, 0});
@@ -115,17 +68,100 @@ void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, doub
     }
     box.left = std::min(box.left, left);
     box.right = std::max(box.right, right);
+    const double margin = marginPixels * PlanPerPixel(scale);
+    return {box.left - margin, box.top - margin, box.right + margin,
+            box.bottom + margin + scaleBarPixels * PlanPerPixel(scale), false};
+}
+
+// The label: the number (bold, the text's own content) and the lines below it as tspans.
+// The size is left to the group when it is the group's.
+void AppendZoneLabel(std::string& out, const PlanZone& zone, const ZoneLabel& label, double groupSize)
+{
+    const double size = label.size;
+    const double first = zone.labelPoint.y - linePitch * size * (double(label.lines.size()) - 1) / 2 + 0.35 * size;
+    Tag text(out, "text");
+    text.Number("x", zone.labelPoint.x).Number("y", first);
+    if (std::fabs(size - groupSize) > 0.05)
+        text.Number("font-size", size);
+    text.Open();
+    for (std::size_t i = 0; i < label.lines.size(); ++i) {
+        const LabelLine& line = label.lines[i];
+        if (i == 0) {
+            AppendEscaped(out, line.bold);
+            if (!line.plain.empty()) {
+                out += "<tspan>";
+                AppendEscaped(out, line.plain);
+                out += "</tspan>";
+            }
+            continue;
+        }
+        Tag(out, "tspan").Number("x", zone.labelPoint.x).Text("dy", "1.2em").Open();
+        AppendEscaped(out, line.plain);
+        out += "</tspan>";
+    }
+    out += "</text>";
+}
+
+// Alternate black and white fifths, "0" and the length below, the scale's ratio beside it.
+void AppendScaleBar(std::string& out, const Box& drawn, int scale)
+{
+    const double pixel = PlanPerPixel(scale);
+    const double metres = ScaleBarMetres(scale), length = metres * 100.0;
+    const double x = drawn.left + marginPixels * pixel, y = drawn.bottom - (scaleBarPixels - 8.0) * pixel;
+    const double height = 5.0 * pixel, text = barTextPixels * pixel;
+    out += "<g class=\"scale-bar\">";
+    for (int i = 0; i < 5; ++i)
+        Tag(out, "rect", i % 2 == 0 ? "dark" : "")
+            .Number("x", x + length * i / 5)
+            .Number("y", y)
+            .Number("width", length / 5)
+            .Number("height", height)
+            .Number("stroke-width", pixel)
+            .Close();
+    const double baseline = y + height + text * 1.25;
+    Tag(out, "text").Number("x", x).Number("y", baseline).Number("font-size", text).Open();
+    out += "0</text>";
+    Tag(out, "text", "end").Number("x", x + length).Number("y", baseline).Number("font-size", text).Open();
+    AppendNumber(out, metres);
+    out += " m</text>";
+    Tag(out, "text", "ratio")
+        .Number("x", x + length + 14.0 * pixel)
+        .Number("y", y + height)
+        .Number("font-size", text * 1.15)
+        .Open();
+    out += "1:" + std::to_string(scale) + "</text></g>";
+}
+
+} // namespace
+
+PlanPixels StoreySvgSize(const StoreyPlan& plan, double left, double right, int scale)
+{
+    const Box drawn = Drawn(plan, left, right, scale);
+    const double pixel = PlanPerPixel(scale);
+    return {Tenths((drawn.right - drawn.left) / pixel), Tenths((drawn.bottom - drawn.top) / pixel)};
+}
+
+void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, double right, int scale, Language language)
+{
+    const ReportTexts& texts = TextsFor(language);
+    const Box drawn = Drawn(plan, left, right, scale);
+    const PlanPixels pixels = StoreySvgSize(plan, left, right, scale);
     out += "<svg class=\"plan";
     if (plan.bounds.empty)
         out += " empty";
-    out += "\" data-storey=\"" + std::to_string(plan.index) + "\" viewBox=\"";
-    AppendNumber(out, box.left - margin);
+    out += "\" data-storey=\"" + std::to_string(plan.index) + "\" data-scale=\"" + std::to_string(scale) + "\"";
+    out += " width=\"";
+    AppendNumber(out, pixels.width);
+    out += "\" height=\"";
+    AppendNumber(out, pixels.height);
+    out += "\" viewBox=\"";
+    AppendNumber(out, drawn.left);
     out += ' ';
-    AppendNumber(out, box.top - margin);
+    AppendNumber(out, drawn.top);
     out += ' ';
-    AppendNumber(out, box.right - box.left + 2 * margin);
+    AppendNumber(out, drawn.right - drawn.left);
     out += ' ';
-    AppendNumber(out, box.bottom - box.top + 2 * margin);
+    AppendNumber(out, drawn.bottom - drawn.top);
     out += "\" role=\"img\" aria-label=\"";
     AppendEscaped(out, plan.name);
     out += "\"><defs><pattern id=\"" + HatchId(plan) +
@@ -133,32 +169,54 @@ void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, doub
            "<rect width=\"40\" height=\"40\" fill=\"#e4e4e4\"/><line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"40\" "
            "stroke=\"#a8a8a8\" stroke-width=\"8\"/></pattern></defs>";
 
+    // Zones of one TOP that follow each other share a group that carries the TOP and its fill.
+    std::vector<ZoneLabel> labels;
+    labels.reserve(plan.zones.size());
     out += "<g class=\"zones\">";
-    for (const PlanZone& zone : plan.zones) {
-        out += "<g class=\"zone";
-        if (zone.topIndex < 0)
-            out += " no-top";
-        if (zone.inconsistent)
-            out += " inconsistent";
-        out += "\" data-id=\"";
+    bool grouped = false;
+    for (std::size_t i = 0; i < plan.zones.size(); ++i) {
+        const PlanZone& zone = plan.zones[i];
+        if (i == 0 || zone.top != plan.zones[i - 1].top || zone.topIndex != plan.zones[i - 1].topIndex) {
+            if (grouped)
+                out += "</g>";
+            out += "<g class=\"top\" data-top=\"";
+            AppendEscaped(out, zone.top);
+            out += "\" fill=\"";
+            out += zone.topIndex < 0 ? "url(#" + HatchId(plan) + ")" : TopColours::Fill(zone.topIndex);
+            out += "\">";
+            grouped = true;
+        }
+        labels.push_back(ChooseZoneLabel(zone, FormatArea(zone.area, language) + " " + texts.squareMetres, scale));
+        out += zone.inconsistent ? "<path class=\"inconsistent\" data-id=\"" : "<path data-id=\"";
         AppendEscaped(out, zone.id);
-        out += "\" data-top=\"";
-        AppendEscaped(out, zone.top);
+        out += "\" d=\"";
+        AppendOutline(out, zone.outline);
+        if (labels.back().complete) {
+            out += "\"/>";
+            continue;
+        }
+        // What the label leaves out is a hover away.
         out += "\"><title>";
         AppendEscaped(out, zone.number + " " + zone.name + (zone.top.empty() ? "" : " \u00b7 " + zone.top));
-        out += "</title><polygon points=\"";
-        AppendPoints(out, zone.outline);
-        out += "\" fill=\"" + ZoneFill(zone, plan) + "\"/></g>";
+        out += "</title></path>";
     }
+    if (grouped)
+        out += "</g>";
     out += "</g><g class=\"links\">";
     for (const PlanArealist& arealist : plan.arealists) {
-        for (const Point& to : arealist.links) {
-            Tag(out, "line")
-                .Number("x1", arealist.position.x)
-                .Number("y1", arealist.position.y)
-                .Number("x2", to.x)
-                .Number("y2", to.y)
-                .Close();
+        if (!arealist.links.empty()) {
+            out += "<path d=\"";
+            for (const Point& to : arealist.links) {
+                out += 'M';
+                AppendNumber(out, arealist.position.x);
+                out += ' ';
+                AppendNumber(out, arealist.position.y);
+                out += 'L';
+                AppendNumber(out, to.x);
+                out += ' ';
+                AppendNumber(out, to.y);
+            }
+            out += "\"/>";
         }
         // A table drawn away from where the label stands (stacked, or beside the plan) keeps a
         // leader back to that point.
@@ -171,9 +229,14 @@ void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, doub
                 .Number("y2", arealist.position.y)
                 .Close();
     }
-    out += "</g><g class=\"zone-labels\">";
-    for (const PlanZone& zone : plan.zones)
-        AppendZoneLabel(out, zone, FormatArea(zone.area, language) + " " + texts.squareMetres);
+    // Most labels of a plan of like rooms have the largest size: the group gives it.
+    const double groupSize = largestLabelPixels * PlanPerPixel(scale);
+    out += "</g><g class=\"zone-labels\" font-size=\"";
+    AppendNumber(out, groupSize);
+    out += "\">";
+    for (std::size_t i = 0; i < plan.zones.size(); ++i)
+        if (!labels[i].lines.empty())
+            AppendZoneLabel(out, plan.zones[i], labels[i], groupSize);
     out += "</g><g class=\"arealists\">";
     for (const PlanArealist& arealist : plan.arealists) {
         out += "<g class=\"arealist";
@@ -190,7 +253,9 @@ void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, doub
         AppendArealistAnchor(out, arealist.table, arealist.position.x, arealist.position.y);
         out += "</g>";
     }
-    out += "</g></svg>";
+    out += "</g>";
+    AppendScaleBar(out, drawn, scale);
+    out += "</svg>";
 }
 
 } // namespace Runner::Report

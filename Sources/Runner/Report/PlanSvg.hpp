@@ -1,5 +1,6 @@
-// One storey's plan as inline SVG: zones filled by TOP with labels sized to fit, links, and the
-// Arealists drawn as their library part draws them.
+// One storey's plan as inline SVG at the report's drawing scale: zones filled by TOP with labels
+// that read at 100 % zoom, links, the Arealists drawn as their library part draws them, and a
+// scale bar.
 #pragma once
 
 #include <string>
@@ -8,8 +9,14 @@
 
 namespace Runner::Report {
 
-// `left` and `right` (plan centimetres) are shared by every storey, so that all plans have one
-// scale and stand above each other as the storeys do.
-void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, double right, Language language);
+// `left` and `right` (plan centimetres) are shared by every storey, so that the plans stand above
+// each other as the storeys do. The SVG's size in CSS pixels is the plan's size at 1:scale.
+void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, double right, int scale, Language language);
+
+// The plan's drawn size in CSS pixels at 1:scale, as AppendStoreySvg writes it.
+struct PlanPixels {
+    double width = 0.0, height = 0.0;
+};
+PlanPixels StoreySvgSize(const StoreyPlan& plan, double left, double right, int scale);
 
 } // namespace Runner::Report

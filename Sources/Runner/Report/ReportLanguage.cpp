@@ -110,6 +110,13 @@ const ReportTexts& TextsFor(Language language)
                           "where it stands.";
         t.emptyStorey = "No zones or Arealists on this storey.";
         t.squareMetres = "m\u00b2";
+        t.contentsHeading = "Contents";
+        t.contentsStorey = "Storey";
+        t.contentsTops = "TOPs";
+        t.scale = "Scale";
+        t.scaleNote = "Every plan is drawn at 1:%s (at 100 % zoom, as on paper); a plan wider than the window "
+                      "scrolls sideways. Click a storey to open or close it.";
+        t.scheduleOfStorey = "TOPs of";
         return t;
     }();
     static const ReportTexts german = [] {
@@ -159,6 +166,14 @@ const ReportTexts& TextsFor(Language language)
                           "Punkt, an dem er steht.";
         t.emptyStorey = "Keine Zonen oder Arealists in diesem Geschoss.";
         t.squareMetres = "m\u00b2";
+        t.contentsHeading = "Inhalt";
+        t.contentsStorey = "Geschoss";
+        t.contentsTops = "TOPs";
+        t.scale = "Maßstab";
+        t.scaleNote = "Alle Pläne im Maßstab 1:%s (bei 100 % Zoom wie auf Papier); ein Plan, der breiter als das "
+                      "Fenster ist, lässt sich seitlich verschieben. Ein Klick auf ein Geschoss öffnet oder "
+                      "schließt es.";
+        t.scheduleOfStorey = "TOPs im";
         return t;
     }();
     return language == Language::German ? german : english;

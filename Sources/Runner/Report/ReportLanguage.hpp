@@ -44,6 +44,8 @@ struct ReportTexts {
     std::string title, plansHeading, storeyHeading, legendInconsistent, legendWrong, zonesWithoutTop;
     CountedNoun zonesCount, topsCount, storeysCount, arealistsCount;
     std::string legendHeading, legendTop, legendArealist, legendLink, legendStacked, emptyStorey, squareMetres;
+    // Contents, drawing scale, opening sections
+    std::string contentsHeading, contentsStorey, contentsTops, scale, scaleNote, scheduleOfStorey;
 };
 
 const ReportTexts& TextsFor(Language language);

@@ -1,5 +1,7 @@
 // The area schedule as HTML tables: per TOP its rooms, subtotals per category and the TOP total;
-// then the building's totals per category and overall.
+// then the building's totals per category and overall. The TOPs stand in sections that open when
+// asked (per storey, or per TOP in a one-storey building with many), so that a browser lays out
+// only what is open.
 #pragma once
 
 #include <string>
@@ -10,8 +12,12 @@
 
 namespace Runner::Report {
 
-// Rooms whose id is in `inconsistent` are marked as in the plans.
+// Rooms whose id is in `inconsistent` are marked as in the plans. With `allOpen` every section is
+// open (for printing); otherwise all are when there are at most `openSections`, else the first.
 void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const TopColours& colours,
-                        const std::unordered_set<std::string>& inconsistent, Language language);
+                        const std::unordered_set<std::string>& inconsistent, Language language, bool allOpen);
+
+// Sections up to this many are all open; past it only the first is.
+inline constexpr std::size_t openSections = 6;
 
 } // namespace Runner::Report

@@ -12,10 +12,12 @@
 
 #include "../../../Sources/Runner/Project/JsonReader.hpp"
 #include "../../../Sources/Runner/Project/ProjectLoader.hpp"
+#include "../../../Sources/Runner/Report/DrawingScale.hpp"
 #include "../../../Sources/Runner/Report/HtmlReport.hpp"
 #include "../../../Sources/Runner/Report/PlanModel.hpp"
 #include "../../../Sources/Runner/Report/PlanSvg.hpp"
 #include "../../../Sources/Runner/Report/ReportMarkup.hpp"
+#include "../../../Sources/Runner/Report/ZoneLabel.hpp"
 #include "../../../Sources/Runner/Tools/TowerGenerator.hpp"
 #include "../TestLibrary.hpp"
 
@@ -156,32 +158,144 @@ TEST_F(Report, ZonesAreTheirOutlineOrASquareOfTheirAreaWithYUp)
     EXPECT_NE(TopColours::Fill(0), TopColours::Fill(1));
 }
 
-TEST_F(Report, SmallZonesDropTheirNameRatherThanSpillOver)
+// Font sizes written in a piece of SVG, as CSS pixels at 100 % zoom.
+std::vector<double> FontPixels(const std::string& svg, int scale)
+{
+    std::vector<double> sizes;
+    const std::regex size("font-size=\"([0-9.]+)\"");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), size); it != std::sregex_iterator(); ++it)
+        sizes.push_back(std::stod((*it)[1]) / PlanPerPixel(scale));
+    return sizes;
+}
+
+TEST_F(Report, SmallZonesDropTheirNameRatherThanSpillOverOrShrinkBelowReading)
 {
     const Plans plans = BuildPlans(project);
-    std::string svg;
     const StoreyPlan& ground = Storey(plans, 0);
-    AppendStoreySvg(svg, ground, ground.bounds.left, ground.bounds.right, Language::English);
+    for (const PlanZone& zone : ground.zones) {
+        SCOPED_TRACE(zone.id);
+        const ZoneLabel label = ChooseZoneLabel(zone, "20.00 m\u00b2", plans.scale);
+        if (label.lines.empty())
+            continue;
+        EXPECT_GE(label.size / PlanPerPixel(plans.scale), smallestLabelPixels - 0.01);
+        for (const LabelLine& line : label.lines)
+            EXPECT_LE(TextWidth(line.bold, label.size, true) + TextWidth(line.plain, label.size), zone.fitWidth)
+                << line.bold << line.plain;
+    }
+    std::string svg;
+    AppendStoreySvg(svg, ground, ground.bounds.left, ground.bounds.right, plans.scale, Language::English);
     EXPECT_NE(svg.find(">1.03<"), std::string::npos);
     EXPECT_EQ(svg.find("very long name<"), std::string::npos);
+    EXPECT_NE(svg.find("very long name \u00b7 TOP 10</title>"), std::string::npos); // a hover away
     EXPECT_NE(svg.find(">Kitchen<"), std::string::npos);
-    // Every label's text fits the width of its zone.
-    const std::regex label("data-id=\"(Z\\d)\" font-size=\"([0-9.]+)\">(.*?)</text>");
-    const std::regex line(">([^<]+)</tspan>");
-    std::size_t labels = 0;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), label); it != std::sregex_iterator(); ++it) {
-        ++labels;
-        const std::string id = (*it)[1], body = (*it)[3];
-        const double size = std::stod((*it)[2]);
-        const PlanZone* zone = nullptr;
-        for (const PlanZone& z : ground.zones)
-            if (z.id == id)
-                zone = &z;
-        ASSERT_NE(zone, nullptr);
-        for (auto l = std::sregex_iterator(body.begin(), body.end(), line); l != std::sregex_iterator(); ++l)
-            EXPECT_LE(TextWidth((*l)[1].str(), size, true), zone->fitWidth) << id << ": " << (*l)[1];
+    // Every text of the plan, zone labels, tables and scale bar, reads at 100 % zoom.
+    const std::vector<double> sizes = FontPixels(svg, plans.scale);
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_GE(*std::min_element(sizes.begin(), sizes.end()), 9.0);
+}
+
+// A project of one storey whose zones are rectangles of the given size and name, side by side.
+struct Room {
+    double width, depth;
+    const char* name;
+};
+Host::Project RoomsProject(const std::vector<Room>& rooms, double textSize = 2.5)
+{
+    Runner::Json zones = Runner::Json::array();
+    double x = 0;
+    for (std::size_t i = 0; i < rooms.size(); ++i) {
+        const Room& r = rooms[i];
+        const double area = r.width * r.depth;
+        zones.push_back({{"id", "Z" + std::to_string(i)},
+                         {"story", 0},
+                         {"number", "1." + std::to_string(10 + i)},
+                         {"name", r.name},
+                         {"top", "TOP 1"},
+                         {"quantities", {area, area, area, area, 0}},
+                         {"polygon", {{x, 0}, {x + r.width, 0}, {x + r.width, r.depth}, {x, r.depth}}}});
+        x += r.width;
     }
-    EXPECT_EQ(labels, 3u);
+    const Runner::Json project = {{"stories", {{{"index", 0}, {"name", "Ground"}}}},
+                                  {"zones", zones},
+                                  {"labels",
+                                   {{{"id", "A1"},
+                                     {"libPart", "Arealist"},
+                                     {"story", 0},
+                                     {"pos", {0, -3}},
+                                     {"params", {{"al_apartmentId", "TOP 1"}}}}}}};
+    Host::Project loaded;
+    const Runner::Status status = Runner::LoadProjectText(project.dump(), "rooms.json", TestLibrary(), loaded);
+    EXPECT_TRUE(status) << status.Message();
+    Host::Param size; // the test library's part has no text size: set it as a placed label would have it
+    size.name = "al_textSize";
+    size.number = textSize;
+    loaded.elements.Edit(loaded.FindById("A1")->guid)->params.push_back(size);
+    return loaded;
+}
+
+TEST(DrawingScale, TheSmallestRoomThatCanBeLabelledSetsOneArchitectsScale)
+{
+    struct Case {
+        const char* what;
+        std::vector<Room> rooms;
+        int scale;
+    };
+    const std::vector<Case> cases = {
+        {"halls", {{20, 20, "Hall"}, {30, 15, "Hall"}}, 500},
+        {"flats", {{3.6, 5, "Living room"}, {3.0, 4.5, "Kitchen"}, {4.2, 5.5, "Bedroom"}}, 100},
+        {"flats and a shaft", {{3.6, 5, "Living room"}, {1.0, 1.2, "Shaft"}}, 50},
+        // A sliver that no scale can label does not drive the scale finer.
+        {"flats and a sliver", {{3.6, 5, "Living room"}, {0.05, 3, "Joint"}}, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Host::Project project = RoomsProject(c.rooms);
+        const Plans plans = BuildPlans(project);
+        EXPECT_EQ(plans.scale, c.scale);
+        // At the chosen scale every room that can show number, name and area shows them.
+        for (const PlanZone& zone : plans.storeys.front().zones) {
+            if (ChooseZoneLabel(zone, "20.00 m\u00b2", drawingScales.front()).complete) {
+                EXPECT_TRUE(ChooseZoneLabel(zone, "20.00 m\u00b2", plans.scale).complete) << zone.id;
+            }
+        }
+    }
+}
+
+TEST(DrawingScale, ArealistTablesPrintAtTheirTextSizeButNeverBelowReading)
+{
+    struct Case {
+        double textSize; // millimetres on paper
+        double pixels;   // the table's text at 100 % zoom
+    };
+    for (const Case c : {Case{2.5, 2.5 * pixelsPerMillimetre}, Case{4.0, 4.0 * pixelsPerMillimetre},
+                         Case{1.0, smallestTableMillimetres * pixelsPerMillimetre}}) {
+        SCOPED_TRACE(c.textSize);
+        const Plans plans = BuildPlans(RoomsProject({{3.6, 5, "Living room"}}, c.textSize));
+        const PlanArealist& arealist = plans.storeys.front().arealists.front();
+        EXPECT_NEAR(arealist.table.textHeight * 100.0 / PlanPerPixel(plans.scale), c.pixels, 0.01);
+    }
+}
+
+TEST(DrawingScale, PlanIsItsSizeAtTheScaleWithAScaleBar)
+{
+    const Plans plans = BuildPlans(RoomsProject({{3.6, 5, "Living room"}, {3.0, 4.5, "Kitchen"}}));
+    ASSERT_EQ(plans.scale, 100);
+    const StoreyPlan& plan = plans.storeys.front();
+    std::string svg;
+    AppendStoreySvg(svg, plan, plan.bounds.left, plan.bounds.right, plans.scale, Language::English);
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(
+        svg, found,
+        std::regex("width=\"([0-9.]+)\" height=\"([0-9.]+)\" viewBox=\"([-0-9.]+) ([-0-9.]+) ([0-9.]+) ([0-9.]+)\"")));
+    // The viewBox is in centimetres: at 1:100 a metre is 10 mm on paper, 37.8 CSS pixels.
+    EXPECT_NEAR(std::stod(found[1]), std::stod(found[5]) * 96 / 254, 0.1);
+    EXPECT_NEAR(std::stod(found[2]), std::stod(found[6]) * 96 / 254, 0.1);
+    EXPECT_GT(std::stod(found[1]), 6.6 * 37.7); // the rooms' 6.6 m at least
+    EXPECT_NE(svg.find("class=\"scale-bar\""), std::string::npos);
+    EXPECT_NE(svg.find(">1:100</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">5 m</text>"), std::string::npos);
+    EXPECT_EQ(ScaleBarMetres(50), 2.0);
+    EXPECT_EQ(ScaleBarMetres(500), 25.0);
 }
 
 TEST_F(Report, ArealistsAtOnePointStackUpwardsWithALeader)
@@ -196,7 +310,7 @@ TEST_F(Report, ArealistsAtOnePointStackUpwardsWithALeader)
     EXPECT_LT(second.drawnAt.y + height, first.drawnAt.y); // wholly above the first one
     EXPECT_EQ(first.links.size(), 2u);
     std::string svg;
-    AppendStoreySvg(svg, ground, ground.bounds.left, ground.bounds.right, Language::English);
+    AppendStoreySvg(svg, ground, ground.bounds.left, ground.bounds.right, plans.scale, Language::English);
     EXPECT_NE(svg.find("class=\"leader\""), std::string::npos);
 }
 
@@ -307,7 +421,7 @@ TEST_F(Report, ArealistThatWouldCoverRoomsStandsBesideThePlanWithItsCodesWhole)
     }
 
     std::string svg;
-    AppendStoreySvg(svg, ground, ground.bounds.left, ground.bounds.right, Language::English);
+    AppendStoreySvg(svg, ground, ground.bounds.left, ground.bounds.right, plans.scale, Language::English);
     EXPECT_NE(svg.find(">GEWERBE<"), std::string::npos);
     EXPECT_NE(svg.find(">NNF-KELL<"), std::string::npos);
     std::size_t leaders = 0;
@@ -367,11 +481,58 @@ TEST(ReportPlacement, TablesBesideATowerCoverNothing)
     }
 }
 
+std::size_t Occurrences(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// A tall building opens its first storey only, on screen; printed, everything is open. The
+// contents link to every storey's plan.
+TEST(ReportSections, PastAHandfulOfStoreysOnlyTheFirstOpensOnScreen)
+{
+    struct Case {
+        int storeys;
+        std::size_t openOnScreen;
+    };
+    for (const Case c : {Case{2, 2}, Case{12, 1}}) {
+        SCOPED_TRACE(c.storeys);
+        Runner::TowerOptions options;
+        options.storeys = c.storeys;
+        options.topsPerStorey = 2;
+        options.zonesPerTop = 2;
+        std::string text;
+        Runner::TowerCounts counts;
+        ASSERT_TRUE(Runner::GenerateTower(options, text, counts));
+        Host::Project tower;
+        ASSERT_TRUE(Runner::LoadProjectText(text, "tower.json", TestLibrary(), tower));
+        const std::string screen = BuildHtmlReport(tower, "tower.json", Language::English);
+        const std::string print = BuildHtmlReport(tower, "tower.json", Language::English, ReportLayout::Print);
+        EXPECT_EQ(Occurrences(screen, "<details class=\"storey"), std::size_t(c.storeys));
+        std::size_t open = 0;
+        for (std::size_t at = screen.find("<details class=\"storey"); at != std::string::npos;
+             at = screen.find("<details class=\"storey", at + 1))
+            open += screen.substr(at, screen.find('>', at) - at).find(" open") != std::string::npos;
+        EXPECT_EQ(open, c.openOnScreen);
+        EXPECT_EQ(Occurrences(print, "<details class=\"storey") - Occurrences(print, " open><summary><h3>"), 0u);
+        EXPECT_EQ(Occurrences(print, "<details class=\"schedule-part\" open>"),
+                  Occurrences(print, "<details class=\"schedule-part\""));
+        for (int storey = 0; storey < c.storeys; ++storey) {
+            const std::string id = "storey-" + std::to_string(storey);
+            EXPECT_EQ(Occurrences(screen, "href=\"#" + id + "\""), 1u) << id;
+            EXPECT_EQ(Occurrences(screen, "id=\"" + id + "\""), 1u) << id;
+        }
+    }
+}
+
 // Element names that must be closed; void elements of HTML are not in the list.
 bool Balanced(const std::string& html, std::string& problem)
 {
     const std::regex tag("<(/?)([a-zA-Z][a-zA-Z0-9]*)[^>]*?(/?)>");
-    const std::vector<std::string> voids = {"meta", "br", "hr", "img", "input", "link"};
+    // Void elements, and table cells and rows, whose end tags HTML lets the schedule leave out.
+    const std::vector<std::string> voids = {"meta", "br", "hr", "img", "input", "link", "td", "th", "tr"};
     std::vector<std::string> open;
     for (auto it = std::sregex_iterator(html.begin(), html.end(), tag); it != std::sregex_iterator(); ++it) {
         const std::string name = (*it)[2];
@@ -445,10 +606,11 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(dir, ignored);
     }
-    int Run(const std::string& report, const std::string& project = "", const std::string& session = "")
+    int Run(const std::string& report, const std::string& project = "", const std::string& session = "",
+            const std::string& environment = "")
     {
-        const std::string command = std::string(AREALIST_HOST_EXE) + " run " +
-                                    (project.empty() ? (dir / "p.json").string() : project) + " " + session +
+        const std::string command = environment + (environment.empty() ? "" : " ") + std::string(AREALIST_HOST_EXE) +
+                                    " run " + (project.empty() ? (dir / "p.json").string() : project) + " " + session +
                                     " --prefs " + (dir / "prefs").string() + " --lang de --report " + report + " > " +
                                     (dir / "out").string() + " 2>&1";
         const int status = std::system(command.c_str());
@@ -478,6 +640,27 @@ TEST_F(ReportExe, WritesTheReportOrRefusesAMissingFolder)
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
+// A PDF needs Chromium: without it the run stops before it starts, says so and writes nothing;
+// a Chromium that fails to print fails the run and leaves nothing either; the HTML report works.
+TEST_F(ReportExe, PdfWithoutChromiumIsRefusedAndTheHtmlStillWorks)
+{
+    struct Case {
+        const char* environment;
+        const char* message;
+    };
+    for (const Case c : {Case{"AREALIST_CHROMIUM=/nonexistent/chromium", "AREALIST_CHROMIUM names no program"},
+                         Case{"PATH=/nonexistent", "not installed"},
+                         Case{"AREALIST_CHROMIUM=/bin/false", "Chromium failed (exit 1)"}}) {
+        SCOPED_TRACE(c.environment);
+        const std::string pdf = (dir / "r.pdf").string();
+        EXPECT_EQ(Run(pdf, "", "", c.environment), 2);
+        EXPECT_NE(out.find("--report: "), std::string::npos) << out;
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_FALSE(std::filesystem::exists(pdf));
+        EXPECT_EQ(Run((dir / "r.html").string(), "", "", c.environment), 0) << out;
+    }
+}
+
 // The duplex with the Arealists the add-on itself creates: both stand beside the plan with a
 // leader, and their long codes are whole.
 TEST_F(ReportExe, DuplexArealistsMadeByTheAddOnLeaveTheRoomsVisible)
@@ -488,8 +671,8 @@ TEST_F(ReportExe, DuplexArealistsMadeByTheAddOnLeaveTheRoomsVisible)
     std::stringstream html;
     html << in.rdbuf();
     const std::string text = html.str();
-    const std::size_t ground = text.find("data-storey=\"0\" viewBox");
-    const std::size_t upper = text.find("data-storey=\"1\" viewBox");
+    const std::size_t ground = text.find("<svg class=\"plan\" data-storey=\"0\"");
+    const std::size_t upper = text.find("<svg class=\"plan\" data-storey=\"1\"");
     ASSERT_LT(ground, upper);
     const std::string plan = text.substr(ground, upper - ground);
     std::size_t leaders = 0, arealists = 0;
