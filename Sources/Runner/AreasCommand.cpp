@@ -10,6 +10,7 @@
 #include "../Host/Model/Project.hpp"
 #include "Import/ImportSummary.hpp"
 #include "Import/Importer.hpp"
+#include "Import/ModelFile.hpp"
 #include "Project/StateDump.hpp"
 #include "Report/RevisionChanges.hpp"
 #include "Revision/Revision.hpp"
@@ -120,7 +121,7 @@ int Areas(RunOptions options, std::ostream& out, std::ostream& err)
         options.loadProject = [options, revision](const std::vector<Host::LibPart>& library, Host::Project& project,
                                                   std::ostream& stream) {
             Import::ImportSummary summary;
-            const bool model = Import::IsModelPath(options.project);
+            const bool model = Import::IsModelFile(options.project);
             if (Status status = Revision::PrepareRevision(options.since, options.project, options.import, library,
                                                           project, *revision, model ? &summary : nullptr);
                 !status)

@@ -1,6 +1,6 @@
 // arealist-host: the command-line host that loads the Arealist add-on, opens a project file (or
 // imports an IFC model) and plays a user's session, makes a model's area lists, imports a model,
-// writes a synthetic tower, or lists the session commands. Exit 0: session ran; 1: an expect
+// writes a synthetic tower or a repeated real model, or lists the session commands. Exit 0: session ran; 1: an expect
 // failed; 2: bad input.
 #include <charconv>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "AreasCommand.hpp"
 #include "GenerateCommand.hpp"
 #include "ImportCommand.hpp"
+#include "RepeatCommand.hpp"
 #include "RunCommand.hpp"
 #include "Session/Commands/CommandTable.hpp"
 
@@ -107,6 +108,15 @@ int main(int argc, char** argv)
             },
             "UINT"))
         ->capture_default_str();
+    std::string repeatModel, repeatOut;
+    int repeatCopies = 40;
+    CLI::App* repeat = cli.add_subcommand(
+        "repeat",
+        "write MODEL.ifc's DATA N times (offset ids, changed GlobalIds, one project) to OUT.ifc: a large real "
+        "model for measuring the import");
+    repeat->add_option("model", repeatModel, "IFC model (STEP text or zipped)")->required();
+    repeat->add_option("out", repeatOut, "IFC model to write")->required();
+    repeat->add_option("--copies", repeatCopies, "number of copies (1 to 10000)")->capture_default_str();
     bool markdown = false, expectSubjects = false;
     CLI::App* commands = cli.add_subcommand("commands", "list the session commands and expect subjects");
     commands->add_flag("--markdown", markdown, "as the Markdown table docs/runner.md holds");
@@ -126,6 +136,8 @@ int main(int argc, char** argv)
     }
     if (generate->parsed())
         return Runner::Generate(tower, towerPath, towerIfcPath, std::cout, std::cerr);
+    if (repeat->parsed())
+        return Runner::Repeat(repeatModel, repeatCopies, repeatOut, std::cout, std::cerr);
     if (Runner::Status status = importTexts.Resolve(options.import); !status) {
         std::cerr << "arealist-host: " << status.Message() << "\n";
         return Runner::ExitBadInput;

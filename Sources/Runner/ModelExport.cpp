@@ -3,9 +3,9 @@
 // with its quantities.
 #include "ModelExport.hpp"
 
+#include "Import/ModelFile.hpp"
 #include "Import/ModelWriter.hpp"
 #include "Import/StepScan.hpp"
-#include "Project/JsonReader.hpp"
 #include "Project/StateDump.hpp"
 #include "Report/ArealistLook.hpp"
 
@@ -46,15 +46,15 @@ Import::ModelAdditions Additions(const Host::Project& project)
 
 Status WriteModelWithArealists(const Host::Project& project, const std::string& modelPath, const std::string& outPath)
 {
-    std::string text;
-    if (Status status = ReadTextFile(modelPath, text); !status)
+    std::string text, textName;
+    if (Status status = Import::ReadModelFile(modelPath, text, textName); !status)
         return status;
     Import::StepScan scan;
-    if (Status status = Import::ScanStepText(text, modelPath, scan); !status)
+    if (Status status = Import::ScanStepText(text, textName, scan); !status)
         return status;
     std::string written;
     std::size_t skipped = 0;
-    if (Status status = Import::AppendArealists(text, scan, modelPath, Additions(project), written, skipped); !status)
+    if (Status status = Import::AppendArealists(text, scan, textName, Additions(project), written, skipped); !status)
         return status;
     return WriteFileAtomically(outPath, written).Prefixed("--ifc: ");
 }

@@ -8,6 +8,7 @@
 
 #include "../Host/Model/Application.hpp"
 #include "Import/Importer.hpp"
+#include "Import/ModelFile.hpp"
 #include "ModelExport.hpp"
 #include "Project/ProjectLoader.hpp"
 #include "Project/StateDump.hpp"
@@ -124,16 +125,15 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
     if (options.loadProject) {
         if (Status status = options.loadProject(app.LibraryParts(), project, out); !status)
             return status;
-    } else if (Import::IsModelPath(options.project)) {
+    } else {
         Import::ImportSummary summary;
-        if (Status status =
-                Import::LoadModelProject(options.project, options.import, app.LibraryParts(), project, &summary);
+        bool imported = false;
+        if (Status status = Import::LoadModelOrProject(options.project, options.import, app.LibraryParts(), project,
+                                                       imported, &summary);
             !status)
             return status;
-        if (options.importSummary)
+        if (imported && options.importSummary)
             Import::PrintSummary(summary, out);
-    } else if (Status status = LoadProjectFile(options.project, app.LibraryParts(), project); !status) {
-        return status;
     }
     app.OpenProject(std::move(project));
     if (options.afterOpen)
@@ -154,8 +154,8 @@ Status PlayWithAddOn(Host::Application& app, const RunOptions& options, const st
     // `open` in a session takes a model too, imported with the run's import options.
     player.SetProjectReader(
         [&options](const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& opened) {
-            return Import::IsModelPath(path) ? Import::LoadModelProject(path, options.import, library, opened, nullptr)
-                                             : LoadProjectFile(path, library, opened);
+            bool imported = false;
+            return Import::LoadModelOrProject(path, options.import, library, opened, imported, nullptr);
         });
     player.ReportChanges();
     RunStats& stats = played.stats.emplace(app, options.stats);
@@ -238,7 +238,7 @@ int Run(const RunOptions& options, std::istream& in, std::ostream& out, std::ost
     if (std::string chromium; Report::IsPdfPath(options.reportPath))
         if (Status status = Report::FindPdfPrinter(chromium); !status)
             return BadInput(err, status.Message());
-    if (!options.ifcPath.empty() && !Import::IsModelPath(options.project))
+    if (!options.ifcPath.empty() && !Import::IsModelFile(options.project))
         return BadInput(err, "--ifc: " + options.project +
                                  " is a project file; only an IFC model can take its area "
                                  "lists back");

@@ -274,6 +274,48 @@ TEST(ElementStore, IndexesStayExactThroughAddRestoreAndCopy)
     EXPECT_EQ(&copy[500], copy.Find(middle));
 }
 
+// Elements are found by id whatever their GUID (an imported zone keeps the model's), through
+// renaming, undo's removal and re-insertion, and in copies; of two elements with one id, the
+// earlier created.
+TEST(ElementStore, FindsElementsByIdWhateverTheirGuid)
+{
+    Host::ElementStore store;
+    for (int i = 0; i < 100; ++i) {
+        Host::Element element;
+        element.guid = Host::GuidFromName("model guid " + std::to_string(i));
+        element.id = i == 99 ? "Z7" : "Z" + std::to_string(i);
+        element.type = API_ZoneID;
+        store.Add(element);
+    }
+    const API_Guid seventh = Host::GuidFromName("model guid 7");
+    EXPECT_EQ(store.FindById("Z42"), store.Find(Host::GuidFromName("model guid 42")));
+    EXPECT_EQ(store.FindById("Z7"), store.Find(seventh)) << "the earlier of the two";
+    EXPECT_EQ(store.FindById(""), nullptr);
+    EXPECT_EQ(store.FindById("Z100"), nullptr);
+
+    ASSERT_TRUE(store.Rename(seventh, "renamed"));
+    EXPECT_EQ(store.FindById("renamed"), store.Find(seventh));
+    EXPECT_EQ(store.FindById("Z7"), store.Find(Host::GuidFromName("model guid 99")));
+
+    const Host::StoredElement& stored = *store.FindStored(seventh);
+    Host::ElementImage image;
+    image.exists = true;
+    image.element = stored.element;
+    image.links = Host::ElementImage::LinkLists{stored.linksFrom, stored.linksTo};
+    store.Restore(seventh, Host::ElementImage());
+    EXPECT_EQ(store.FindById("renamed"), nullptr);
+    store.Restore(seventh, image);
+    EXPECT_EQ(store.FindById("renamed"), store.Find(seventh));
+    image.element->id = "Z7"; // an image that holds the element under another id
+    store.Restore(seventh, image);
+    EXPECT_EQ(store.FindById("renamed"), nullptr);
+    EXPECT_EQ(store.FindById("Z7"), store.Find(seventh));
+
+    const Host::ElementStore copy = store;
+    EXPECT_EQ(copy.FindById("Z42"), copy.Find(Host::GuidFromName("model guid 42")));
+    EXPECT_NE(copy.FindById("Z42"), store.FindById("Z42"));
+}
+
 // The GUID index finds every member and none of the erased ones, whichever members an erase has
 // to shift back along a probe run.
 TEST(GuidIndex, EraseKeepsEveryOtherMemberFindable)

@@ -48,10 +48,37 @@ void ElementStore::Reindex()
     byGuid.Clear();
     byGuid.Reserve(order.size());
     byType.clear();
+    byId.clear();
     for (const auto& stored : order) {
         byGuid.Insert(stored->element.guid, stored.get());
         byType[Int32(stored->element.type)].push_back(stored.get());
+        IndexId(stored.get());
     }
+}
+
+void ElementStore::IndexId(const StoredElement* stored)
+{
+    if (stored->element.id.empty())
+        return;
+    auto& named = byId[stored->element.id];
+    named.insert(std::lower_bound(named.begin(), named.end(), stored->element.creationOrder, EarlierCreated), stored);
+}
+
+void ElementStore::UnindexId(const StoredElement* stored)
+{
+    const auto found = byId.find(stored->element.id);
+    if (found == byId.end())
+        return;
+    auto& named = found->second;
+    named.erase(std::remove(named.begin(), named.end(), stored), named.end());
+    if (named.empty())
+        byId.erase(found);
+}
+
+const Element* ElementStore::FindById(const std::string& id) const
+{
+    const auto found = byId.find(id);
+    return found == byId.end() || found->second.empty() ? nullptr : &found->second.front()->element;
 }
 
 const StoredElement* ElementStore::FindStored(const API_Guid& guid) const
@@ -168,7 +195,9 @@ bool ElementStore::Rename(const API_Guid& guid, const std::string& id)
     StoredElement* stored = FindMutable(guid);
     if (stored == nullptr)
         return false;
+    UnindexId(stored);
     stored->element.id = id;
+    IndexId(stored);
     return true;
 }
 
@@ -195,6 +224,7 @@ void ElementStore::Insert(std::unique_ptr<StoredElement> stored)
     });
     order.insert(at, std::move(stored));
     byGuid.Insert(raw->element.guid, raw);
+    IndexId(raw);
     auto& ofType = byType[Int32(raw->element.type)];
     ofType.insert(std::lower_bound(ofType.begin(), ofType.end(), creationOrder, EarlierCreated), raw);
 }
@@ -209,6 +239,7 @@ void ElementStore::Remove(const API_Guid& guid)
     auto inType = std::lower_bound(ofType.begin(), ofType.end(), creationOrder, EarlierCreated);
     if (inType != ofType.end() && *inType == stored)
         ofType.erase(inType);
+    UnindexId(stored);
     byGuid.Erase(guid);
     auto at = std::lower_bound(order.begin(), order.end(), creationOrder, [](const auto& existing, UInt64 value) {
         return EarlierCreated(existing.get(), value);
@@ -233,8 +264,11 @@ void ElementStore::Restore(const API_Guid& guid, const ElementImage& image)
         Insert(std::move(restored));
         return;
     }
-    if (image.element)
+    if (image.element) {
+        UnindexId(stored);
         stored->element = *image.element;
+        IndexId(stored);
+    }
     if (image.links) {
         stored->linksFrom = image.links->from;
         stored->linksTo = image.links->to;

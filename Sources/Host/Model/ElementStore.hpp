@@ -51,6 +51,9 @@ public:
     const Element* Find(const API_Guid& guid) const;
     const StoredElement* FindStored(const API_Guid& guid) const;
     const LinkList* LinksFrom(const API_Guid& guid) const;
+    // The earliest created element (live or deleted) whose id is `id`; null when none or `id` is
+    // empty. Cost: one hash lookup, whatever the element's GUID.
+    const Element* FindById(const std::string& id) const;
     std::size_t size() const { return order.size(); }
     bool empty() const { return order.empty(); }
     const Element& operator[](std::size_t position) const { return order[position]->element; }
@@ -85,7 +88,8 @@ public:
     const_iterator end() const { return const_iterator(order.end()); }
 
     // --- Changing: each change first records the elements it touches ---------------------------
-    // The element to change in place; nullptr for an unknown GUID.
+    // The element to change in place; nullptr for an unknown GUID. Its id changes only through
+    // Rename, which keeps the index of ids.
     Element* Edit(const API_Guid& guid);
     // Appends a new element with the next creation order. Its GUID must not be in the store.
     Element& Add(Element element);
@@ -122,9 +126,14 @@ private:
     void Insert(std::unique_ptr<StoredElement> stored);
     void Remove(const API_Guid& guid);
     void Reindex();
+    void IndexId(const StoredElement* stored);
+    void UnindexId(const StoredElement* stored);
 
     std::vector<std::unique_ptr<StoredElement>> order; // by creation order
     GuidIndex byGuid;
+    // Elements by id, each list by creation order (ids are unique where the runner gives them, so
+    // a list holds one element but for a project that breaks that rule).
+    std::unordered_map<std::string, std::vector<const StoredElement*>> byId;
     std::unordered_map<Int32, std::vector<const StoredElement*>> byType;
     UInt64 nextCreationOrder = 1;
     UInt64 generatedGuids = 0;

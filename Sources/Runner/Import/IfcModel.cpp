@@ -1,10 +1,15 @@
 // Reading a model with IFC++ behind the pre-scan, and the unit factors it does not give.
 #include "IfcModel.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <regex>
+#include <unordered_map>
 
+#include <ifcpp/IFC4/EntityFactory.h>
 #include <ifcpp/IFC4/include/IfcAreaMeasure.h>
 #include <ifcpp/IFC4/include/IfcConversionBasedUnit.h>
 #include <ifcpp/IFC4/include/IfcMeasureWithUnit.h>
@@ -22,6 +27,8 @@
 #include <ifcpp/reader/ReaderSTEP.h>
 
 #include "../Project/JsonReader.hpp"
+#include "ModelClosure.hpp"
+#include "ModelFile.hpp"
 #include "WideText.hpp"
 
 namespace Runner::Import {
@@ -87,6 +94,27 @@ struct LibraryMessages {
         }
     }
 };
+
+// The first entity of the closure that the library does not know as an IFC4 entity; null when it
+// knows them all. The library's entity factory answers once per type.
+const StepEntity* FirstNonIfc4(const StepScan& scan, const ModelClosure& closure)
+{
+    std::unordered_map<std::string_view, bool> known;
+    for (const std::uint32_t index : closure.entities) {
+        const StepEntity& entity = scan.entities[index];
+        const auto [type, fresh] = known.try_emplace(entity.type, false);
+        if (fresh) {
+            std::string upper(entity.type);
+            std::transform(upper.begin(), upper.end(), upper.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+            const std::unique_ptr<BuildingEntity> made(EntityFactory::createEntityObject(upper));
+            type->second = made != nullptr;
+        }
+        if (!type->second)
+            return &entity;
+    }
+    return nullptr;
+}
 
 double PrefixFactor(const shared_ptr<IfcSIPrefix>& prefix)
 {
@@ -157,8 +185,19 @@ Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out
     out.text = std::move(text);
     if (Status status = ScanStepText(out.text, fileName, out.scan); !status)
         return status;
-    // The library edits the text it reads (it strips comments): it gets a copy.
-    std::string libraryText = out.text;
+    // The library reads only what the import reads (and edits the text it gets: it strips
+    // comments), so it gets the closure's own text.
+    const ModelClosure closure = FindClosure(out.text, out.scan);
+    std::string_view schemaName;
+    if (out.scan.schema == Schema::Ifc4x3) {
+        if (const StepEntity* entity = FirstNonIfc4(out.scan, closure))
+            return Status::BadInput(out.Where(entity->id) + ": " + std::string(entity->type) +
+                                    " is not an IFC4 entity: an " + out.scan.schemaName +
+                                    " model is read as IFC4, which needs the rooms and all they refer to to be IFC4 "
+                                    "entities");
+        schemaName = "IFC4";
+    }
+    std::string libraryText = ClosureText(out.text, out.scan, closure, schemaName);
 
     auto model = std::make_shared<BuildingModel>();
     LibraryMessages messages;
@@ -189,10 +228,10 @@ Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out
 
 Status OpenIfcModel(const std::string& path, IfcModel& model)
 {
-    std::string text;
-    if (Status status = ReadTextFile(path, text); !status)
+    std::string text, textName;
+    if (Status status = ReadModelFile(path, text, textName); !status)
         return status;
-    return ReadIfcModel(std::move(text), path, model);
+    return ReadIfcModel(std::move(text), textName, model);
 }
 
 } // namespace Runner::Import

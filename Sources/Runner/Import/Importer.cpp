@@ -1,26 +1,14 @@
 // Reading, mapping and building one after the other.
 #include "Importer.hpp"
 
-#include <algorithm>
-#include <cctype>
-
 #include "../Project/JsonReader.hpp"
 #include "../Project/ProjectLoader.hpp"
 #include "IfcModel.hpp"
+#include "ModelFile.hpp"
 #include "ModelRecords.hpp"
 #include "ProjectBuilder.hpp"
 
 namespace Runner::Import {
-
-bool IsModelPath(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string extension = path.substr(path.size() - 4);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".ifc";
-}
 
 namespace {
 
@@ -55,13 +43,50 @@ Status ImportModelFile(const std::string& path, const ImportOptions& options, Im
     return Import(model, options, result);
 }
 
+namespace {
+
+Status LoadImported(const ImportResult& result, const std::string& path, const std::vector<Host::LibPart>& library,
+                    Host::Project& project)
+{
+    return LoadProjectText(result.project.dump(), path, library, project);
+}
+
+} // namespace
+
 Status LoadModelProject(const std::string& path, const ImportOptions& options,
                         const std::vector<Host::LibPart>& library, Host::Project& project, ImportSummary* summary)
 {
     ImportResult result;
     if (Status status = ImportModelFile(path, options, result); !status)
         return status;
-    if (Status status = LoadProjectText(result.project.dump(), path, library, project); !status)
+    if (Status status = LoadImported(result, path, library, project); !status)
+        return status;
+    if (summary != nullptr)
+        *summary = std::move(result.summary);
+    return Status::Ok();
+}
+
+Status LoadModelOrProject(const std::string& path, const ImportOptions& options,
+                          const std::vector<Host::LibPart>& library, Host::Project& project, bool& imported,
+                          ImportSummary* summary)
+{
+    imported = false;
+    std::string content;
+    if (Status status = ReadTextFile(path, content); !status)
+        return status;
+    FileFormat format = FileFormat::ProjectFile;
+    if (Status status = FormatOfContent(content, path, format); !status)
+        return status;
+    if (format == FileFormat::ProjectFile)
+        return LoadProjectText(content, path, library, project);
+    imported = true;
+    std::string text, textName;
+    if (Status status = ModelText(std::move(content), path, text, textName); !status)
+        return status;
+    ImportResult result;
+    if (Status status = ImportModelText(std::move(text), textName, options, result); !status)
+        return status;
+    if (Status status = LoadImported(result, path, library, project); !status)
         return status;
     if (summary != nullptr)
         *summary = std::move(result.summary);

@@ -20,10 +20,8 @@ struct ImportResult {
     ImportSummary summary;
 };
 
-// True for a path the runner reads as an IFC model rather than a project file: ".ifc" in any case.
-bool IsModelPath(const std::string& path);
-
-// Bad input names the file, line and entity ("MODEL.ifc:120: #4711: ...").
+// Bad input names the file, line and entity ("MODEL.ifc:120: #4711: ..."). The file is STEP text
+// or a zip archive holding one (ModelFile.hpp).
 Status ImportModelFile(const std::string& path, const ImportOptions& options, ImportResult& result);
 Status ImportModelText(std::string text, const std::string& fileName, const ImportOptions& options,
                        ImportResult& result);
@@ -31,5 +29,12 @@ Status ImportModelText(std::string text, const std::string& fileName, const Impo
 // Imports the model and loads it as a project with the host's `library`; `summary` may be null.
 Status LoadModelProject(const std::string& path, const ImportOptions& options,
                         const std::vector<Host::LibPart>& library, Host::Project& project, ImportSummary* summary);
+
+// Reads the file at `path` once and chooses by its content: a model (STEP text or a zip) is
+// imported and loaded as LoadModelProject does (`imported` true, `summary` filled when not null),
+// a project file is loaded as it stands; anything else is bad input naming what is expected.
+Status LoadModelOrProject(const std::string& path, const ImportOptions& options,
+                          const std::vector<Host::LibPart>& library, Host::Project& project, bool& imported,
+                          ImportSummary* summary);
 
 } // namespace Runner::Import

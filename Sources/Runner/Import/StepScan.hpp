@@ -15,7 +15,8 @@
 
 namespace Runner::Import {
 
-enum class Schema { Ifc2x3, Ifc4 };
+// IFC4X3 models are read as IFC4 where their rooms allow (IfcModel).
+enum class Schema { Ifc2x3, Ifc4, Ifc4x3 };
 
 // One entity instance of the DATA section.
 struct StepEntity {

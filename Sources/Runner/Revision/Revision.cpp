@@ -3,6 +3,7 @@
 
 #include "../../Host/Model/ErrorNames.hpp"
 #include "../Import/Importer.hpp"
+#include "../Import/ModelFile.hpp"
 #include "../Project/ProjectLoader.hpp"
 #include "../Project/StateDump.hpp"
 #include "PreviousState.hpp"
@@ -14,7 +15,7 @@ namespace {
 Status ReadNewVersion(const std::string& path, const Import::ImportOptions& options, Json& model,
                       Import::ImportSummary* summary)
 {
-    if (Import::IsModelPath(path)) {
+    if (Import::IsModelFile(path)) {
         Import::ImportResult result;
         if (Status status = Import::ImportModelFile(path, options, result); !status)
             return status;

@@ -16,7 +16,8 @@ TextMatch::TextMatch(std::string utf8) : utf8(std::move(utf8)), units(this->utf8
 // Ids are unique among all elements, deleted ones included (the loader and new ids are checked),
 // so the element found by GUID is the one a scan in creation order would find. Elements of a
 // project file have GUIDs derived from their ids, and elements without an id are named by their
-// GUID string; only ids given later (`name`, new elements) or beside an explicit GUID need a scan.
+// GUID string; all others (ids given later, beside an explicit GUID, or imported zones, which
+// keep the model's GUID) are found through the store's index of ids.
 const Host::Element* FindByDumpId(const Host::Project& project, const std::string& id)
 {
     if (const Host::Element* derived = project.Find(Host::GuidFromName(id)); derived != nullptr && derived->id == id)
@@ -27,10 +28,7 @@ const Host::Element* FindByDumpId(const Host::Project& project, const std::strin
         if (named != nullptr && DumpId(*named) == id)
             return named;
     }
-    for (const Host::Element& element : project.elements)
-        if (!element.id.empty() && element.id == id)
-            return &element;
-    return nullptr;
+    return project.elements.FindById(id);
 }
 
 const Host::Element* FindArealistOfTop(const Host::Project& project, const std::string& top, int nth, int& seen)

@@ -103,7 +103,7 @@ std::vector<BadModel> BadModels()
         {"Empty", "", "t.ifc", "not an IFC file"},
         {"TruncatedInAnEntity", smallModel.substr(0, smallModel.find("'Raum'")), "t.ifc:15", "truncated"},
         {"TruncatedAfterData", smallModel.substr(0, smallModel.rfind(end)), "t.ifc:", "truncated"},
-        {"UnknownSchema", Replaced(smallModel, "('IFC4')", "('IFC4X3')"), "t.ifc:5", "unknown schema \"IFC4X3\""},
+        {"UnknownSchema", Replaced(smallModel, "('IFC4')", "('IFC5')"), "t.ifc:5", "unknown schema \"IFC5\""},
         {"DanglingReference", Replaced(smallModel, "#7,(#8)", "#7,(#8,#99)"), "t.ifc:16: #9", "refers to #99"},
         {"EntityTwice", Replaced(smallModel, "#10=", "#9="), "t.ifc:17: #9", "defined twice"},
         {"NumberOutOfRange", Replaced(smallModel, "12.5", "1.E300"), "t.ifc:17: #10", "number out of range"},
