@@ -11,10 +11,10 @@ namespace {
 
 void AppendAreas(std::string& out, const Areas& areas, Language language)
 {
+    // Cells and rows leave out the end tags HTML lets them omit: a tower has tens of thousands.
     for (const Centi area : areas) {
         out += "<td>";
         out += FormatArea(area, language);
-        out += "</td>";
     }
 }
 
@@ -59,16 +59,14 @@ void AppendSumRow(std::string& out, const char* rowClass, const std::string& lab
         AppendEscaped(out, category->code);
         out += "\"";
     }
-    out += "><td colspan=\"4\">";
+    out += "><td colspan=4>";
     AppendEscaped(out, label);
     if (category != nullptr) {
         if (!label.empty())
             out += ' ';
         AppendCategory(out, *category);
     }
-    out += "</td>";
     AppendAreas(out, areas, language);
-    out += "</tr>";
 }
 
 // One TOP's rows in its section's table: a heading row, its rooms, the subtotals per category and

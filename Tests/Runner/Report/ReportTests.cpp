@@ -162,7 +162,7 @@ TEST_F(Report, ZonesAreTheirOutlineOrASquareOfTheirAreaWithYUp)
 std::vector<double> FontPixels(const std::string& svg, int scale)
 {
     std::vector<double> sizes;
-    const std::regex size("font-size=\"([0-9.]+)\"");
+    const std::regex size("font-size=\"?([0-9.]+)");
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), size); it != std::sregex_iterator(); ++it)
         sizes.push_back(std::stod((*it)[1]) / PlanPerPixel(scale));
     return sizes;
@@ -286,7 +286,7 @@ TEST(DrawingScale, PlanIsItsSizeAtTheScaleWithAScaleBar)
     std::smatch found;
     ASSERT_TRUE(std::regex_search(
         svg, found,
-        std::regex("width=\"([0-9.]+)\" height=\"([0-9.]+)\" viewBox=\"([-0-9.]+) ([-0-9.]+) ([0-9.]+) ([0-9.]+)\"")));
+        std::regex("width=\"?([0-9.]+)\"? height=\"?([0-9.]+)\"? viewBox=\"([-0-9.]+) ([-0-9.]+) ([0-9.]+) ([0-9.]+)\"")));
     // The viewBox is in centimetres: at 1:100 a metre is 10 mm on paper, 37.8 CSS pixels.
     EXPECT_NEAR(std::stod(found[1]), std::stod(found[5]) * 96 / 254, 0.1);
     EXPECT_NEAR(std::stod(found[2]), std::stod(found[6]) * 96 / 254, 0.1);
