@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -286,7 +287,7 @@ TEST(DrawingScale, PlanIsItsSizeAtTheScaleWithAScaleBar)
     std::smatch found;
     ASSERT_TRUE(std::regex_search(
         svg, found,
-        std::regex("width=\"?([0-9.]+)\"? height=\"?([0-9.]+)\"? viewBox=\"([-0-9.]+) ([-0-9.]+) ([0-9.]+) ([0-9.]+)\"")));
+        std::regex("width=\"([0-9.]+)\" height=\"([0-9.]+)\" viewBox=\"([-0-9.]+) ([-0-9.]+) ([0-9.]+) ([0-9.]+)\"")));
     // The viewBox is in centimetres: at 1:100 a metre is 10 mm on paper, 37.8 CSS pixels.
     EXPECT_NEAR(std::stod(found[1]), std::stod(found[5]) * 96 / 254, 0.1);
     EXPECT_NEAR(std::stod(found[2]), std::stod(found[6]) * 96 / 254, 0.1);
@@ -525,6 +526,29 @@ TEST(ReportSections, PastAHandfulOfStoreysOnlyTheFirstOpensOnScreen)
             EXPECT_EQ(Occurrences(screen, "id=\"" + id + "\""), 1u) << id;
         }
     }
+}
+
+// A TOP's rows name the storey in its first row and where it changes, and leave it empty below,
+// as one writes "ditto"; a TOP of its own starts afresh.
+TEST(ReportSchedule, StoreyCellOnlyWhereTheStoreyChanges)
+{
+    const char* const project = R"({
+      "stories": [{"index": 0, "name": "Ground"}, {"index": 1, "name": "Upper"}],
+      "zones": [
+        {"id": "Z1", "story": 0, "number": "1", "name": "Hall", "top": "T1", "quantities": [4, 4, 4, 4, 0], "pos": [0, 0]},
+        {"id": "Z2", "story": 1, "number": "2", "name": "Bed", "top": "T1", "quantities": [9, 9, 9, 9, 0], "pos": [0, 0]},
+        {"id": "Z3", "story": 1, "number": "3", "name": "Bath", "top": "T1", "quantities": [5, 5, 5, 5, 0], "pos": [4, 0]},
+        {"id": "Z4", "story": 1, "number": "4", "name": "Loft", "top": "T2", "quantities": [8, 8, 8, 8, 0], "pos": [8, 0]}]
+    })";
+    Host::Project loaded;
+    ASSERT_TRUE(Runner::LoadProjectText(project, "p.json", TestLibrary(), loaded));
+    const std::string html = BuildHtmlReport(loaded, "p.json", Language::English);
+    const std::regex row("<tr(?: class=\"inconsistent\")?><td>([^<]*)<td>([^<]*)<td>");
+    std::map<std::string, std::string> storeyCell; // room number -> storey cell
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), row); it != std::sregex_iterator(); ++it)
+        storeyCell[(*it)[2]] = (*it)[1];
+    const std::map<std::string, std::string> expected = {{"1", "Ground"}, {"2", "Upper"}, {"3", ""}, {"4", "Upper"}};
+    EXPECT_EQ(storeyCell, expected);
 }
 
 // Element names that must be closed; void elements of HTML are not in the list.
