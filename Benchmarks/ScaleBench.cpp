@@ -14,6 +14,7 @@
 
 #include "../Sources/Host/Model/Application.hpp"
 #include "../Sources/Runner/Project/ProjectLoader.hpp"
+#include "../Sources/Runner/Report/HtmlReport.hpp"
 #include "../Sources/Runner/Session/SessionParser.hpp"
 #include "../Sources/Runner/Session/SessionPlayer.hpp"
 #include "../Sources/Runner/Tools/TowerGenerator.hpp"
@@ -343,6 +344,24 @@ void ShowOneElement(benchmark::State& state)
     MeasureLine(state, "show " + MiddleRoom(Storeys(state)), "\"id\": \"" + MiddleRoom(Storeys(state)) + "\"");
 }
 
+// --- The area report ------------------------------------------------------------------------------
+
+// `--report OUT.html` on the tower with its Arealists: the whole page as text. The page's size is
+// what a browser has to parse (report_in_browser.py's tower check holds it to its target).
+void HtmlReport(benchmark::State& state)
+{
+    Session session(Storeys(state), true);
+    std::size_t bytes = 0;
+    for (auto _ : state)
+        bytes =
+            Runner::Report::BuildHtmlReport(session.App().GetProject(), "tower.json", Runner::Report::Language::English)
+                .size();
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(bytes));
+    state.counters["page_bytes"] = double(bytes);
+    state.counters["bytes_per_zone"] = double(bytes) / double(Storeys(state) * 1500);
+    state.counters["zones"] = double(Storeys(state) * 1500);
+}
+
 void Sizes(benchmark::internal::Benchmark* bench)
 {
     bench->Arg(4)->Arg(40)->ArgName("storeys")->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -363,6 +382,7 @@ BENCHMARK(UndoUpdateAll)->Apply(Sizes);
 BENCHMARK(ExpectOneElement)->Apply(Sizes);
 BENCHMARK(ExpectArealistsOfTop)->Apply(Sizes);
 BENCHMARK(ShowOneElement)->Apply(Sizes);
+BENCHMARK(HtmlReport)->Apply(Sizes);
 
 } // namespace
 

@@ -132,18 +132,35 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
         out += "</text>";
     };
 
-    // A row is one text element with a tspan per cell, which keeps a table of many rows short.
+    // A row is one text element, its first cell the text's own content and a tspan for each
+    // further cell, which keeps a table of many rows short. A row of no visible cell is left out.
+    const char* rowClass = "";
+    double rowBaseline = 0.0;
+    bool rowOpen = false;
     auto cell = [&](double tx, const std::string& content, double widthLimit, bool bold) {
         const std::string fitted = FitText(content, h, widthLimit * h, bold);
         if (fitted.empty())
             return;
         // Whole centimetres: finer is invisible at any of the report's scales.
-        Tag(out, "tspan").Number("x", std::round(tx)).Open();
+        if (rowOpen) {
+            Tag(out, "tspan").Number("x", std::round(tx)).Open();
+            AppendEscaped(out, fitted);
+            out += "</tspan>";
+            return;
+        }
+        Tag(out, "text", rowClass).Number("x", std::round(tx)).Number("y", std::round(rowBaseline)).Open();
         AppendEscaped(out, fitted);
-        out += "</tspan>";
+        rowOpen = true;
     };
     auto row = [&](double baseline, const char* className) {
-        Tag(out, "text", className).Number("y", std::round(baseline)).Open();
+        rowClass = className;
+        rowBaseline = baseline;
+        rowOpen = false;
+    };
+    auto endRow = [&]() {
+        if (rowOpen)
+            out += "</text>";
+        rowOpen = false;
     };
 
     // The table is drawn in its own coordinates, which keeps its many numbers short.
@@ -190,7 +207,7 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
         for (std::size_t k = 0; k < 4; ++k)
             cell(x + areasLeft + (static_cast<double>(k) + 1) * areaColumn * h - padding * h,
                  FormatArea(areas[k], language), areaColumn - 2 * padding, false);
-        out += "</text>";
+        endRow();
     };
     double rowTop = y + titleRow * h;
     for (const ArealistLine& entry : table.lines) {
@@ -204,14 +221,14 @@ void AppendArealistSvg(std::string& out, const ArealistTable& table, double x, d
             left += nameColumn * h;
         }
         cell(left + padding * h, entry.text, textColumn - 2 * padding, false);
-        out += "</text>";
+        endRow();
         areaCells(entry.sums, baseline, "n");
         rowTop += lineRow * h;
     }
     const double totalBaseline = totalTop + (ruleGap + lineRow - 0.5) * h;
     row(totalBaseline, "al-total");
     cell(x + padding * h, "\u03a3", areasLeft / h - 2 * padding, true);
-    out += "</text>";
+    endRow();
     areaCells(table.total, totalBaseline, "al-total n");
     out += "</g>";
 }

@@ -79,8 +79,10 @@ void AppendZoneLabel(std::string& out, const PlanZone& zone, const ZoneLabel& la
 {
     const double size = label.size;
     const double first = zone.labelPoint.y - linePitch * size * (double(label.lines.size()) - 1) / 2 + 0.35 * size;
+    // Whole centimetres place a label finely enough at any of the report's scales.
+    const double x = std::round(zone.labelPoint.x);
     Tag text(out, "text");
-    text.Number("x", zone.labelPoint.x).Number("y", first);
+    text.Number("x", x).Number("y", std::round(first));
     if (std::fabs(size - groupSize) > 0.05)
         text.Number("font-size", size);
     text.Open();
@@ -95,7 +97,9 @@ void AppendZoneLabel(std::string& out, const PlanZone& zone, const ZoneLabel& la
             }
             continue;
         }
-        Tag(out, "tspan").Number("x", zone.labelPoint.x).Text("dy", "1.2em").Open();
+        out += "<tspan x=";
+        AppendNumber(out, x);
+        out += " dy=1.2em>";
         AppendEscaped(out, line.plain);
         out += "</tspan>";
     }
@@ -204,20 +208,24 @@ void AppendStoreySvg(std::string& out, const StoreyPlan& plan, double left, doub
         out += "</g>";
     out += "</g><g class=\"links\">";
     for (const PlanArealist& arealist : plan.arealists) {
-        if (!arealist.links.empty()) {
-            out += "<path d=\"";
-            for (const Point& to : arealist.links) {
-                out += 'M';
-                AppendNumber(out, arealist.position.x);
-                out += ' ';
-                AppendNumber(out, arealist.position.y);
-                out += 'L';
-                AppendNumber(out, to.x);
-                out += ' ';
-                AppendNumber(out, to.y);
-            }
-            out += "\"/>";
+        // Whole centimetres; the link to the zone the label stands in has no length.
+        const Point from{std::round(arealist.position.x), std::round(arealist.position.y)};
+        std::string links;
+        for (const Point& to : arealist.links) {
+            const Point end{std::round(to.x), std::round(to.y)};
+            if (end.x == from.x && end.y == from.y)
+                continue;
+            links += 'M';
+            AppendNumber(links, from.x);
+            links += ' ';
+            AppendNumber(links, from.y);
+            links += 'L';
+            AppendNumber(links, end.x);
+            links += ' ';
+            AppendNumber(links, end.y);
         }
+        if (!links.empty())
+            out += "<path d=\"" + links + "\"/>";
         // A table drawn away from where the label stands (stacked, or beside the plan) keeps a
         // leader back to that point.
         if (std::hypot(arealist.leaderFrom.x - arealist.position.x, arealist.leaderFrom.y - arealist.position.y) >

@@ -145,13 +145,15 @@ Tag::Tag(std::string& out, std::string_view name, std::string_view className) : 
         Text("class", className);
 }
 
+// A number needs no quotes in HTML, and a report of tens of thousands of zones has hundreds of
+// thousands of them.
 Tag& Tag::Number(std::string_view name, double value)
 {
     out += ' ';
     out += name;
-    out += "=\"";
+    out += '=';
     AppendNumber(out, value);
-    out += '"';
+    bare = true;
     return *this;
 }
 
@@ -162,12 +164,14 @@ Tag& Tag::Text(std::string_view name, std::string_view value)
     out += "=\"";
     AppendEscaped(out, value);
     out += '"';
+    bare = false;
     return *this;
 }
 
 void Tag::Close()
 {
-    out += "/>";
+    // An unquoted value would take the slash in.
+    out += bare ? " />" : "/>";
 }
 
 void Tag::Open()

@@ -26,13 +26,14 @@ void AppendNumber(std::string& out, double value);
 class Tag {
 public:
     Tag(std::string& out, std::string_view name, std::string_view className = {});
-    Tag& Number(std::string_view name, double value);         // as AppendNumber writes it
+    Tag& Number(std::string_view name, double value);         // as AppendNumber writes it, unquoted
     Tag& Text(std::string_view name, std::string_view value); // escaped
     void Close();                                             // "/>": an element without content
     void Open();                                              // ">": content and the end tag follow
 
 private:
     std::string& out;
+    bool bare = false; // the last attribute's value is unquoted
 };
 
 } // namespace Runner::Report

@@ -11,10 +11,10 @@ namespace {
 
 void AppendAreas(std::string& out, const Areas& areas, Language language)
 {
+    // Cells and rows leave out the end tags HTML lets them omit: a tower has tens of thousands.
     for (const Centi area : areas) {
         out += "<td>";
         out += FormatArea(area, language);
-        out += "</td>";
     }
 }
 
@@ -48,31 +48,32 @@ void AppendHead(std::string& out, const ReportTexts& texts, bool rooms)
     out += "</tr></thead>";
 }
 
+// Building totals name their category in data-category; a TOP's subtotals, tens of thousands in a
+// tower, only in the text.
 void AppendSumRow(std::string& out, const char* rowClass, const std::string& label, const CategoryRef* category,
                   const Areas& areas, Language language)
 {
     out += "<tr class=\"";
     out += rowClass;
     out += "\"";
-    if (category != nullptr) {
+    if (category != nullptr && std::string_view(rowClass) != "subtotal") {
         out += " data-category=\"";
         AppendEscaped(out, category->code);
         out += "\"";
     }
-    out += "><td colspan=\"4\">";
+    out += "><td colspan=4>";
     AppendEscaped(out, label);
     if (category != nullptr) {
         if (!label.empty())
             out += ' ';
         AppendCategory(out, *category);
     }
-    out += "</td>";
     AppendAreas(out, areas, language);
-    out += "</tr>";
 }
 
 // One TOP's rows in its section's table: a heading row, its rooms, the subtotals per category and
-// its total. Room rows, the bulk of a large schedule, leave out the end tags HTML lets them omit.
+// its total. Room rows, the bulk of a large schedule, leave out the end tags HTML lets them omit,
+// and name the storey only in a TOP's first row and where it changes, as one writes "ditto".
 void AppendTopRows(std::string& out, const ScheduleTop& top, const TopColours& colours,
                    const std::unordered_set<std::string>& inconsistent, Language language)
 {
@@ -91,9 +92,12 @@ void AppendTopRows(std::string& out, const ScheduleTop& top, const TopColours& c
         AppendEscaped(out, texts.noTop);
     }
     out += "</th></tr>";
+    const std::string* storey = nullptr;
     for (const ScheduleRoom& room : top.rooms) {
         out += inconsistent.count(room.id) != 0 ? "<tr class=\"inconsistent\"><td>" : "<tr><td>";
-        AppendEscaped(out, room.storey);
+        if (storey == nullptr || *storey != room.storey)
+            AppendEscaped(out, room.storey);
+        storey = &room.storey;
         out += "<td>";
         AppendEscaped(out, room.number);
         out += "<td>";

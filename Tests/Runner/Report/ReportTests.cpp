@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -162,7 +163,7 @@ TEST_F(Report, ZonesAreTheirOutlineOrASquareOfTheirAreaWithYUp)
 std::vector<double> FontPixels(const std::string& svg, int scale)
 {
     std::vector<double> sizes;
-    const std::regex size("font-size=\"([0-9.]+)\"");
+    const std::regex size("font-size=\"?([0-9.]+)");
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), size); it != std::sregex_iterator(); ++it)
         sizes.push_back(std::stod((*it)[1]) / PlanPerPixel(scale));
     return sizes;
@@ -525,6 +526,29 @@ TEST(ReportSections, PastAHandfulOfStoreysOnlyTheFirstOpensOnScreen)
             EXPECT_EQ(Occurrences(screen, "id=\"" + id + "\""), 1u) << id;
         }
     }
+}
+
+// A TOP's rows name the storey in its first row and where it changes, and leave it empty below,
+// as one writes "ditto"; a TOP of its own starts afresh.
+TEST(ReportSchedule, StoreyCellOnlyWhereTheStoreyChanges)
+{
+    const char* const project = R"({
+      "stories": [{"index": 0, "name": "Ground"}, {"index": 1, "name": "Upper"}],
+      "zones": [
+        {"id": "Z1", "story": 0, "number": "1", "name": "Hall", "top": "T1", "quantities": [4, 4, 4, 4, 0], "pos": [0, 0]},
+        {"id": "Z2", "story": 1, "number": "2", "name": "Bed", "top": "T1", "quantities": [9, 9, 9, 9, 0], "pos": [0, 0]},
+        {"id": "Z3", "story": 1, "number": "3", "name": "Bath", "top": "T1", "quantities": [5, 5, 5, 5, 0], "pos": [4, 0]},
+        {"id": "Z4", "story": 1, "number": "4", "name": "Loft", "top": "T2", "quantities": [8, 8, 8, 8, 0], "pos": [8, 0]}]
+    })";
+    Host::Project loaded;
+    ASSERT_TRUE(Runner::LoadProjectText(project, "p.json", TestLibrary(), loaded));
+    const std::string html = BuildHtmlReport(loaded, "p.json", Language::English);
+    const std::regex row("<tr(?: class=\"inconsistent\")?><td>([^<]*)<td>([^<]*)<td>");
+    std::map<std::string, std::string> storeyCell; // room number -> storey cell
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), row); it != std::sregex_iterator(); ++it)
+        storeyCell[(*it)[2]] = (*it)[1];
+    const std::map<std::string, std::string> expected = {{"1", "Ground"}, {"2", "Upper"}, {"3", ""}, {"4", "Upper"}};
+    EXPECT_EQ(storeyCell, expected);
 }
 
 // Element names that must be closed; void elements of HTML are not in the list.
