@@ -8,6 +8,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "../Project/StepTokens.hpp"
+
 namespace Runner::Import {
 
 namespace {
@@ -122,25 +124,7 @@ public:
     }
 
 private:
-    // The position after the token at `pos`: a whole string or comment, else one character.
-    std::size_t Next(std::size_t pos) const
-    {
-        if (text[pos] == '\'') {
-            for (++pos; pos < text.size(); ++pos)
-                if (text[pos] == '\'') {
-                    if (pos + 1 < text.size() && text[pos + 1] == '\'')
-                        ++pos;
-                    else
-                        return pos + 1;
-                }
-            return text.size();
-        }
-        if (text[pos] == '/' && pos + 1 < text.size() && text[pos + 1] == '*') {
-            const std::size_t close = text.find("*/", pos + 2);
-            return close == std::string_view::npos ? text.size() : close + 2;
-        }
-        return pos + 1;
-    }
+    std::size_t Next(std::size_t pos) const { return StepTokenEnd(text, pos); }
     std::size_t Skip(std::size_t pos, std::size_t end) const
     {
         while (pos < end && (std::isspace(static_cast<unsigned char>(text[pos])) ||

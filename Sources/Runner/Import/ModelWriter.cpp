@@ -11,6 +11,7 @@
 
 #include "../../Host/Model/Project.hpp"
 #include "../Project/IfcGlobalId.hpp"
+#include "../Project/StepTokens.hpp"
 #include "ImportOptions.hpp"
 
 namespace Runner::Import {
@@ -18,27 +19,19 @@ namespace Runner::Import {
 namespace {
 
 // The attributes of an entity instance ("#7=IFCZONE('a',#5,$);"), split at the commas of its
-// outermost list; strings and nested lists stay whole. The pre-scan has checked the syntax.
+// outermost list; strings, comments and nested lists stay whole. The pre-scan has checked the
+// syntax.
 std::vector<std::string_view> Attributes(std::string_view instance)
 {
     std::vector<std::string_view> attributes;
-    std::size_t pos = instance.find('(');
-    if (pos == std::string_view::npos)
-        return attributes;
+    std::size_t pos = 0;
+    while (pos < instance.size() && instance[pos] != '(') // a comment may stand before the name
+        pos = StepTokenEnd(instance, pos);
     int depth = 0;
     std::size_t start = pos + 1;
-    for (; pos < instance.size(); ++pos) {
+    for (; pos < instance.size(); pos = StepTokenEnd(instance, pos)) {
         const char c = instance[pos];
-        if (c == '\'') {
-            // '' inside a string is a quote; the string ends at a lone one.
-            for (++pos; pos < instance.size(); ++pos)
-                if (instance[pos] == '\'') {
-                    if (pos + 1 < instance.size() && instance[pos + 1] == '\'')
-                        ++pos;
-                    else
-                        break;
-                }
-        } else if (c == '(') {
+        if (c == '(') {
             ++depth;
         } else if (c == ')') {
             if (--depth == 0) {

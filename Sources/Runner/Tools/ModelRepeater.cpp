@@ -9,6 +9,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "../Project/StepTokens.hpp"
+
 namespace Runner {
 
 namespace {
@@ -71,25 +73,7 @@ public:
     }
 
 private:
-    // The end of the token at `pos`: a whole string or comment, else the next character.
-    std::size_t Next(std::size_t pos) const
-    {
-        if (text[pos] == '\'') {
-            for (++pos; pos < text.size(); ++pos)
-                if (text[pos] == '\'') {
-                    if (pos + 1 < text.size() && text[pos + 1] == '\'')
-                        ++pos;
-                    else
-                        return pos + 1;
-                }
-            return pos;
-        }
-        if (text.compare(pos, 2, "/*") == 0) {
-            const std::size_t close = text.find("*/", pos + 2);
-            return close == std::string_view::npos ? text.size() : close + 2;
-        }
-        return pos + 1;
-    }
+    std::size_t Next(std::size_t pos) const { return StepTokenEnd(text, pos); }
 
     Status Entities(std::size_t pos)
     {

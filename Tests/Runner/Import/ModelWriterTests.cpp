@@ -64,6 +64,12 @@ TEST(ModelWriter, AppendsAfterTheModelAndReplacesWhatItAddedBefore)
 
     const std::string twice = Written(once, OneArealist("TOP \xC3\x9C'1"));
     EXPECT_EQ(twice, once);
+    // Comments before a name or inside the attributes do not hide an earlier addition.
+    std::string commented = once;
+    const std::size_t zone = commented.find("IFCZONE('");
+    commented.insert(zone + 9 + 22 + 1, "/* ',' */");
+    commented.insert(zone, "/* ( */ ");
+    EXPECT_EQ(Count(Written(commented, OneArealist("T")), "IFCZONE("), 1u);
     const std::string other = Written(once, OneArealist("TOP 2"));
     EXPECT_EQ(Count(other, "IFCZONE("), 1u);
     EXPECT_EQ(Count(other, "IFCPROPERTYSET("), 1u);
