@@ -145,6 +145,25 @@ TEST_F(Revision, ArealistsStayAndFollowTheNewRooms)
     EXPECT_NE(out.find("TOP 1: 37,00 -> 58,00 m² (+21,00)"), std::string::npos) << out;
 }
 
+// The revised area lists go back into the new version's model: read back, it has the units and
+// areas the revision gave.
+TEST_F(Revision, TheRevisedListsGoBackIntoTheNewModel)
+{
+    FirstVersion(fixtures + "revision-1.ifc", "v1.json");
+    ASSERT_EQ(Host("areas " + fixtures + "revision-2.ifc --since " + Path("v1.json") + " --ifc " + Path("v2.ifc")), 0)
+        << err;
+    ASSERT_EQ(Host("import " + Path("v2.ifc") + " " + Path("p.json")), 0) << err;
+    for (const char* line :
+         {"\"TOP 1\": 3 zones, 58.00 m²", "\"TOP 2\": 1 zone, 6.00 m²", "\"TOP 3\": 3 zones, 28.00 m²"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+    const std::string written = Read(Path("v2.ifc"));
+    std::size_t zones = 0;
+    for (std::size_t at = written.find(",'Arealist',$);"); at != std::string::npos;
+         at = written.find(",'Arealist',$);", at + 1))
+        ++zones;
+    EXPECT_EQ(zones, 3u) << "one IfcZone per Arealist";
+}
+
 TEST_F(Revision, WhatTheUserDidToAnArealistStays)
 {
     // A session on the first version: the Arealists made, then TOP 2's given TOP 3 by hand.
