@@ -34,6 +34,20 @@ HandleBlock* BlockOf(GSHandle handle)
 // trivially destructible flag stays readable until the thread ends.
 thread_local bool cacheGone = false;
 
+// Under AddressSanitizer every handle goes back to free(): a reused block would hide an add-on's
+// use of a handle it has disposed of, which is exactly what that build is there to catch.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool cacheOn = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool cacheOn = false;
+#else
+constexpr bool cacheOn = true;
+#endif
+#else
+constexpr bool cacheOn = true;
+#endif
+
 class BlockCache {
 public:
     static constexpr std::size_t largest = 64 * 1024;
@@ -97,7 +111,7 @@ GSHandle BMhAllClear(GSSize size)
     if (wanted <= BlockCache::largest) {
         int sizeClass = 0;
         const std::size_t classSize = BlockCache::ClassSize(wanted, sizeClass);
-        HandleBlock* block = cacheGone ? nullptr : blockCache.Take(sizeClass);
+        HandleBlock* block = cacheOn && !cacheGone ? blockCache.Take(sizeClass) : nullptr;
         if (block != nullptr) {
             std::memset(block->data, 0, wanted);
         } else {
@@ -157,7 +171,7 @@ void BMhKill(GSHandle* handle)
     if (handle == nullptr || *handle == nullptr)
         return;
     HandleBlock* block = BlockOf(*handle);
-    if (cacheGone || !blockCache.Keep(block)) {
+    if (!cacheOn || cacheGone || !blockCache.Keep(block)) {
         std::free(block->data);
         std::free(block);
     }

@@ -141,18 +141,32 @@ constexpr TypeNameEntry typeNames[] = {
 
 using ProjectLoading::Loader;
 
-Status LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
-                       Host::Project& project)
+namespace {
+
+// A project file and a dump are read alike; a dump also brings its links, and its elements are
+// longer in the text.
+Status LoadText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                bool dump, Host::Project& project)
 {
     // Elements take a few hundred bytes each in a project file; reserving for one per 128 bytes
-    // spares large files the regrowth of their tables.
-    Loader loader(fileName, library, text.size() / 128);
+    // (256 in a dump) spares large files the regrowth of their tables.
+    Loader loader(fileName, library, text.size() / (dump ? 256 : 128));
+    if (dump)
+        loader.ReadDump();
     Json root;
     if (Status status = ParseJsonText(text, fileName, root, &loader); !status)
         return status;
     if (!loader.Finish(root, project))
         return Status::BadInput(loader.Error());
     return Status::Ok();
+}
+
+} // namespace
+
+Status LoadProjectText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
+                       Host::Project& project)
+{
+    return LoadText(text, fileName, library, false, project);
 }
 
 Status LoadProjectJson(const Json& root, const std::string& fileName, const std::vector<Host::LibPart>& library,
@@ -167,14 +181,7 @@ Status LoadProjectJson(const Json& root, const std::string& fileName, const std:
 Status LoadDumpText(const std::string& text, const std::string& fileName, const std::vector<Host::LibPart>& library,
                     Host::Project& project)
 {
-    Loader loader(fileName, library, text.size() / 256);
-    loader.ReadDump();
-    Json root;
-    if (Status status = ParseJsonText(text, fileName, root, &loader); !status)
-        return status;
-    if (!loader.Finish(root, project))
-        return Status::BadInput(loader.Error());
-    return Status::Ok();
+    return LoadText(text, fileName, library, true, project);
 }
 
 Status LoadProjectFile(const std::string& path, const std::vector<Host::LibPart>& library, Host::Project& project)
