@@ -62,7 +62,7 @@ namespace {
 Status LoadImported(const ImportResult& result, const std::string& path, const std::vector<Host::LibPart>& library,
                     Host::Project& project)
 {
-    return LoadProjectText(result.project.dump(), path, library, project);
+    return LoadProjectJson(result.project, path, library, project);
 }
 
 } // namespace
