@@ -4,11 +4,11 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "BoxedOptional.hpp"
 #include "GuidIndex.hpp"
 #include "LinkList.hpp"
 #include "ModelTypes.hpp"
@@ -35,8 +35,8 @@ struct ElementImage {
         bool operator==(const LinkLists&) const = default;
     };
     bool exists = false;
-    std::optional<Element> element;
-    std::optional<LinkLists> links;
+    BoxedOptional<Element> element;
+    BoxedOptional<LinkLists> links;
 };
 
 class ElementStore {
