@@ -1,7 +1,9 @@
 // What the IFC import costs: on a real model repeated to about 100 MB (the FZK house, 40 copies)
 // with its peak memory, and on the generated towers written as IFC4 models (6,000 and 60,000
-// spaces): the whole import, and its three stages: the check and index of the STEP text, the IFC
-// library's reading of the rooms' closure, and the importer's own mapping to a project file.
+// spaces): the whole import, and its stages as the import measures them: the check and index of the
+// STEP text, the IFC library's reading of the rooms' closure and the records read from it (in
+// parts at once, as many as the machine has cores; or whole, for comparison), and the project
+// file built from the records.
 // Then `areas` on the 60,000-room tower's model, whole.
 #include <benchmark/benchmark.h>
 
@@ -15,9 +17,7 @@
 #include <unistd.h>
 
 #include "../Sources/Runner/AreasCommand.hpp"
-#include "../Sources/Runner/Import/IfcModel.hpp"
 #include "../Sources/Runner/Import/Importer.hpp"
-#include "../Sources/Runner/Import/StepScan.hpp"
 #include "../Sources/Runner/Project/JsonReader.hpp"
 #include "../Sources/Runner/Project/StateDump.hpp"
 #include "../Sources/Runner/Tools/ModelRepeater.hpp"
@@ -107,14 +107,38 @@ const std::string& RepeatedHousePath(int copies)
     return path;
 }
 
+// The stages' figures the import measured itself, in seconds per import.
+struct StageTotals {
+    double check = 0, library = 0, records = 0, build = 0;
+    std::size_t parts = 0;
+    void Add(const Runner::Import::ImportResult& result)
+    {
+        check += result.checkSeconds;
+        library += result.reading.librarySeconds;
+        records += result.reading.recordsSeconds;
+        build += result.buildSeconds;
+        parts = result.reading.parts;
+    }
+    void Report(benchmark::State& state) const
+    {
+        const double n = double(state.iterations());
+        state.counters["parts"] = double(parts);
+        state.counters["check_s"] = check / n;
+        state.counters["library_read_s"] = library / n; // the slowest part's closure and library reading
+        state.counters["records_s"] = records / n;      // the slowest part's records, its library model freed
+        state.counters["build_s"] = build / n;          // the project file from the records
+    }
+};
+
 // `import` of the house repeated to about 100 MB, as the command does it (the file read, checked,
 // indexed, its closure read by the library, mapped). The peak is the process's resident memory,
-// the program's own (code, libraries) included; the stages are timed by separate runs after it.
+// the program's own (code, libraries) included.
 void ImportRepeatedHouse(benchmark::State& state)
 {
     const std::string path = RepeatedHousePath(int(state.range(0)));
-    double file = 0, scan = 0, read = 0, whole = 0, peak = 0, start = 0;
-    std::size_t zones = 0, bytes = 0;
+    double whole = 0, peak = 0, start = 0;
+    std::size_t zones = 0;
+    StageTotals stages;
     for (auto _ : state) {
         start = ResidentMb("VmRSS:");
         ResetPeak();
@@ -124,67 +148,38 @@ void ImportRepeatedHouse(benchmark::State& state)
         const Clock::time_point imported = Clock::now();
         peak = ResidentMb("VmHWM:");
         zones = result.project["zones"].size();
-        result = Runner::Import::ImportResult();
-
-        std::string text;
-        const Clock::time_point fileStart = Clock::now();
-        Check(Runner::ReadTextFile(path, text));
-        bytes = text.size();
-        const Clock::time_point scanStart = Clock::now();
-        Runner::Import::StepScan stepScan;
-        Check(Runner::Import::ScanStepText(text, path, stepScan));
-        const Clock::time_point scanned = Clock::now();
-        stepScan = Runner::Import::StepScan();
-        Runner::Import::IfcModel model;
-        Check(Runner::Import::ReadIfcModel(std::move(text), path, model));
-        const Clock::time_point readDone = Clock::now();
-        file += Seconds(fileStart, scanStart);
-        scan += Seconds(scanStart, scanned);
-        read += Seconds(scanned, readDone);
+        stages.Add(result);
         whole += Seconds(begin, imported);
         state.SetIterationTime(Seconds(begin, imported));
     }
     const double n = double(state.iterations());
+    stages.Report(state);
     state.counters["zones"] = double(zones);
-    state.counters["MB"] = double(bytes) / 1e6;
-    state.counters["file_s"] = file / n;
-    state.counters["check_s"] = scan / n;
-    state.counters["library_read_s"] = (read - scan) / n;     // the closure and the library's reading
-    state.counters["importer_s"] = (whole - read - file) / n; // the mapping
+    state.counters["MB"] = double(std::filesystem::file_size(path)) / 1e6;
+    state.counters["file_s"] = (whole - stages.check - stages.library - stages.records - stages.build) / n;
     state.counters["peak_MB"] = peak;
     state.counters["start_MB"] = start;
 }
 
-// One import per iteration, timed stage by stage by hand; the figures are seconds per import.
+// One import of the tower's model per iteration, from its text in memory, with the stages'
+// figures. With `readerParts` 1 the model is read whole, for comparison.
 void ImportTowerModel(benchmark::State& state)
 {
     const std::string& text = TowerModelText(int(state.range(0)));
-    double scan = 0, read = 0, map = 0;
+    Runner::Import::ImportOptions options;
+    options.readerParts = std::size_t(state.range(1));
     std::size_t zones = 0;
+    StageTotals stages;
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        Runner::Import::StepScan stepScan;
-        Check(Runner::Import::ScanStepText(text, "tower.ifc", stepScan));
-        const Clock::time_point scanned = Clock::now();
-        // Reading checks the text again: the library's share is what reading adds to the check.
-        Runner::Import::IfcModel model;
-        Check(Runner::Import::ReadIfcModel(text, "tower.ifc", model));
-        const Clock::time_point readDone = Clock::now();
         Runner::Import::ImportResult result;
-        Check(Runner::Import::ImportModelText(text, "tower.ifc", {}, result));
-        const Clock::time_point imported = Clock::now();
-        const double whole = Seconds(readDone, imported);
-        scan += Seconds(start, scanned);
-        read += Seconds(scanned, readDone) - Seconds(start, scanned);
-        map += whole - Seconds(scanned, readDone);
-        state.SetIterationTime(whole);
+        Check(Runner::Import::ImportModelText(text, "tower.ifc", options, result));
+        state.SetIterationTime(Seconds(start, Clock::now()));
         zones = result.project["zones"].size();
+        stages.Add(result);
     }
-    const double n = double(state.iterations());
+    stages.Report(state);
     state.counters["zones"] = double(zones);
-    state.counters["check_s"] = scan / n;
-    state.counters["library_read_s"] = read / n;
-    state.counters["importer_s"] = map / n;
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
 }
 
@@ -215,5 +210,12 @@ void AreasTowerModel(benchmark::State& state)
 
 // Registered first: the peak of the repeated house is measured before the towers' texts are made.
 BENCHMARK(ImportRepeatedHouse)->Arg(40)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(ImportTowerModel)->Arg(4)->Arg(40)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(ImportTowerModel)
+    ->ArgNames({"storeys", "parts"})
+    ->Args({4, 0})
+    ->Args({40, 0})
+    ->Args({40, 1})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(AreasTowerModel)->Arg(40)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);

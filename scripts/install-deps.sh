@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang clang-format libclang-rt-14-dev nlohmann-json3-dev libcli11-dev libsimdjson-dev googletest
-          libgtest-dev libgmock-dev libbenchmark-dev libxlsxwriter-dev libifcplusplus-dev libzip-dev libboost-dev pkgconf python3 chromium fonts-dejavu-core
+          libgtest-dev libgmock-dev libbenchmark-dev libxlsxwriter-dev libifcplusplus-dev libzip-dev libmimalloc-dev libboost-dev pkgconf python3 chromium fonts-dejavu-core
           poppler-utils)
 missing=()
 for package in "${packages[@]}"; do

@@ -52,10 +52,7 @@ IfcModel& IfcModel::operator=(IfcModel&& other) noexcept
     text = std::move(other.text);
     scan = std::move(other.scan);
     scan.Rebase(from, text.data());
-    model = std::move(other.model);
-    lengthToMetres = other.lengthToMetres;
-    areaToSquareMetres = other.areaToSquareMetres;
-    warnings = std::move(other.warnings);
+    library = std::move(other.library);
     return *this;
 }
 
@@ -178,26 +175,30 @@ double SiAreaFactor(const IfcSIUnit& unit)
     return linear * linear;
 }
 
-Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out)
+Status ScanIfcModel(std::string text, const std::string& fileName, IfcModel& out)
 {
     out = IfcModel();
     out.fileName = fileName;
     out.text = std::move(text);
-    if (Status status = ScanStepText(out.text, fileName, out.scan); !status)
-        return status;
+    return ScanStepText(out.text, fileName, out.scan);
+}
+
+Status ReadLibraryModel(const IfcModel& in, const ModelClosure& closure, LibraryModel& out)
+{
+    out = LibraryModel();
+    const std::string& fileName = in.fileName;
     // The library reads only what the import reads (and edits the text it gets: it strips
     // comments), so it gets the closure's own text.
-    const ModelClosure closure = FindClosure(out.text, out.scan);
     std::string_view schemaName;
-    if (out.scan.schema == Schema::Ifc4x3) {
-        if (const StepEntity* entity = FirstNonIfc4(out.scan, closure))
-            return Status::BadInput(out.Where(entity->id) + ": " + std::string(entity->type) +
-                                    " is not an IFC4 entity: an " + out.scan.schemaName +
+    if (in.scan.schema == Schema::Ifc4x3) {
+        if (const StepEntity* entity = FirstNonIfc4(in.scan, closure))
+            return Status::BadInput(in.Where(entity->id) + ": " + std::string(entity->type) +
+                                    " is not an IFC4 entity: an " + in.scan.schemaName +
                                     " model is read as IFC4, which needs the rooms and all they refer to to be IFC4 "
                                     "entities");
         schemaName = "IFC4";
     }
-    std::string libraryText = ClosureText(out.text, out.scan, closure, schemaName);
+    std::string libraryText = ClosureText(in.text, in.scan, closure, schemaName);
 
     auto model = std::make_shared<BuildingModel>();
     LibraryMessages messages;
@@ -210,7 +211,7 @@ Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out
         return Status::BadInput(fileName + ": the IFC reader failed: " + e.what());
     }
     if (!messages.error.empty())
-        return Status::BadInput((messages.errorEntity >= 0 ? out.Where(messages.errorEntity) : fileName) + ": " +
+        return Status::BadInput((messages.errorEntity >= 0 ? in.Where(messages.errorEntity) : fileName) + ": " +
                                 messages.error);
     if (!model->getIfcProject())
         return Status::BadInput(fileName + ": the model has no IfcProject");
@@ -224,6 +225,13 @@ Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out
     out.warnings = std::move(messages.warnings);
     out.model = std::move(model);
     return Status::Ok();
+}
+
+Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out)
+{
+    if (Status status = ScanIfcModel(std::move(text), fileName, out); !status)
+        return status;
+    return ReadLibraryModel(out, FindClosure(out.text, out.scan), out.library);
 }
 
 Status OpenIfcModel(const std::string& path, IfcModel& model)

@@ -1,5 +1,6 @@
 // Opens an IFC model: the text is checked and indexed first (StepScan), then read by the IFC
 // library (IFC++), whose own complaints about an entity are bad input too. Also the model's units.
+// The library may read the rooms' closure whole or in parts (ModelClosure.hpp), one model each.
 #pragma once
 
 #include <memory>
@@ -14,14 +15,21 @@ class IfcSIUnit;
 
 namespace Runner::Import {
 
-struct IfcModel {
-    std::string fileName;
-    std::string text; // the model's whole original text, which `scan` indexes
-    StepScan scan;
+struct ModelClosure;
+
+// What the library read of a closure, with the project's units.
+struct LibraryModel {
     std::shared_ptr<BuildingModel> model;
     double lengthToMetres = 1.0;     // the project's length unit in metres
     double areaToSquareMetres = 1.0; // the project's area unit in square metres
     std::vector<std::string> warnings;
+};
+
+struct IfcModel {
+    std::string fileName;
+    std::string text; // the model's whole original text, which `scan` indexes
+    StepScan scan;
+    LibraryModel library; // the whole closure's, by ReadIfcModel; empty after ScanIfcModel
 
     // "FILE:LINE: #ID" for messages about an entity.
     std::string Where(int entityId) const;
@@ -45,5 +53,11 @@ Status OpenIfcModel(const std::string& path, IfcModel& model);
 // The same for a text already in memory; `fileName` is used in messages. The text is kept in
 // `model.text`.
 Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& model);
+
+// The first step of ReadIfcModel alone: the text kept, checked and indexed; no library model.
+Status ScanIfcModel(std::string text, const std::string& fileName, IfcModel& model);
+// The library's reading of `closure` of a scanned model. `model` is only read, so that parts of one
+// model can be read at the same time.
+Status ReadLibraryModel(const IfcModel& model, const ModelClosure& closure, LibraryModel& library);
 
 } // namespace Runner::Import

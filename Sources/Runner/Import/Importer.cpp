@@ -1,10 +1,13 @@
-// Reading, mapping and building one after the other.
+// Reading (in parts at once, for a large model), mapping and building one after the other.
 #include "Importer.hpp"
+
+#include <chrono>
 
 #include "../Project/JsonReader.hpp"
 #include "../Project/ProjectLoader.hpp"
 #include "IfcModel.hpp"
 #include "ModelFile.hpp"
+#include "ModelParts.hpp"
 #include "ModelRecords.hpp"
 #include "ProjectBuilder.hpp"
 
@@ -12,14 +15,28 @@ namespace Runner::Import {
 
 namespace {
 
-Status Import(IfcModel& model, const ImportOptions& options, ImportResult& result)
+// The library's models are freed as soon as their records are read: the records hold all the
+// project needs.
+Status Import(std::string text, const std::string& fileName, const ImportOptions& options, ImportResult& result)
 {
-    ModelRecords records;
-    if (Status status = ReadModelRecords(model, options, records); !status)
+    using Clock = std::chrono::steady_clock;
+    const auto seconds = [](Clock::time_point from) {
+        return std::chrono::duration<double>(Clock::now() - from).count();
+    };
+    Clock::time_point start = Clock::now();
+    IfcModel model;
+    if (Status status = ScanIfcModel(std::move(text), fileName, model); !status)
         return status;
-    model.model.reset(); // the records hold all that is needed; the model's memory goes now
+    result.checkSeconds = seconds(start);
+    ModelRecords records;
+    const std::size_t parts = options.readerParts != 0 ? options.readerParts : PartsFor(model.scan);
+    if (Status status = ReadRecordsInParts(model, options, parts, records, result.reading); !status)
+        return status;
+    start = Clock::now();
     result.summary.model = model.fileName;
-    return BuildProject(records, options, result.project, result.summary).Prefixed(model.fileName + ": ");
+    Status built = BuildProject(records, options, result.project, result.summary).Prefixed(model.fileName + ": ");
+    result.buildSeconds = seconds(start);
+    return built;
 }
 
 } // namespace
@@ -28,19 +45,16 @@ Status ImportModelText(std::string text, const std::string& fileName, const Impo
                        ImportResult& result)
 {
     result = ImportResult();
-    IfcModel model;
-    if (Status status = ReadIfcModel(std::move(text), fileName, model); !status)
-        return status;
-    return Import(model, options, result);
+    return Import(std::move(text), fileName, options, result);
 }
 
 Status ImportModelFile(const std::string& path, const ImportOptions& options, ImportResult& result)
 {
     result = ImportResult();
-    IfcModel model;
-    if (Status status = OpenIfcModel(path, model); !status)
+    std::string text, textName;
+    if (Status status = ReadModelFile(path, text, textName); !status)
         return status;
-    return Import(model, options, result);
+    return Import(std::move(text), textName, options, result);
 }
 
 namespace {
@@ -48,7 +62,7 @@ namespace {
 Status LoadImported(const ImportResult& result, const std::string& path, const std::vector<Host::LibPart>& library,
                     Host::Project& project)
 {
-    return LoadProjectText(result.project.dump(), path, library, project);
+    return LoadProjectJson(result.project, path, library, project);
 }
 
 } // namespace

@@ -155,8 +155,8 @@ std::int32_t ReferenceId(std::string_view item)
 
 class ClosureFinder {
 public:
-    ClosureFinder(std::string_view text, const StepScan& scan)
-        : text(text), scan(scan), taken(scan.entities.size(), 0), isObject(scan.entities.size(), 0)
+    ClosureFinder(std::string_view text, const StepScan& scan, SpaceRange spaces)
+        : text(text), scan(scan), spaces(spaces), taken(scan.entities.size(), 0), isObject(scan.entities.size(), 0)
     {
     }
 
@@ -165,6 +165,8 @@ public:
         for (std::size_t i = 0; i < scan.entities.size(); ++i)
             for (const std::string_view type : objectTypes)
                 if (TypeIs(scan.entities[i].type, type)) {
+                    if (type == "IFCSPACE" && !spaces.Holds(scan.entities[i].id))
+                        break;
                     isObject[i] = 1;
                     Take(i);
                 }
@@ -279,6 +281,7 @@ private:
 
     std::string_view text;
     const StepScan& scan;
+    SpaceRange spaces;
     std::vector<std::uint8_t> taken;
     std::vector<std::uint8_t> isObject;
     std::vector<std::size_t> walk;
@@ -323,9 +326,26 @@ void AppendForLibrary(std::string_view piece, std::string& out)
 
 } // namespace
 
-ModelClosure FindClosure(std::string_view text, const StepScan& scan)
+ModelClosure FindClosure(std::string_view text, const StepScan& scan, SpaceRange spaces)
 {
-    return ClosureFinder(text, scan).Run();
+    return ClosureFinder(text, scan, spaces).Run();
+}
+
+std::vector<SpaceRange> SplitSpaces(const StepScan& scan, std::size_t parts)
+{
+    std::vector<std::int32_t> ids;
+    ids.reserve(scan.spaces);
+    for (const StepEntity& entity : scan.entities)
+        if (TypeIs(entity.type, "IFCSPACE"))
+            ids.push_back(entity.id);
+    std::sort(ids.begin(), ids.end());
+    parts = std::max<std::size_t>(1, std::min(parts, ids.size()));
+    std::vector<SpaceRange> ranges(parts);
+    for (std::size_t part = 1; part < parts; ++part) {
+        ranges[part].fromId = ids[ids.size() * part / parts];
+        ranges[part - 1].toId = ranges[part].fromId;
+    }
+    return ranges;
 }
 
 std::string ClosureText(std::string_view text, const StepScan& scan, const ModelClosure& closure,

@@ -5,6 +5,7 @@
 // the rooms, not the walls, openings and furniture around them.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,9 +23,23 @@ struct ModelClosure {
     std::vector<std::pair<std::uint32_t, std::string>> rewritten;
 };
 
-// Finds the closure of `text`, which `scan` indexes. Cost: one walk over the references of the
+// Which spaces a closure is for: those whose id lies in [fromId, toId). The project, sites,
+// buildings and storeys belong to every closure.
+struct SpaceRange {
+    std::int32_t fromId = 0;
+    std::int32_t toId = INT32_MAX;
+    bool Holds(std::int32_t id) const { return id >= fromId && id < toId; }
+};
+
+// Finds the closure of `text`, which `scan` indexes, for the spaces of `spaces` (all by default).
+// A space outside the range is in it only as far as a space of the range refers to it (a space
+// that holds one of them), without its relationships. Cost: one walk over the references of the
 // entities it takes, one look at each relationship and presentation layer of the model.
-ModelClosure FindClosure(std::string_view text, const StepScan& scan);
+ModelClosure FindClosure(std::string_view text, const StepScan& scan, SpaceRange spaces = {});
+
+// The model's spaces cut into at most `parts` ranges of about as many spaces each, by id (fewer
+// when there are fewer spaces). Together they hold every id.
+std::vector<SpaceRange> SplitSpaces(const StepScan& scan, std::size_t parts);
 
 // The STEP text of the closure: the original header (its FILE_SCHEMA replaced by `schemaName`
 // when that is not empty), the closure's entities in file order as they were written (the

@@ -38,6 +38,7 @@
 
 #include "../Project/IfcGlobalId.hpp"
 #include "IfcModel.hpp"
+#include "ModelClosure.hpp"
 #include "ModelRecords.hpp"
 #include "Placement.hpp"
 #include "WideText.hpp"
@@ -95,20 +96,21 @@ private:
 
 class Reader {
 public:
-    Reader(const IfcModel& model, const ImportOptions& options, ModelRecords& records)
-        : model(model), records(records), filter(options), placements(model.lengthToMetres),
-          outlines(model.model, placements)
+    Reader(const IfcModel& model, const LibraryModel& library, const ImportOptions& options, SpaceRange range,
+           ModelRecords& records)
+        : model(model), library(library), range(range), records(records), filter(options),
+          placements(library.lengthToMetres), outlines(library.model, placements)
     {
     }
 
     Status Run()
     {
         std::vector<std::shared_ptr<IfcSpace>> spaces;
-        for (const auto& [id, entity] : model.model->getMapIfcEntities()) {
+        for (const auto& [id, entity] : library.model->getMapIfcEntities()) {
             if (const auto storey = std::dynamic_pointer_cast<IfcBuildingStorey>(entity)) {
                 if (Status status = Storey(*storey); !status)
                     return status;
-            } else if (auto space = std::dynamic_pointer_cast<IfcSpace>(entity)) {
+            } else if (auto space = std::dynamic_pointer_cast<IfcSpace>(entity); space && range.Holds(id)) {
                 spaces.push_back(std::move(space));
             }
         }
@@ -184,7 +186,7 @@ private:
         const auto si = std::dynamic_pointer_cast<IfcSIUnit>(unit);
         if (si && si->m_UnitType && si->m_UnitType->m_enum == IfcUnitEnum::ENUM_AREAUNIT)
             return SiAreaFactor(*si);
-        return model.areaToSquareMetres;
+        return library.areaToSquareMetres;
     }
 
     static bool IsText(const std::shared_ptr<IfcValue>& value)
@@ -388,6 +390,8 @@ private:
     }
 
     const IfcModel& model;
+    const LibraryModel& library;
+    SpaceRange range;
     ModelRecords& records;
     ValueFilter filter;
     Placements placements;
@@ -399,12 +403,13 @@ private:
 
 } // namespace
 
-Status ReadModelRecords(const IfcModel& model, const ImportOptions& options, ModelRecords& records)
+Status ReadModelRecords(const IfcModel& model, const LibraryModel& library, const ImportOptions& options,
+                        SpaceRange spaces, ModelRecords& records)
 {
     records = ModelRecords();
     records.schemaName = model.scan.schemaName;
-    records.warnings = model.warnings;
-    return Reader(model, options, records).Run();
+    records.warnings = library.warnings;
+    return Reader(model, library, options, spaces, records).Run();
 }
 
 } // namespace Runner::Import

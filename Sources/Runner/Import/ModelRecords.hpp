@@ -9,11 +9,13 @@
 
 #include "../Project/Status.hpp"
 #include "ImportOptions.hpp"
+#include "ModelClosure.hpp"
 #include "Outline.hpp"
 
 namespace Runner::Import {
 
 struct IfcModel;
+struct LibraryModel;
 
 struct StoreyRecord {
     int entityId = 0;
@@ -64,10 +66,12 @@ struct ModelRecords {
     std::vector<std::string> warnings;
 };
 
-// Reads storeys and spaces. Bad input (exit 2): a space outside any storey, a GlobalId that is
-// not one or is used twice, a placement that cannot be computed or lies absurdly far, areas that
-// are negative or absurd. Odd geometry only leaves a space without outline.
-Status ReadModelRecords(const IfcModel& model, const ImportOptions& options, ModelRecords& records);
+// Reads the storeys of `library` (a reading of `model`) and those of its spaces that `spaces`
+// holds. Bad input (exit 2): a space outside any storey, a GlobalId that is not one or is used
+// twice, a placement that cannot be computed or lies absurdly far, areas that are negative or
+// absurd. Odd geometry only leaves a space without outline.
+Status ReadModelRecords(const IfcModel& model, const LibraryModel& library, const ImportOptions& options,
+                        SpaceRange spaces, ModelRecords& records);
 
 // The farthest a point may lie from the model's origin, and the largest area a space may have.
 constexpr double maxCoordinate = 1e6; // metres
