@@ -91,6 +91,27 @@ std::string QuantityTableMarkdown()
     return text;
 }
 
+ValueFilter::ValueFilter(const ImportOptions& options)
+{
+    for (const QuantitySource& source : DefaultQuantitySources())
+        Add(source.value);
+    for (const auto& override : options.quantity)
+        if (override)
+            Add(*override);
+    if (options.topFrom == TopFrom::Property)
+        Add(options.topProperty);
+    if (options.categoryFrom == CategoryFrom::Property)
+        Add(options.categoryProperty);
+}
+
+bool ValueFilter::Wanted(const std::string& set, const std::string& name) const
+{
+    const auto found = names.find(name);
+    if (found == names.end())
+        return false;
+    return found->second.count("*") != 0 || found->second.count(set) != 0;
+}
+
 namespace {
 
 // "SET.NAME": the set ends at the first dot; both parts must be there.

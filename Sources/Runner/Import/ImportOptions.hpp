@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "../Project/Status.hpp"
@@ -57,6 +59,18 @@ struct ImportOptions {
     // Parts the model is read in at once; 0: as its size and this machine's cores suggest. No
     // command-line option: tests and benchmarks set it to compare a parted reading with a whole one.
     std::size_t readerParts = 0;
+};
+
+// Which properties and quantities the options and the table of sources name: the import passes
+// all others over (a text property is still kept for the candidates).
+class ValueFilter {
+public:
+    explicit ValueFilter(const ImportOptions& options);
+    bool Wanted(const std::string& set, const std::string& name) const;
+
+private:
+    void Add(const ValueRef& ref) { names[ref.name].insert(ref.set); }
+    std::unordered_map<std::string, std::unordered_set<std::string>> names; // name -> sets ("*": any)
 };
 
 // The property the add-on's zone stamp exports its TOP in.

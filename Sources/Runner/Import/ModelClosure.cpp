@@ -153,10 +153,29 @@ std::int32_t ReferenceId(std::string_view item)
     return code == std::errc() && end == item.data() + item.size() ? id : 0;
 }
 
+// The text of a STEP string as the library would give it, when that is plain to see: no escapes,
+// no quotes within, nothing beyond ASCII, not longer than the import keeps a text. "$" is empty.
+bool PlainString(std::string_view item, std::string& out)
+{
+    if (item == "$") {
+        out.clear();
+        return true;
+    }
+    if (item.size() < 2 || item.front() != '\'' || item.back() != '\'' || item.size() - 2 > 255)
+        return false;
+    const std::string_view inner = item.substr(1, item.size() - 2);
+    for (const char c : inner)
+        if (c == '\\' || c == '\'' || static_cast<unsigned char>(c) >= 0x80 || static_cast<unsigned char>(c) < 0x20)
+            return false;
+    out.assign(inner);
+    return true;
+}
+
 class ClosureFinder {
 public:
-    ClosureFinder(std::string_view text, const StepScan& scan, SpaceRange spaces)
-        : text(text), scan(scan), spaces(spaces), taken(scan.entities.size(), 0), isObject(scan.entities.size(), 0)
+    ClosureFinder(std::string_view text, const StepScan& scan, SpaceRange spaces, const ValueFilter* quantities)
+        : text(text), scan(scan), spaces(spaces), quantities(quantities), taken(scan.entities.size(), 0),
+          isObject(scan.entities.size(), 0)
     {
     }
 
@@ -195,10 +214,22 @@ private:
             return;
         taken[index] = 1;
         walk.push_back(index);
+        Walk();
+    }
+    // Follows what the entities on the walk refer to, as they are handed over.
+    void Walk()
+    {
         while (!walk.empty()) {
-            const StepEntity& entity = scan.entities[walk.back()];
+            const std::size_t index = walk.back();
             walk.pop_back();
-            for (const std::int32_t id : scan.References(entity))
+            std::string rewritten;
+            if (quantities != nullptr && TypeIs(scan.entities[index].type, "IFCELEMENTQUANTITY") &&
+                WantedQuantities(index, rewritten)) {
+                EntityText(rewritten).References([this](std::int32_t id) { Mark(id); });
+                closure.rewritten.emplace_back(std::uint32_t(index), std::move(rewritten));
+                continue;
+            }
+            for (const std::int32_t id : scan.References(scan.entities[index]))
                 Mark(id);
         }
     }
@@ -234,12 +265,7 @@ private:
             taken[index] = 1;
             const std::string_view written = rewritten.empty() ? Text(scan.entities[index]) : rewritten;
             EntityText(written).References([this](std::int32_t id) { Mark(id); });
-            while (!walk.empty()) {
-                const StepEntity& next = scan.entities[walk.back()];
-                walk.pop_back();
-                for (const std::int32_t id : scan.References(next))
-                    Mark(id);
-            }
+            Walk();
             if (!rewritten.empty())
                 closure.rewritten.emplace_back(std::uint32_t(index), std::move(rewritten));
         }
@@ -279,9 +305,64 @@ private:
         return true;
     }
 
+    // Whether the element quantity `index` lists quantities the import does not read: anything but
+    // an area quantity, and area quantities the filter does not want. `rewritten` is then its text
+    // without them (with one of them kept should none be left, as the list may not be empty).
+    // Names that are not plain to see are kept.
+    bool WantedQuantities(std::size_t index, std::string& rewritten) const
+    {
+        const std::string_view written = Text(scan.entities[index]);
+        const EntityText entity(written);
+        std::size_t nameBegin = 0, nameEnd = 0, begin = 0, end = 0;
+        std::vector<std::string_view> items;
+        std::string set, name;
+        if (!entity.Attribute(2, nameBegin, nameEnd) ||
+            !PlainString(Trim(written.substr(nameBegin, nameEnd - nameBegin)), set) ||
+            !entity.Attribute(5, begin, end) || !entity.ListItems(begin, end, items))
+            return false;
+        std::string list;
+        bool dropped = false;
+        for (const std::string_view item : items) {
+            const std::int32_t id = ReferenceId(item);
+            const StepEntity* quantity = id != 0 ? scan.Find(id) : nullptr;
+            bool read = quantity == nullptr;
+            if (quantity != nullptr && TypeIs(quantity->type, "IFCQUANTITYAREA")) {
+                const std::string_view quantityText = Text(*quantity);
+                const EntityText area(quantityText);
+                std::size_t b = 0, e = 0;
+                read = !area.Attribute(0, b, e) || !PlainString(Trim(quantityText.substr(b, e - b)), name) ||
+                       quantities->Wanted(set, name);
+            }
+            if (!read) {
+                dropped = true;
+                continue;
+            }
+            list += list.empty() ? "" : ",";
+            list += item;
+        }
+        if (!dropped)
+            return false;
+        if (list.empty())
+            list = items.front();
+        rewritten.assign(written.substr(0, begin));
+        rewritten += "(" + list + ")";
+        rewritten += written.substr(end);
+        return true;
+    }
+
+    static std::string_view Trim(std::string_view item)
+    {
+        while (!item.empty() && std::isspace(static_cast<unsigned char>(item.front())))
+            item.remove_prefix(1);
+        while (!item.empty() && std::isspace(static_cast<unsigned char>(item.back())))
+            item.remove_suffix(1);
+        return item;
+    }
+
     std::string_view text;
     const StepScan& scan;
     SpaceRange spaces;
+    const ValueFilter* quantities;
     std::vector<std::uint8_t> taken;
     std::vector<std::uint8_t> isObject;
     std::vector<std::size_t> walk;
@@ -326,9 +407,9 @@ void AppendForLibrary(std::string_view piece, std::string& out)
 
 } // namespace
 
-ModelClosure FindClosure(std::string_view text, const StepScan& scan, SpaceRange spaces)
+ModelClosure FindClosure(std::string_view text, const StepScan& scan, SpaceRange spaces, const ValueFilter* quantities)
 {
-    return ClosureFinder(text, scan, spaces).Run();
+    return ClosureFinder(text, scan, spaces, quantities).Run();
 }
 
 std::vector<SpaceRange> SplitSpaces(const StepScan& scan, std::size_t parts)

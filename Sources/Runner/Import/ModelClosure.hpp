@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "ImportOptions.hpp"
 #include "StepScan.hpp"
 
 namespace Runner::Import {
@@ -33,9 +34,12 @@ struct SpaceRange {
 
 // Finds the closure of `text`, which `scan` indexes, for the spaces of `spaces` (all by default).
 // A space outside the range is in it only as far as a space of the range refers to it (a space
-// that holds one of them), without its relationships. Cost: one walk over the references of the
-// entities it takes, one look at each relationship and presentation layer of the model.
-ModelClosure FindClosure(std::string_view text, const StepScan& scan, SpaceRange spaces = {});
+// that holds one of them), without its relationships. With `quantities`, an element quantity is
+// handed over with only the area quantities the filter wants: the import reads no others. Cost:
+// one walk over the references of the entities it takes, one look at each relationship and
+// presentation layer of the model.
+ModelClosure FindClosure(std::string_view text, const StepScan& scan, SpaceRange spaces = {},
+                         const ValueFilter* quantities = nullptr);
 
 // The model's spaces cut into at most `parts` ranges of about as many spaces each, by id (fewer
 // when there are fewer spaces). Together they hold every id.

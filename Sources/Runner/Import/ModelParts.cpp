@@ -30,8 +30,9 @@ double Seconds(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double>(to - from).count();
 }
 
-// One part, start to end: its closure, the library's reading of it, its records. The library model
-// is freed here, so that a part's thread also bears what freeing it costs.
+// One part, start to end: its closure (its element quantities with the area quantities the options
+// read only), the library's reading of it, its records. The library model is freed here, so that
+// a part's thread also bears what freeing it costs.
 Status ReadPart(const IfcModel& model, const ImportOptions& options, SpaceRange range, ModelRecords& records,
                 PartsReading& reading)
 {
@@ -39,7 +40,8 @@ Status ReadPart(const IfcModel& model, const ImportOptions& options, SpaceRange 
     Status status = Status::Ok();
     {
         LibraryModel library;
-        status = ReadLibraryModel(model, FindClosure(model.text, model.scan, range), library);
+        const ValueFilter quantities(options);
+        status = ReadLibraryModel(model, FindClosure(model.text, model.scan, range, &quantities), library);
         reading.librarySeconds = Seconds(start, Clock::now());
         if (status)
             status = ReadModelRecords(model, library, options, range, records);

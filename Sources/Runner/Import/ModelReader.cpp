@@ -66,34 +66,6 @@ template <class Label> std::string LabelText(const std::shared_ptr<Label>& label
     return label ? Text(label->m_value) : std::string();
 }
 
-// Which properties and quantities the options and the table name: all others are passed over.
-class ValueFilter {
-public:
-    explicit ValueFilter(const ImportOptions& options)
-    {
-        for (const QuantitySource& source : DefaultQuantitySources())
-            Add(source.value);
-        for (const auto& override : options.quantity)
-            if (override)
-                Add(*override);
-        if (options.topFrom == TopFrom::Property)
-            Add(options.topProperty);
-        if (options.categoryFrom == CategoryFrom::Property)
-            Add(options.categoryProperty);
-    }
-    bool Wanted(const std::string& set, const std::string& name) const
-    {
-        const auto found = names.find(name);
-        if (found == names.end())
-            return false;
-        return found->second.count("*") != 0 || found->second.count(set) != 0;
-    }
-
-private:
-    void Add(const ValueRef& ref) { names[ref.name].insert(ref.set); }
-    std::unordered_map<std::string, std::unordered_set<std::string>> names;
-};
-
 class Reader {
 public:
     Reader(const IfcModel& model, const LibraryModel& library, const ImportOptions& options, SpaceRange range,

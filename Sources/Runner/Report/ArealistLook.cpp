@@ -12,7 +12,9 @@ namespace Runner::Report {
 namespace {
 
 // Sizes in text heights; Resources/ArealistLook.md shows them in a drawing.
-constexpr double metresPerTextMillimetre = 0.15; // al_textSize is millimetres on paper at 1:150
+// al_textSize is millimetres on paper. This height (at 1:150) holds for a table read on its own; a
+// plan sets each of its tables' heights again at the report's drawing scale (PlanModel).
+constexpr double metresPerTextMillimetre = 0.15;
 constexpr double titleRow = 2.2, lineRow = 1.8, titleSize = 1.15, padding = 0.35, ruleGap = 0.15;
 constexpr double codeColumn = 3.4, nameColumn = 7.0, textColumn = 9.5, areaColumn = 4.5;
 constexpr double frameWidth = 0.06, ruleWidth = 0.03, anchorRadius = 0.25;

@@ -251,12 +251,13 @@ std::string BuildHtmlReport(const Host::Project& project, const std::string& pro
     if (changes != nullptr)
         out += ChangeSectionHtml(*changes, language);
 
+    // Every plan spans the building's footprint across (the zones of all storeys), widened only by
+    // what that storey draws itself: tables set beside one storey's plan widen that plan alone.
     Box extent;
     for (const StoreyPlan& plan : plans.storeys)
-        if (!plan.bounds.empty) {
-            extent.Add({plan.bounds.left, plan.bounds.top});
-            extent.Add({plan.bounds.right, plan.bounds.bottom});
-        }
+        for (const PlanZone& zone : plan.zones)
+            for (const Point& point : zone.outline)
+                extent.Add(point);
     if (extent.empty) {
         extent.Add({0, 0});
         extent.Add({1000, 0});

@@ -188,6 +188,15 @@ std::vector<Section> Sections(const AreaSchedule& schedule, const ReportTexts& t
     return sorted;
 }
 
+// The rows a section's table has: a heading, the rooms, the subtotals and the total of each TOP.
+std::size_t Rows(const Section& section)
+{
+    std::size_t rows = 0;
+    for (const ScheduleTop* top : section.tops)
+        rows += 2 + top->rooms.size() + top->subtotals.size();
+    return rows;
+}
+
 } // namespace
 
 void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const TopColours& colours,
@@ -202,7 +211,7 @@ void AppendScheduleHtml(std::string& out, const AreaSchedule& schedule, const To
     const std::vector<Section> sections = Sections(schedule, texts);
     for (std::size_t i = 0; i < sections.size(); ++i) {
         const Section& section = sections[i];
-        const bool open = allOpen || sections.size() <= openSections || i == 0;
+        const bool open = allOpen || sections.size() <= openSections || (i == 0 && Rows(section) <= openRows);
         out += open ? "<details class=\"schedule-part\" open><summary>" : "<details class=\"schedule-part\"><summary>";
         AppendEscaped(out, section.heading);
         out += " <span class=\"muted\">";

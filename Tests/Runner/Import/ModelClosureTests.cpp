@@ -7,8 +7,11 @@
 #include <set>
 #include <string>
 
+#include "../../../Sources/Runner/Import/IfcModel.hpp"
 #include "../../../Sources/Runner/Import/Importer.hpp"
 #include "../../../Sources/Runner/Import/ModelClosure.hpp"
+#include "../../../Sources/Runner/Import/ModelRecords.hpp"
+#include "../../../Sources/Runner/Import/ProjectBuilder.hpp"
 #include "../../../Sources/Runner/Import/StepScan.hpp"
 #include "../../../Sources/Runner/Project/JsonReader.hpp"
 
@@ -118,6 +121,40 @@ TEST(ModelClosure, OfTheRealHouseIsASoundModelOfItsOwn)
     ASSERT_TRUE(status) << status.Message();
     EXPECT_EQ(again.spaces, scan.spaces);
     EXPECT_LT(text.size(), house.size() / 2) << "walls, slabs, openings and their geometry stay out";
+}
+
+// Element quantities are handed over with only the area quantities the options read, and the
+// import reads the same: on the house (ArchiCAD's quantity set with lengths, volumes and areas, some
+// names with umlauts), with the defaults and with a quantity the defaults do not read.
+TEST(ModelClosure, LeavesOutTheQuantitiesNobodyReads)
+{
+    using namespace Runner::Import;
+    ImportOptions ceiling;
+    ASSERT_TRUE(ParseQuantityOption("3=BaseQuantities.GrossCeilingArea", ceiling));
+    for (const char* name : {"AC20-FZK-Haus.ifc", "fixtures/zones-ifc2x3.ifc", "fixtures/revit-ifc2x3.ifc"})
+        for (const ImportOptions& options : {ImportOptions(), ceiling}) {
+            IfcModel model;
+            std::string text;
+            ASSERT_TRUE(Runner::ReadTextFile(std::string(AREALIST_EXAMPLES_DIR "/ifc/") + name, text));
+            ASSERT_TRUE(ScanIfcModel(std::move(text), name, model));
+            const ValueFilter filter(options);
+            const ModelClosure every = FindClosure(model.text, model.scan);
+            const ModelClosure wanted = FindClosure(model.text, model.scan, {}, &filter);
+            nlohmann::json projects[2];
+            std::size_t index = 0;
+            for (const ModelClosure* closure : {&every, &wanted}) {
+                LibraryModel library;
+                ASSERT_TRUE(ReadLibraryModel(model, *closure, library));
+                ModelRecords records;
+                ASSERT_TRUE(ReadModelRecords(model, library, options, {}, records));
+                ImportSummary summary;
+                ASSERT_TRUE(BuildProject(records, options, projects[index++], summary));
+            }
+            EXPECT_EQ(projects[1], projects[0]) << name;
+            if (std::string(name) == "AC20-FZK-Haus.ifc") {
+                EXPECT_LT(wanted.entities.size() + 300, every.entities.size()) << "ArchiCAD's lengths and volumes";
+            }
+        }
 }
 
 } // namespace

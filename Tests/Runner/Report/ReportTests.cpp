@@ -490,20 +490,23 @@ std::size_t Occurrences(const std::string& text, const std::string& what)
     return n;
 }
 
-// A tall building opens its first storey only, on screen; printed, everything is open. The
-// contents link to every storey's plan.
+// A tall building opens its first storey only, on screen, and the schedule's first section while it
+// is short; printed, everything is open. The contents link to every storey's plan.
 TEST(ReportSections, PastAHandfulOfStoreysOnlyTheFirstOpensOnScreen)
 {
     struct Case {
-        int storeys;
-        std::size_t openOnScreen;
+        int storeys, topsPerStorey;
+        std::size_t openOnScreen, scheduleOpenOnScreen;
     };
-    for (const Case c : {Case{2, 2}, Case{12, 1}}) {
+    // A section per storey and one for the staircases, which have no TOP; 40 TOPs of 10 rooms make a
+    // section of 40 x (10 rooms + subtotals + heading + total) rows.
+    for (const Case c : {Case{2, 2, 2, 3}, Case{12, 2, 1, 1}, Case{8, 40, 1, 0}}) {
         SCOPED_TRACE(c.storeys);
+        SCOPED_TRACE(c.topsPerStorey);
         Runner::TowerOptions options;
         options.storeys = c.storeys;
-        options.topsPerStorey = 2;
-        options.zonesPerTop = 2;
+        options.topsPerStorey = c.topsPerStorey;
+        options.zonesPerTop = c.topsPerStorey > 2 ? 10 : 2;
         std::string text;
         Runner::TowerCounts counts;
         ASSERT_TRUE(Runner::GenerateTower(options, text, counts));
@@ -517,6 +520,7 @@ TEST(ReportSections, PastAHandfulOfStoreysOnlyTheFirstOpensOnScreen)
              at = screen.find("<details class=\"storey", at + 1))
             open += screen.substr(at, screen.find('>', at) - at).find(" open") != std::string::npos;
         EXPECT_EQ(open, c.openOnScreen);
+        EXPECT_EQ(Occurrences(screen, "<details class=\"schedule-part\" open>"), c.scheduleOpenOnScreen);
         EXPECT_EQ(Occurrences(print, "<details class=\"storey") - Occurrences(print, " open><summary><h3>"), 0u);
         EXPECT_EQ(Occurrences(print, "<details class=\"schedule-part\" open>"),
                   Occurrences(print, "<details class=\"schedule-part\""));
@@ -712,6 +716,16 @@ TEST_F(ReportExe, DuplexArealistsMadeByTheAddOnLeaveTheRoomsVisible)
     }
     EXPECT_EQ(arealists, 2u);
     EXPECT_EQ(leaders, 2u);
+    // The tables beside the ground floor widen its plan alone: the upper storey's starts a margin
+    // left of the building, whose rooms start at 0.
+    std::smatch groundBox, upperBox;
+    const std::regex viewBox("viewBox=\"([-0-9.]+) ");
+    ASSERT_TRUE(std::regex_search(plan, groundBox, viewBox));
+    const std::string upperPlan = text.substr(upper, text.find("</svg>", upper) - upper);
+    ASSERT_TRUE(std::regex_search(upperPlan, upperBox, viewBox));
+    EXPECT_LT(std::stod(groundBox[1]), -200.0);
+    EXPECT_GT(std::stod(upperBox[1]), -100.0);
+    EXPECT_LT(std::stod(upperBox[1]), 0.0);
 }
 
 } // namespace
