@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "../../Sources/Host/Model/GuidIndex.hpp"
+#include "../../Sources/Host/Model/IdIndex.hpp"
 #include "../../Sources/Host/RS/RS.hpp"
 #include "FakeAddOn.hpp"
 
@@ -334,6 +335,34 @@ TEST(GuidIndex, EraseKeepsEveryOtherMemberFindable)
     for (std::size_t i = 0; i < guids.size(); ++i)
         EXPECT_EQ(index.Find(guids[i]), i % 3 == 0 ? nullptr : &elements[i]) << i;
     EXPECT_EQ(index.Size(), guids.size() - (guids.size() + 2) / 3);
+}
+
+// The id index finds, for each id, the earliest created of its live members, whichever members
+// an erase has to shift back along a probe run; ids repeat four times each here.
+TEST(IdIndex, EraseKeepsTheEarliestOfEachIdFindable)
+{
+    Host::IdIndex index;
+    std::vector<Host::StoredElement> elements(4000);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        elements[i].element.id = "Z" + std::to_string(i % 1000);
+        elements[i].element.creationOrder = elements.size() - i; // later in the list, created earlier
+        index.Insert(&elements[i]);
+    }
+    Host::StoredElement unnamed;
+    index.Insert(&unnamed);
+    const auto erased = [](std::size_t i) { return i % 3 == 0 || i >= 3000; };
+    for (std::size_t i = 0; i < elements.size(); ++i)
+        if (erased(i))
+            index.Erase(&elements[i]);
+    for (std::size_t id = 0; id < 1000; ++id) {
+        const Host::StoredElement* earliest = nullptr;
+        for (std::size_t i = id; i < elements.size(); i += 1000)
+            if (!erased(i))
+                earliest = &elements[i];
+        EXPECT_EQ(index.Find("Z" + std::to_string(id)), earliest) << id;
+    }
+    EXPECT_EQ(index.Find(""), nullptr);
+    EXPECT_EQ(index.Find("Z1000"), nullptr);
 }
 
 // Links keep the order they were made in, removal in the middle keeps the rest in order, and an

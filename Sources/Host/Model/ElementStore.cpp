@@ -48,7 +48,8 @@ void ElementStore::Reindex()
     byGuid.Clear();
     byGuid.Reserve(order.size());
     byType.clear();
-    byId.clear();
+    byId.Clear();
+    byId.Reserve(order.size());
     for (const auto& stored : order) {
         byGuid.Insert(stored->element.guid, stored.get());
         byType[Int32(stored->element.type)].push_back(stored.get());
@@ -58,27 +59,18 @@ void ElementStore::Reindex()
 
 void ElementStore::IndexId(const StoredElement* stored)
 {
-    if (stored->element.id.empty())
-        return;
-    auto& named = byId[stored->element.id];
-    named.insert(std::lower_bound(named.begin(), named.end(), stored->element.creationOrder, EarlierCreated), stored);
+    byId.Insert(stored);
 }
 
 void ElementStore::UnindexId(const StoredElement* stored)
 {
-    const auto found = byId.find(stored->element.id);
-    if (found == byId.end())
-        return;
-    auto& named = found->second;
-    named.erase(std::remove(named.begin(), named.end(), stored), named.end());
-    if (named.empty())
-        byId.erase(found);
+    byId.Erase(stored);
 }
 
 const Element* ElementStore::FindById(const std::string& id) const
 {
-    const auto found = byId.find(id);
-    return found == byId.end() || found->second.empty() ? nullptr : &found->second.front()->element;
+    const StoredElement* found = byId.Find(id);
+    return found == nullptr ? nullptr : &found->element;
 }
 
 const StoredElement* ElementStore::FindStored(const API_Guid& guid) const
@@ -188,6 +180,7 @@ void ElementStore::Reserve(std::size_t count)
 {
     order.reserve(count);
     byGuid.Reserve(count);
+    byId.Reserve(count);
 }
 
 bool ElementStore::Rename(const API_Guid& guid, const std::string& id)

@@ -4,12 +4,13 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "BoxedOptional.hpp"
 #include "GuidIndex.hpp"
+#include "IdIndex.hpp"
 #include "LinkList.hpp"
 #include "ModelTypes.hpp"
 
@@ -35,8 +36,8 @@ struct ElementImage {
         bool operator==(const LinkLists&) const = default;
     };
     bool exists = false;
-    std::optional<Element> element;
-    std::optional<LinkLists> links;
+    BoxedOptional<Element> element;
+    BoxedOptional<LinkLists> links;
 };
 
 class ElementStore {
@@ -131,9 +132,7 @@ private:
 
     std::vector<std::unique_ptr<StoredElement>> order; // by creation order
     GuidIndex byGuid;
-    // Elements by id, each list by creation order (ids are unique where the runner gives them, so
-    // a list holds one element but for a project that breaks that rule).
-    std::unordered_map<std::string, std::vector<const StoredElement*>> byId;
+    IdIndex byId;
     std::unordered_map<Int32, std::vector<const StoredElement*>> byType;
     UInt64 nextCreationOrder = 1;
     UInt64 generatedGuids = 0;

@@ -75,14 +75,18 @@ bool SameImage(const ElementImage& a, const ElementImage& b)
 // need no images: the step keeps only what it changed.
 void Journal::Close(const Model& model)
 {
-    std::vector<ElementChange> changed;
-    changed.reserve(elements.size());
+    // Kept in place: a second list as long as the first would be fresh memory to fault in.
+    std::size_t kept = 0;
     for (ElementChange& change : elements) {
         change.after = ImageNow(model.elements.FindStored(change.guid), change.before);
-        if (!SameImage(change.before, change.after))
-            changed.push_back(std::move(change));
+        if (SameImage(change.before, change.after))
+            continue;
+        if (&elements[kept] != &change)
+            elements[kept] = std::move(change);
+        ++kept;
     }
-    elements = std::move(changed);
+    elements.erase(elements.begin() + std::ptrdiff_t(kept), elements.end());
+    elements.shrink_to_fit();
     noted.clear();
     if (counters) {
         counters->after = model.elements.GetCounters();
