@@ -103,43 +103,43 @@ thread_local BlockCache blockCache;
 
 } // namespace
 
-GSHandle BMhAllClear(GSSize size)
+namespace {
+
+// A new block of `capacity` zeroed bytes; nullptr when memory runs out.
+HandleBlock* NewBlock(std::size_t capacity)
 {
-    if (size < 0)
-        return nullptr;
-    const std::size_t wanted = std::size_t(size > 0 ? size : 1);
-    if (wanted <= BlockCache::largest) {
-        int sizeClass = 0;
-        const std::size_t classSize = BlockCache::ClassSize(wanted, sizeClass);
-        HandleBlock* block = cacheOn && !cacheGone ? blockCache.Take(sizeClass) : nullptr;
-        if (block != nullptr) {
-            std::memset(block->data, 0, wanted);
-        } else {
-            block = static_cast<HandleBlock*>(std::malloc(sizeof(HandleBlock)));
-            if (block == nullptr)
-                return nullptr;
-            block->data = static_cast<char*>(std::calloc(classSize, 1));
-            if (block->data == nullptr) {
-                std::free(block);
-                return nullptr;
-            }
-            block->capacity = classSize;
-        }
-        block->size = size;
-        ++liveHandles;
-        return &block->data;
-    }
     auto* block = static_cast<HandleBlock*>(std::malloc(sizeof(HandleBlock)));
     if (block == nullptr)
         return nullptr;
-    // Even an empty handle owns a block, so *handle is never null for a live handle.
-    block->data = static_cast<char*>(std::calloc(wanted, 1));
+    block->data = static_cast<char*>(std::calloc(capacity, 1));
     if (block->data == nullptr) {
         std::free(block);
         return nullptr;
     }
+    block->capacity = capacity;
+    return block;
+}
+
+} // namespace
+
+GSHandle BMhAllClear(GSSize size)
+{
+    if (size < 0)
+        return nullptr;
+    // Even an empty handle owns a block, so *handle is never null for a live handle.
+    const std::size_t wanted = std::size_t(size > 0 ? size : 1);
+    std::size_t capacity = wanted;
+    HandleBlock* block = nullptr;
+    if (wanted <= BlockCache::largest) {
+        int sizeClass = 0;
+        capacity = BlockCache::ClassSize(wanted, sizeClass);
+        block = cacheOn && !cacheGone ? blockCache.Take(sizeClass) : nullptr;
+        if (block != nullptr)
+            std::memset(block->data, 0, wanted);
+    }
+    if (block == nullptr && (block = NewBlock(capacity)) == nullptr)
+        return nullptr;
     block->size = size;
-    block->capacity = wanted;
     ++liveHandles;
     return &block->data;
 }

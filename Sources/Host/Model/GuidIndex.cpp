@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "LinearProbing.hpp"
+
 namespace Host {
 
 std::size_t GuidIndex::Home(const API_Guid& guid) const
@@ -55,16 +57,7 @@ void GuidIndex::Erase(const API_Guid& guid)
         hole = (hole + 1) & mask;
     if (slots[hole].element == nullptr)
         return;
-    // Move later members of the probe run into the hole when their home lies at or before it.
-    for (std::size_t next = (hole + 1) & mask; slots[next].element != nullptr; next = (next + 1) & mask) {
-        const std::size_t home = Home(slots[next].guid);
-        const bool movable = hole <= next ? (home <= hole || home > next) : (home <= hole && home > next);
-        if (movable) {
-            slots[hole] = slots[next];
-            hole = next;
-        }
-    }
-    slots[hole] = Slot();
+    LinearProbing::EraseAt(slots, hole, [this](const Slot& slot) { return Home(slot.guid); });
     --count;
 }
 
@@ -76,10 +69,7 @@ void GuidIndex::Clear()
 
 void GuidIndex::Reserve(std::size_t wanted)
 {
-    std::size_t capacity = 16;
-    while (capacity < 2 * wanted)
-        capacity *= 2;
-    if (capacity > slots.size())
+    if (const std::size_t capacity = LinearProbing::CapacityFor(wanted); capacity > slots.size())
         Grow(capacity);
 }
 

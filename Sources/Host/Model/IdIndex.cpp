@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "ElementStore.hpp"
+#include "LinearProbing.hpp"
 
 namespace Host {
 
@@ -57,16 +58,7 @@ void IdIndex::Erase(const StoredElement* element)
         hole = (hole + 1) & mask;
     if (slots[hole].element == nullptr)
         return;
-    // Move later members of the probe run into the hole when their home lies at or before it.
-    for (std::size_t next = (hole + 1) & mask; slots[next].element != nullptr; next = (next + 1) & mask) {
-        const std::size_t home = Home(slots[next].hash);
-        const bool movable = hole <= next ? (home <= hole || home > next) : (home <= hole && home > next);
-        if (movable) {
-            slots[hole] = slots[next];
-            hole = next;
-        }
-    }
-    slots[hole] = Slot();
+    LinearProbing::EraseAt(slots, hole, [this](const Slot& slot) { return Home(slot.hash); });
     --count;
 }
 
@@ -78,10 +70,7 @@ void IdIndex::Clear()
 
 void IdIndex::Reserve(std::size_t wanted)
 {
-    std::size_t capacity = 16;
-    while (capacity < 2 * wanted)
-        capacity *= 2;
-    if (capacity > slots.size())
+    if (const std::size_t capacity = LinearProbing::CapacityFor(wanted); capacity > slots.size())
         Grow(capacity);
 }
 

@@ -26,9 +26,7 @@
 #include <ifcpp/model/UnitConverter.h>
 #include <ifcpp/reader/ReaderSTEP.h>
 
-#include "../Project/JsonReader.hpp"
 #include "ModelClosure.hpp"
-#include "ModelFile.hpp"
 #include "WideText.hpp"
 
 namespace Runner::Import {
@@ -52,7 +50,6 @@ IfcModel& IfcModel::operator=(IfcModel&& other) noexcept
     text = std::move(other.text);
     scan = std::move(other.scan);
     scan.Rebase(from, text.data());
-    library = std::move(other.library);
     return *this;
 }
 
@@ -225,21 +222,6 @@ Status ReadLibraryModel(const IfcModel& in, const ModelClosure& closure, Library
     out.warnings = std::move(messages.warnings);
     out.model = std::move(model);
     return Status::Ok();
-}
-
-Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& out)
-{
-    if (Status status = ScanIfcModel(std::move(text), fileName, out); !status)
-        return status;
-    return ReadLibraryModel(out, FindClosure(out.text, out.scan), out.library);
-}
-
-Status OpenIfcModel(const std::string& path, IfcModel& model)
-{
-    std::string text, textName;
-    if (Status status = ReadModelFile(path, text, textName); !status)
-        return status;
-    return ReadIfcModel(std::move(text), textName, model);
 }
 
 } // namespace Runner::Import

@@ -1,6 +1,6 @@
 // Opens an IFC model: the text is checked and indexed first (StepScan), then read by the IFC
 // library (IFC++), whose own complaints about an entity are bad input too. Also the model's units.
-// The library may read the rooms' closure whole or in parts (ModelClosure.hpp), one model each.
+// The library reads the rooms' closure whole or in parts (ModelParts.hpp), a library model each.
 #pragma once
 
 #include <memory>
@@ -29,7 +29,6 @@ struct IfcModel {
     std::string fileName;
     std::string text; // the model's whole original text, which `scan` indexes
     StepScan scan;
-    LibraryModel library; // the whole closure's, by ReadIfcModel; empty after ScanIfcModel
 
     // "FILE:LINE: #ID" for messages about an entity.
     std::string Where(int entityId) const;
@@ -47,14 +46,8 @@ struct IfcModel {
 // An SI area unit (a prefixed square metre) in square metres.
 double SiAreaFactor(const IfcSIUnit& unit);
 
-// Reads the file at `path`. Fails (bad input) naming the file, line and entity; `model` is then
-// left without a building model.
-Status OpenIfcModel(const std::string& path, IfcModel& model);
-// The same for a text already in memory; `fileName` is used in messages. The text is kept in
-// `model.text`.
-Status ReadIfcModel(std::string text, const std::string& fileName, IfcModel& model);
-
-// The first step of ReadIfcModel alone: the text kept, checked and indexed; no library model.
+// Keeps the text in `model.text`, checks and indexes it; no library model yet. Fails (bad input)
+// naming the file, line and entity; `fileName` is used in messages.
 Status ScanIfcModel(std::string text, const std::string& fileName, IfcModel& model);
 // The library's reading of `closure` of a scanned model. `model` is only read, so that parts of one
 // model can be read at the same time.

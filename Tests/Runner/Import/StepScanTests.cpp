@@ -92,7 +92,7 @@ TEST(StepScanIndex, HoldsEachEntityWithItsLineTypeRangeAndReferences)
 TEST(StepScanIndex, TypeViewsFollowTheModelThatOwnsTheText)
 {
     Runner::Import::IfcModel first;
-    ASSERT_TRUE(Runner::Import::ReadIfcModel(Model(5), "t.ifc", first));
+    ASSERT_TRUE(Runner::Import::ScanIfcModel(Model(5), "t.ifc", first));
     Runner::Import::IfcModel moved(std::move(first));
     Runner::Import::IfcModel assigned;
     assigned = std::move(moved);
